@@ -1,0 +1,170 @@
+#include "platform/fs/path.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/text/cp932.h"
+
+namespace {
+
+bool IsSeparator(const std::string& s, size_t i) { return s[i] == '\\' || s[i] == '/'; }
+
+// Splits at separators that are not the trail byte of a two-byte character.
+std::vector<std::string> SplitComponents(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (size_t i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsCp932LeadByte(c) && i + 1 < path.size()) {
+      cur.push_back(path[i]);
+      cur.push_back(path[i + 1]);
+      ++i;
+      continue;
+    }
+    if (IsSeparator(path, i)) {
+      parts.push_back(cur);
+      cur.clear();
+      continue;
+    }
+    cur.push_back(path[i]);
+  }
+  parts.push_back(cur);
+  return parts;
+}
+
+bool Exists(const std::string& host) {
+  struct stat st;
+  return ::stat(host.c_str(), &st) == 0;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+std::string Join(const std::string& base, const std::string& name) {
+  if (base.empty()) return name;
+  if (base == "/") return "/" + name;
+  return base + "/" + name;
+}
+
+// Finds the host name of one component inside the folder `base` ("" is the current folder).
+std::string MatchComponent(const std::string& base, const std::string& sjisName) {
+  std::string utf8 = Cp932ToUtf8(sjisName);
+  if (Exists(Join(base, utf8))) return utf8;
+  if (Exists(Join(base, sjisName))) return sjisName;  // a folder unpacked without re-encoding
+  std::string want = Lower(utf8);
+  std::string found;
+  if (DIR* d = ::opendir(base.empty() ? "." : base.c_str())) {
+    while (dirent* e = ::readdir(d)) {
+      std::string n = e->d_name;
+      if (Lower(n) == want) {
+        found = n;
+        break;
+      }
+    }
+    ::closedir(d);
+  }
+  return found.empty() ? utf8 : found;
+}
+
+}  // namespace
+
+std::string ResolveHostPath(const std::string& gamePath, PathOrigin origin) {
+  if (gamePath.empty()) return "";
+  bool absolute = IsSeparator(gamePath, 0);
+  if (gamePath.size() >= 2 && gamePath[1] == ':') return "";  // drive letters do not exist here
+  if (absolute && origin == PathOrigin::Data) return "";
+  std::vector<std::string> parts = SplitComponents(gamePath);
+  std::vector<std::string> hostParts;
+  std::string base = absolute ? "/" : "";
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string& p = parts[i];
+    if (p.empty() || p == ".") continue;
+    if (p == "..") {
+      if (origin == PathOrigin::Data) return "";
+      if (!hostParts.empty() && hostParts.back() != "..") {
+        hostParts.pop_back();
+      } else if (!absolute) {
+        hostParts.push_back("..");
+      }
+    } else {
+      std::string cur = base;
+      for (auto& h : hostParts) cur = Join(cur, h);
+      hostParts.push_back(MatchComponent(cur, p));
+    }
+  }
+  std::string out = base;
+  for (auto& h : hostParts) out = Join(out, h);
+  if (out.empty()) out = ".";
+  return out;
+}
+
+FILE* OpenGameFile(const std::string& gamePath, const char* mode, PathOrigin origin) {
+  std::string host = ResolveHostPath(gamePath, origin);
+  if (host.empty()) return nullptr;
+  return std::fopen(host.c_str(), mode);
+}
+
+bool GamePathExists(const std::string& gamePath) {
+  std::string host = ResolveHostPath(gamePath);
+  return !host.empty() && Exists(host);
+}
+
+bool GamePathIsFile(const std::string& gamePath) {
+  std::string host = ResolveHostPath(gamePath);
+  struct stat st;
+  return !host.empty() && ::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool GamePathIsDirectory(const std::string& gamePath) {
+  std::string host = ResolveHostPath(gamePath);
+  struct stat st;
+  return !host.empty() && ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeGameDirectory(const std::string& gamePath) {
+  std::string host = ResolveHostPath(gamePath);
+  if (host.empty()) return false;
+  return ::mkdir(host.c_str(), 0777) == 0 || GamePathIsDirectory(gamePath);
+}
+
+bool RemoveGameFile(const std::string& gamePath) {
+  std::string host = ResolveHostPath(gamePath);
+  return !host.empty() && std::remove(host.c_str()) == 0;
+}
+
+bool RenameGameFile(const std::string& from, const std::string& to) {
+  std::string a = ResolveHostPath(from), b = ResolveHostPath(to);
+  return !a.empty() && !b.empty() && std::rename(a.c_str(), b.c_str()) == 0;
+}
+
+std::vector<std::string> ListGameDirectory(const std::string& gamePath) {
+  std::vector<std::string> names;
+  std::string host = ResolveHostPath(gamePath);
+  if (host.empty()) return names;
+  if (DIR* d = ::opendir(host.c_str())) {
+    while (dirent* e = ::readdir(d)) {
+      std::string n = e->d_name;
+      if (n == "." || n == "..") continue;
+      names.push_back(Utf8ToCp932(n));
+    }
+    ::closedir(d);
+  }
+  return names;
+}
+
+std::string GetCurrentGameDirectory() {
+  char buf[4096];
+  if (!::getcwd(buf, sizeof(buf))) return "";
+  return Utf8ToCp932(buf);
+}
+
+bool SetCurrentGameDirectory(const std::string& gamePath) {
+  std::string host = ResolveHostPath(gamePath);
+  return !host.empty() && ::chdir(host.c_str()) == 0;
+}

@@ -1,0 +1,34 @@
+// Maps the game's paths (code page 932, backslash separators, relative to the game folder) to host
+// paths, and the few file operations the game needs through that mapping.
+#pragma once
+#include <cstdio>
+#include <string>
+#include <vector>
+
+enum class PathOrigin {
+  Program,  // a path the program itself builds: may be absolute
+  Data,     // a path that comes from data or a player's file: must stay inside the game folder
+};
+
+// The host path for a game path. Components are split at backslashes that are not trail bytes and
+// at slashes, converted to UTF-8, and matched without regard to case, folder by folder, when the
+// exact name is missing. Returns "" for a refused path: empty, a drive letter, or, for data paths,
+// an absolute path or a ".." component.
+std::string ResolveHostPath(const std::string& gamePath, PathOrigin origin = PathOrigin::Program);
+
+// fopen through the resolver; null when the path is refused or the open fails.
+FILE* OpenGameFile(const std::string& gamePath, const char* mode, PathOrigin origin = PathOrigin::Program);
+
+bool GamePathExists(const std::string& gamePath);
+bool GamePathIsFile(const std::string& gamePath);
+bool GamePathIsDirectory(const std::string& gamePath);
+bool MakeGameDirectory(const std::string& gamePath);
+bool RemoveGameFile(const std::string& gamePath);
+// Replaces `to` atomically when both lie in one folder.
+bool RenameGameFile(const std::string& from, const std::string& to);
+// Names (code page 932) of the entries of a folder, without "." and "..".
+std::vector<std::string> ListGameDirectory(const std::string& gamePath);
+
+// The current folder as an absolute game path (code page 932, slash separators).
+std::string GetCurrentGameDirectory();
+bool SetCurrentGameDirectory(const std::string& gamePath);

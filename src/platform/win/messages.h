@@ -1,0 +1,46 @@
+// Message queues in the manner of the Windows message system: every thread has a queue; a window
+// belongs to the thread that created it and its messages go to that thread's queue.
+#pragma once
+#include "platform/win/types.h"
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// Identifier of the calling thread; never 0 and never reused within a run.
+DWORD GetCurrentThreadId();
+
+// A window stand-in owned by the calling thread. The class name is kept for lookups.
+HWND CreateWindowStandIn(const char* className);
+// Destroys the window; messages still queued for it are dropped. Later posts to it fail.
+void DestroyWindowStandIn(HWND hwnd);
+BOOL IsWindow(HWND hwnd);
+// The window of the given class, or null.
+HWND FindWindowStandIn(const char* className);
+
+// Thread-safe from any thread. FALSE for a null or destroyed window, or a thread without a queue.
+BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Takes (PM_REMOVE) or looks at (PM_NOREMOVE) the oldest message of the calling thread's queue.
+// With a window given, only that window's messages; with msgMin/msgMax both 0, any message.
+// The peek is a safe point at which a suspended thread parks.
+BOOL PeekMessage(MSG* msg, HWND hwnd, UINT msgMin, UINT msgMax, UINT removeMsg);
+// Blocks until a message arrives for the calling thread (or the timeout in ms passes; ~0u waits forever).
+BOOL WaitMessageTimeout(DWORD timeoutMs);
+
+// The calling thread's queue is made on first use; a thread may make it ahead of time so that posts
+// to it never fail, and release it when it ends.
+void EnsureThreadQueue();
+void ReleaseThreadQueue();
+
+// Hook for cooperative suspension: called at every safe point of the layer (peek, wait, sleep).
+void SetSafePointHook(void (*hook)());
+void ThreadSafePoint();
+
+// The window that is active for the calling thread: the main window on its own thread, otherwise null.
+HWND GetActiveWindow();
+void SetActiveWindowStandIn(HWND hwnd);

@@ -1,0 +1,31 @@
+// Message boxes. Texts are code page 932; the box shows them through SDL. In headless mode (tests,
+// runs without a display) nothing is shown: each box is recorded and answered from a script.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win/types.h"
+
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+
+struct MessageBoxRecord {
+  HWND owner;
+  std::string text;     // code page 932, as passed
+  std::string caption;  // code page 932, as passed
+  UINT type;
+};
+
+namespace msgbox {
+// Headless: record boxes and answer them from the script (or with the default answer) at once.
+void SetHeadless(bool headless);
+bool IsHeadless();
+// Answers for the next boxes, first in first out; when empty, a box gets the first button of its type.
+void PushAnswer(int answer);
+std::vector<MessageBoxRecord> TakeRecords();
+void Reset();
+// Lets the shell route boxes (for example to the window thread); null restores the direct route.
+void SetRouter(std::function<int(HWND, const char*, const char*, UINT)> router);
+// Shows the box on the calling thread without routing (for the router itself).
+int ShowDirect(HWND owner, const char* text, const char* caption, UINT type);
+}  // namespace msgbox

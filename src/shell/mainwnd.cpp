@@ -1,0 +1,3 @@
+#include "shell/mainwnd.h"
+
+HWND g_hMainWnd = nullptr;
