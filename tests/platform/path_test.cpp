@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "platform/fs/path.h"
+#include "platform/text/cp932.h"
+#include "support/bytes.h"
+#include "support/tempdir.h"
+
+namespace {
+
+// Narrow literals are code page 932 here; UTF-8 host names are written as u8 literals.
+std::string Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+class PathTest : public TempDirTest {};
+
+TEST_F(PathTest, BackslashesSplitFoldersButNeverTrailBytes) {
+  // "表" is 0x95 0x5C in code page 932: its trail byte is a backslash.
+  std::string hyou = "\x95\x5C";
+  ASSERT_EQ(Cp932ToUtf8(hyou), Utf8(u8"表"));
+  ASSERT_EQ(hyou, "表");
+  ASSERT_TRUE(MakeGameDirectory("data"));
+  ASSERT_TRUE(MakeGameDirectory("data\\" + hyou));
+  FILE* f = OpenGameFile("data\\" + hyou + "\\" + hyou + ".txt", "wb");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  struct stat st;
+  EXPECT_EQ(::stat(Utf8(u8"data/表/表.txt").c_str(), &st), 0);
+  auto names = ListGameDirectory("data");
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0], hyou);
+}
+
+TEST_F(PathTest, MissingNamesMatchWithoutRegardToCaseFolderByFolder) {
+  ASSERT_EQ(::mkdir("BGM", 0755), 0);
+  ASSERT_EQ(::mkdir("BGM/Sub", 0755), 0);
+  WriteFileBytes("BGM/Sub/Title.MID", {1});
+  EXPECT_EQ(ResolveHostPath("bgm\\sub\\title.mid"), "BGM/Sub/Title.MID");
+  EXPECT_TRUE(GamePathIsFile("bgm/SUB/TITLE.mid"));
+  EXPECT_FALSE(GamePathIsDirectory("bgm\\sub\\title.mid"));
+  // A name that does not exist yet keeps its spelling, inside the matched folders.
+  EXPECT_EQ(ResolveHostPath("bgm\\sub\\New.mid"), "BGM/Sub/New.mid");
+}
+
+TEST_F(PathTest, DataPathsStayInsideTheGameFolder) {
+  struct Case {
+    const char* path;
+    bool program;
+    bool data;
+  };
+  for (Case c : {Case{"data\\stg4\\a.stg4_914", true, true}, Case{"..\\secret", true, false},
+                 Case{"data\\..\\..\\x", true, false}, Case{"/etc/passwd", true, false},
+                 Case{"\\etc\\passwd", true, false}, Case{"C:\\game\\a.dat", false, false},
+                 Case{"", false, false}}) {
+    EXPECT_EQ(!ResolveHostPath(c.path, PathOrigin::Program).empty(), c.program) << c.path;
+    EXPECT_EQ(!ResolveHostPath(c.path, PathOrigin::Data).empty(), c.data) << c.path;
+  }
+  EXPECT_EQ(OpenGameFile("..\\x", "wb", PathOrigin::Data), nullptr);
+}
+
+TEST_F(PathTest, CurrentFolderIsAnAbsoluteGamePath) {
+  std::string cwd = GetCurrentGameDirectory();
+  ASSERT_FALSE(cwd.empty());
+  EXPECT_EQ(cwd[0], '/');
+  WriteFileBytes("f.txt", {1});
+  EXPECT_TRUE(GamePathIsFile(cwd + "\\f.txt"));
+}
+
+TEST(Cp932, ConvertsBothWaysAndReplacesBadBytes) {
+  EXPECT_EQ(Utf8ToCp932(Utf8(u8"ソード")), "\x83\x5C\x81\x5B\x83\x68");
+  EXPECT_EQ(Cp932ToUtf8("ソード"), Utf8(u8"ソード"));
+  EXPECT_EQ(Cp932ToUtf8("a\\b"), "a\\b");  // never a yen sign
+  EXPECT_EQ(Cp932ToUtf8("a\x81"), "a?");
+}
+
+}  // namespace
