@@ -100,7 +100,7 @@ std::string ResolveHostPath(const std::string& gamePath, PathOrigin origin) {
   }
   std::string out = base;
   for (auto& h : hostParts) out = Join(out, h);
-  if (out.empty()) out = ".";
+  if (out.empty()) return std::string(1, '.');
   return out;
 }
 
