@@ -14,6 +14,13 @@ std::vector<uint8_t> OptionImage(int32_t palette, int32_t bgm, int32_t volume, i
   return w.bytes;
 }
 
+void ExpectOptions(const cOptionData& o, int32_t palette, int32_t bgm, int32_t volume, int32_t mode) {
+  EXPECT_EQ(o.m_nPalette, palette);
+  EXPECT_EQ(o.m_bBgm, bgm);
+  EXPECT_EQ(o.m_nVolume, volume);
+  EXPECT_EQ(o.m_nRankMode, mode);
+}
+
 class OptionTest : public TempDirTest {
  protected:
   void SetUp() override {
@@ -25,10 +32,7 @@ class OptionTest : public TempDirTest {
 TEST_F(OptionTest, AMissingFileLeavesTheDefaults) {
   cOptionData o;
   EXPECT_EQ(LoadRecordKeepingOnFailure(o, g_DataPath[DATAPATH_OPTION]), 0);
-  EXPECT_EQ(o.m_nPalette, 0);
-  EXPECT_EQ(o.m_bBgm, 1);
-  EXPECT_EQ(o.m_nVolume, 7);
-  EXPECT_EQ(o.m_nRankMode, 0);
+  ExpectOptions(o, 0, 1, 7, 0);
   EXPECT_EQ(o.m_strRankName, "aaa");
 }
 
@@ -43,10 +47,7 @@ TEST_F(OptionTest, WritesTheFileLayoutAndReadsItBack) {
   EXPECT_EQ(ReadFileBytes("user_data/Option.dat"), OptionImage(23, 0, 10, 3, "名前"));
   cOptionData r;
   ASSERT_EQ(r.Load(g_DataPath[DATAPATH_OPTION]), 1);
-  EXPECT_EQ(r.m_nPalette, 23);
-  EXPECT_EQ(r.m_bBgm, 0);
-  EXPECT_EQ(r.m_nVolume, 10);
-  EXPECT_EQ(r.m_nRankMode, 3);
+  ExpectOptions(r, 23, 0, 10, 3);
   EXPECT_EQ(r.m_strRankName, "名前");
 }
 
@@ -60,10 +61,8 @@ TEST_F(OptionTest, ValuesOutsideTheirRangesAreBroughtInsideWhenRead) {
     ASSERT_TRUE(WriteFileBytes("user_data/Option.dat", OptionImage(c.in[0], c.in[1], c.in[2], c.in[3], "x")));
     cOptionData o;
     ASSERT_EQ(o.Load(g_DataPath[DATAPATH_OPTION]), 1);
-    EXPECT_EQ(o.m_nPalette, c.out[0]) << c.in[0];
-    EXPECT_EQ(o.m_bBgm, c.out[1]) << c.in[1];
-    EXPECT_EQ(o.m_nVolume, c.out[2]) << c.in[2];
-    EXPECT_EQ(o.m_nRankMode, c.out[3]) << c.in[3];
+    SCOPED_TRACE(c.in[0]);
+    ExpectOptions(o, c.out[0], c.out[1], c.out[2], c.out[3]);
   }
 }
 
