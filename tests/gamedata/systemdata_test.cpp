@@ -200,6 +200,11 @@ TEST_F(SystemDataFile, RoundTripKeepsEveryMemberAndList) {
   ASSERT_EQ(e.Load("a.dat"), 1);
   ASSERT_EQ(e.Save("b.dat"), 1);
   EXPECT_EQ(ReadFileBytes("a.dat"), ReadFileBytes("b.dat"));
+  // The same through a copy that replaces the live record (assignment of every member and list).
+  cSystemData live;
+  ASSERT_EQ(LoadRecordKeepingOnFailure(live, "a.dat"), 1);
+  ASSERT_EQ(live.Save("c.dat"), 1);
+  EXPECT_EQ(ReadFileBytes("a.dat"), ReadFileBytes("c.dat"));
   // Spot checks that the values came from the file and not from the defaults.
   EXPECT_EQ(e.m_strTitle, "テストゲーム");
   EXPECT_EQ(e.m_bStartStagePlain, 1000 + 87);
