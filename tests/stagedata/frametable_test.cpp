@@ -43,6 +43,19 @@ void PlaceEntry(cCheckedVector<Entry>& list, cCheckedVector<Part> Entry::*parts,
   list.push_back(e);
 }
 
+// Builds the table of each case's list and compares the case's sequence.
+template <class Entry, class Part>
+void CheckCases(const std::vector<FrameCase>& cases, cCheckedVector<Entry>& list,
+                cCheckedVector<Part> Entry::*parts, void (*build)(cAnimFrameTable&), cAnimFrameTable& table) {
+  for (const FrameCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    PlaceEntry(list, parts, c);
+    build(table);
+    ASSERT_EQ(table.size(), list.size());
+    EXPECT_EQ(table.back(), c.expected);
+  }
+}
+
 }  // namespace
 
 TEST_F(FrameTableTest, AnimationSequences) {
@@ -56,13 +69,7 @@ TEST_F(FrameTableTest, AnimationSequences) {
       {"times beyond an int stop at its ends", false, {{1, INT_MAX, 0}, {2, INT_MIN / 2, 0}},
        {{1, INT_MAX, 0}, {2, INT_MIN, 0}, {ANIMSEQ_END, 0, 0}}},
   };
-  for (const FrameCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    PlaceEntry(g_Database.m_vAnime, &cAnimeData::m_vFrame, c);
-    BuildAnimeFrameTables(g_AnimeFrameTables);
-    ASSERT_EQ(g_AnimeFrameTables.size(), g_Database.m_vAnime.size());
-    EXPECT_EQ(g_AnimeFrameTables.back(), c.expected);
-  }
+  CheckCases(cases, g_Database.m_vAnime, &cAnimeData::m_vFrame, BuildAnimeFrameTables, g_AnimeFrameTables);
 }
 
 TEST_F(FrameTableTest, EffectSequencesNeverHoldOutsideEntryZero) {
@@ -72,11 +79,5 @@ TEST_F(FrameTableTest, EffectSequencesNeverHoldOutsideEntryZero) {
        {{3, 0, 1}, {4, 0, 1}, {ANIMSEQ_RESTART, 0, 1}}},
       {"no parts: ends at once", false, {}, {{ANIMSEQ_END, 0, 0}}},
   };
-  for (const FrameCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    PlaceEntry(g_Database.m_vEffect, &cEffectData::m_vPart, c);
-    BuildEffectFrameTables(g_EffectFrameTables);
-    ASSERT_EQ(g_EffectFrameTables.size(), g_Database.m_vEffect.size());
-    EXPECT_EQ(g_EffectFrameTables.back(), c.expected);
-  }
+  CheckCases(cases, g_Database.m_vEffect, &cEffectData::m_vPart, BuildEffectFrameTables, g_EffectFrameTables);
 }
