@@ -1,5 +1,7 @@
 #include "gamedata/systemdata.h"
 
+#include "stagedata/database.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -7,9 +9,8 @@ cSystemData g_SystemData;
 
 namespace {
 
-// Entries of the database's music list. The database is not part of this build yet; until it is,
-// every non-negative index counts as in range.
-int MusicListSize() { return INT_MAX; }
+// Entries of the database's music list, against which stored music numbers are checked.
+int MusicListSize() { return g_Database.m_vBgm.Size(); }
 
 // A byte or int32 list: u32 count, then the values. A count of 0 leaves the list as it was.
 template <class T>

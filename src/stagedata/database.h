@@ -5,22 +5,24 @@
 #include <cstdint>
 
 #include "core/record.h"
+#include "gamedata/datapath.h"
 #include "stagedata/anime.h"
 #include "stagedata/effect.h"
 #include "stagedata/effectdef.h"
 #include "stagedata/media.h"
 #include "stagedata/swordtype.h"
 
-constexpr const char* kDbAnimeSetPath = "data\\database\\AnimeSet.dat";
-constexpr const char* kDbAnimePath = "data\\database\\Anime.dat";
-constexpr const char* kDbBmpCharaExcPath = "data\\database\\Bmp_CharaExc.dat";
-constexpr const char* kDbSwordTypePath = "data\\database\\SwordType.dat";
-constexpr const char* kDbEffectPath = "data\\database\\Effect.dat";
-constexpr const char* kDbCharaEffectPath = "data\\database\\CharaEffect.dat";
-constexpr const char* kDbScrEffectPath = "data\\database\\ScrEffect.dat";
-constexpr const char* kDbPicturePath = "data\\database\\Picture.dat";
-constexpr const char* kDbSoundPath = "data\\database\\Sound.dat";
-constexpr const char* kDbBgmPath = "data\\database\\Bgm.dat";
+// The ten files are the "data\" database entries of the data-path table, in load order.
+inline const char* const kDbAnimeSetPath = g_DataPath[DATAPATH_DATABASE_FIRST + 0];
+inline const char* const kDbAnimePath = g_DataPath[DATAPATH_DATABASE_FIRST + 2];
+inline const char* const kDbBmpCharaExcPath = g_DataPath[DATAPATH_DATABASE_FIRST + 4];
+inline const char* const kDbSwordTypePath = g_DataPath[DATAPATH_DATABASE_FIRST + 6];
+inline const char* const kDbEffectPath = g_DataPath[DATAPATH_DATABASE_FIRST + 8];
+inline const char* const kDbCharaEffectPath = g_DataPath[DATAPATH_DATABASE_FIRST + 10];
+inline const char* const kDbScrEffectPath = g_DataPath[DATAPATH_DATABASE_FIRST + 12];
+inline const char* const kDbPicturePath = g_DataPath[DATAPATH_DATABASE_FIRST + 14];
+inline const char* const kDbSoundPath = g_DataPath[DATAPATH_DATABASE_FIRST + 16];
+inline const char* const kDbBgmPath = g_DataPath[DATAPATH_DATABASE_FIRST + 18];
 
 class cDatabase : public cDataRecord {
  public:

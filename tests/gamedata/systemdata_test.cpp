@@ -1,3 +1,4 @@
+#include "stagedata/database.h"
 #include "gamedata/systemdata.h"
 
 #include <gtest/gtest.h>
@@ -119,7 +120,22 @@ TEST(SystemDataDefaults, OnlyTheNewDataMembersAreNonZero) {
   EXPECT_EQ(seen.size(), expected.size());
 }
 
-class SystemDataFile : public TempDirTest {};
+// Stored music numbers are checked against the database's music list: give it room for them.
+class WithMusicList : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    saved_ = g_Database.m_vBgm;
+    g_Database.m_vBgm.resize(64);
+  }
+  void TearDown() override {
+    g_Database.m_vBgm = saved_;
+    TempDirTest::TearDown();
+  }
+  cCheckedVector<cBgmData> saved_;
+};
+
+class SystemDataFile : public WithMusicList {};
 
 TEST_F(SystemDataFile, CurrentLayoutPlacesEveryPart) {
   cSystemData d;
@@ -290,7 +306,7 @@ std::vector<uint8_t> BuildOldSystemFile(int v) {
 
 }  // namespace
 
-class SystemDataOldFile : public TempDirTest {};
+class SystemDataOldFile : public WithMusicList {};
 
 TEST_F(SystemDataOldFile, MembersAndListsAVersionLacksKeepTheirValues) {
   const cSystemData fresh;
