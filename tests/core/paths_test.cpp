@@ -17,6 +17,8 @@ TEST(PathStripDir, KeepsLastComponentAndTrailBytes) {
       {"dir\\表", "表"},              // 0x95 0x5C: the trail byte is no separator
       {"dir\\能力\\表", "表"},
       {"表\\x", "x"},                 // a trail backslash followed by a real one
+      {"dir\\能力", "能力"},          // 0x94 0x5C inside the name
+      {"ソード.txt", "ソード.txt"},
       {"a\\b\\c.txt", "c.txt"},
       {"a/b/c.txt", "c.txt"},
       {"a\\b\\", "b\\"},              // a final backslash is never the separator
@@ -48,6 +50,7 @@ TEST(PathExtensions, ChangeStripAndGetLookOnlyAtTheLastComponent) {
       {"data\\v1.2\\stage", "rpl4", 0, "data\\v1.2\\stage"},  // the folder's dot is not the file's
       {"data\\v1.2\\表", "rpl4", 0, "data\\v1.2\\表"},
       {"data/v1.2/stage.x", "rpl4", 1, "data/v1.2/stage.rpl4"},
+      {"名前.表", "rpl4", 1, "名前.rpl4"},  // an extension ending in a trail backslash
   };
   for (const Case& c : cases) {
     std::string dst = "old";

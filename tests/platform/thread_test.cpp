@@ -95,6 +95,41 @@ TEST(ThreadStandIn, QueueExistsBeforeTheThreadRuns) {
   EXPECT_FALSE(PostThreadMessage(id, WM_APP, 0, 0)) << "the queue goes with the thread";
 }
 
+TEST(ThreadStandIn, SuspendReturnsOnlyOnceTheThreadIsParked) {
+  struct Busy {
+    std::atomic<bool> release{false};
+    std::atomic<bool> after{false};
+  } b;
+  HTHREAD h = BeginThread(
+      [](void* arg) -> unsigned {
+        auto* b = static_cast<Busy*>(arg);
+        while (!b->release) std::this_thread::yield();  // work without a safe point
+        Sleep(0);
+        b->after = true;
+        return 0;
+      },
+      &b, nullptr);
+  ASSERT_NE(h, nullptr);
+  std::atomic<bool> returned{false};
+  std::atomic<DWORD> result{12345};
+  std::thread suspender([&] {
+    result = SuspendThread(h);
+    returned = true;
+  });
+  Sleep(5);
+  EXPECT_FALSE(returned) << "the thread is still working";
+  b.release = true;
+  EXPECT_TRUE(Eventually([&] { return returned.load(); }));
+  suspender.join();
+  EXPECT_EQ(result, 0u);
+  Sleep(5);
+  EXPECT_FALSE(b.after) << "parked at its safe point";
+  EXPECT_EQ(ResumeThread(h), 1u);
+  EXPECT_EQ(WaitForSingleObject(h, 2000), WAIT_OBJECT_0);
+  EXPECT_TRUE(b.after);
+  CloseHandle(h);
+}
+
 TEST(ThreadStandIn, SuspendFailsOnAThreadThatReachesNoSafePoint) {
   Probe p;
   DWORD id = 0;
