@@ -9,21 +9,11 @@
 #include "core/log.h"
 #include "platform/time/clock.h"
 #include "platform/win/messages.h"
+#include "support/eventually.h"
 #include "support/bytes.h"
 #include "support/tempdir.h"
 
 namespace {
-
-// Waits (really) until cond holds, at most two seconds.
-template <class Cond>
-bool Eventually(Cond cond) {
-  const DWORD start = timeGetTime();
-  while (!cond()) {
-    if (timeGetTime() - start > 2000) return false;
-    Sleep(0);
-  }
-  return true;
-}
 
 // A frame loop: pumps its queue once per turn and returns when it takes WM_QUIT.
 struct Loop {

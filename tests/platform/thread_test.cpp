@@ -7,18 +7,9 @@
 
 #include "platform/time/clock.h"
 #include "platform/win/messages.h"
+#include "support/eventually.h"
 
 namespace {
-
-template <class Cond>
-bool Eventually(Cond cond) {
-  const DWORD start = timeGetTime();
-  while (!cond()) {
-    if (timeGetTime() - start > 2000) return false;
-    Sleep(0);
-  }
-  return true;
-}
 
 struct Probe {
   std::atomic<bool> inWait{false};
@@ -56,6 +47,16 @@ unsigned BusyProc(void* arg) {
   return 0;
 }
 
+// The thread, suspended once and woken, stays parked until resumed, then gets past its wait and ends.
+void ExpectHeldUntilResumed(HTHREAD h, const std::atomic<bool>& pastWait) {
+  Sleep(5);
+  EXPECT_FALSE(pastWait) << "a suspended thread stays parked";
+  EXPECT_EQ(ResumeThread(h), 1u);
+  EXPECT_EQ(WaitForSingleObject(h, 2000), WAIT_OBJECT_0);
+  EXPECT_TRUE(pastWait);
+  CloseHandle(h);
+}
+
 void ExpectParkedInsideWait(unsigned (*proc)(void*), void (*wake)(Probe&, DWORD id)) {
   Probe p;
   DWORD id = 0;
@@ -65,12 +66,7 @@ void ExpectParkedInsideWait(unsigned (*proc)(void*), void (*wake)(Probe&, DWORD 
   SetThreadParkLimit(5000);
   EXPECT_EQ(SuspendThread(h), 0u);  // the thread in the wait counts as parked
   wake(p, id);
-  Sleep(5);
-  EXPECT_FALSE(p.pastWait) << "a suspended thread parks when it leaves the wait";
-  EXPECT_EQ(ResumeThread(h), 1u);
-  EXPECT_EQ(WaitForSingleObject(h, 2000), WAIT_OBJECT_0);
-  EXPECT_TRUE(p.pastWait);
-  CloseHandle(h);
+  ExpectHeldUntilResumed(h, p.pastWait);
   SetThreadParkLimit(1000);
 }
 
@@ -96,19 +92,16 @@ TEST(ThreadStandIn, QueueExistsBeforeTheThreadRuns) {
 }
 
 TEST(ThreadStandIn, SuspendReturnsOnlyOnceTheThreadIsParked) {
-  struct Busy {
-    std::atomic<bool> release{false};
-    std::atomic<bool> after{false};
-  } b;
+  Probe p;
   HTHREAD h = BeginThread(
       [](void* arg) -> unsigned {
-        auto* b = static_cast<Busy*>(arg);
-        while (!b->release) std::this_thread::yield();  // work without a safe point
+        auto* p = static_cast<Probe*>(arg);
+        while (!p->release) std::this_thread::yield();  // work without a safe point
         Sleep(0);
-        b->after = true;
+        p->pastWait = true;
         return 0;
       },
-      &b, nullptr);
+      &p, nullptr);
   ASSERT_NE(h, nullptr);
   std::atomic<bool> returned{false};
   std::atomic<DWORD> result{12345};
@@ -118,16 +111,11 @@ TEST(ThreadStandIn, SuspendReturnsOnlyOnceTheThreadIsParked) {
   });
   Sleep(5);
   EXPECT_FALSE(returned) << "the thread is still working";
-  b.release = true;
+  p.release = true;
   EXPECT_TRUE(Eventually([&] { return returned.load(); }));
   suspender.join();
   EXPECT_EQ(result, 0u);
-  Sleep(5);
-  EXPECT_FALSE(b.after) << "parked at its safe point";
-  EXPECT_EQ(ResumeThread(h), 1u);
-  EXPECT_EQ(WaitForSingleObject(h, 2000), WAIT_OBJECT_0);
-  EXPECT_TRUE(b.after);
-  CloseHandle(h);
+  ExpectHeldUntilResumed(h, p.pastWait);
 }
 
 TEST(ThreadStandIn, SuspendFailsOnAThreadThatReachesNoSafePoint) {
