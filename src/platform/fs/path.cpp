@@ -12,29 +12,6 @@ namespace {
 
 bool IsSeparator(const std::string& s, size_t i) { return s[i] == '\\' || s[i] == '/'; }
 
-// Splits at separators that are not the trail byte of a two-byte character.
-std::vector<std::string> SplitComponents(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string cur;
-  for (size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsCp932LeadByte(c) && i + 1 < path.size()) {
-      cur.push_back(path[i]);
-      cur.push_back(path[i + 1]);
-      ++i;
-      continue;
-    }
-    if (IsSeparator(path, i)) {
-      parts.push_back(cur);
-      cur.clear();
-      continue;
-    }
-    cur.push_back(path[i]);
-  }
-  parts.push_back(cur);
-  return parts;
-}
-
 bool Exists(const std::string& host) {
   struct stat st;
   return ::stat(host.c_str(), &st) == 0;
@@ -74,12 +51,39 @@ std::string MatchComponent(const std::string& base, const std::string& sjisName)
 
 }  // namespace
 
+std::vector<std::string> SplitGamePath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (size_t i = 0; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsCp932LeadByte(c) && i + 1 < path.size()) {
+      cur.push_back(path[i]);
+      cur.push_back(path[i + 1]);
+      ++i;
+      continue;
+    }
+    if (path[i] == '\\' || path[i] == '/') {
+      parts.push_back(cur);
+      cur.clear();
+      continue;
+    }
+    cur.push_back(path[i]);
+  }
+  parts.push_back(cur);
+  return parts;
+}
+
+bool IsAbsoluteGamePath(const std::string& gamePath) {
+  if (gamePath.empty()) return false;
+  return gamePath[0] == '\\' || gamePath[0] == '/' || (gamePath.size() >= 2 && gamePath[1] == ':');
+}
+
 std::string ResolveHostPath(const std::string& gamePath, PathOrigin origin) {
   if (gamePath.empty()) return "";
   bool absolute = IsSeparator(gamePath, 0);
   if (gamePath.size() >= 2 && gamePath[1] == ':') return "";  // drive letters do not exist here
   if (absolute && origin == PathOrigin::Data) return "";
-  std::vector<std::string> parts = SplitComponents(gamePath);
+  std::vector<std::string> parts = SplitGamePath(gamePath);
   std::vector<std::string> hostParts;
   std::string base = absolute ? "/" : "";
   for (size_t i = 0; i < parts.size(); ++i) {

@@ -10,6 +10,12 @@ enum class PathOrigin {
   Data,     // a path that comes from data or a player's file: must stay inside the game folder
 };
 
+// The components of a game path, split at slashes and at backslashes that are not the trail byte of a
+// two-byte character. Empty components are kept ("a\\b" gives "a", "", "b").
+std::vector<std::string> SplitGamePath(const std::string& gamePath);
+// Whether a game path is absolute: it starts with a separator or a drive letter.
+bool IsAbsoluteGamePath(const std::string& gamePath);
+
 // The host path for a game path. Components are split at backslashes that are not trail bytes and
 // at slashes, converted to UTF-8, and matched without regard to case, folder by folder, when the
 // exact name is missing. Returns "" for a refused path: empty, a drive letter, or, for data paths,

@@ -38,6 +38,7 @@ Registry& Reg() {
 std::atomic<DWORD> g_nextThreadId{1};
 thread_local DWORD t_threadId = 0;
 std::atomic<void (*)()> g_safePointHook{nullptr};
+std::atomic<void (*)(bool)> g_blockingHook{nullptr};
 
 std::shared_ptr<ThreadQueue> QueueOf(DWORD id, bool create) {
   Registry& r = Reg();
@@ -151,6 +152,16 @@ void ThreadSafePoint() {
   if (auto hook = g_safePointHook.load()) hook();
 }
 
+void SetBlockingHook(void (*hook)(bool entering)) { g_blockingHook.store(hook); }
+
+BlockingCallScope::BlockingCallScope() {
+  if (auto hook = g_blockingHook.load()) hook(true);
+}
+
+BlockingCallScope::~BlockingCallScope() {
+  if (auto hook = g_blockingHook.load()) hook(false);
+}
+
 BOOL PeekMessage(MSG* msg, HWND hwnd, UINT msgMin, UINT msgMax, UINT removeMsg) {
   ThreadSafePoint();
   auto q = QueueOf(GetCurrentThreadId(), true);
@@ -167,6 +178,7 @@ BOOL PeekMessage(MSG* msg, HWND hwnd, UINT msgMin, UINT msgMax, UINT removeMsg) 
 BOOL WaitMessageTimeout(DWORD timeoutMs) {
   ThreadSafePoint();
   auto q = QueueOf(GetCurrentThreadId(), true);
+  BlockingCallScope blocked;  // left after the queue lock is released
   std::unique_lock<std::mutex> lock(q->mutex);
   if (timeoutMs == ~0u) {
     q->cv.wait(lock, [&] { return !q->messages.empty(); });

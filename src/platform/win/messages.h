@@ -41,6 +41,19 @@ void ReleaseThreadQueue();
 void SetSafePointHook(void (*hook)());
 void ThreadSafePoint();
 
+// Hook for the waits of the layer during which a thread does nothing but wait (for a message, for the
+// end of a sleep, for the window thread to serve a call): it runs with true before such a wait and with
+// false after it. A thread inside such a wait counts as parked for suspension, and parks on leaving it
+// while it is suspended. No lock of the layer may be held across the scope.
+void SetBlockingHook(void (*hook)(bool entering));
+class BlockingCallScope {
+ public:
+  BlockingCallScope();
+  ~BlockingCallScope();
+  BlockingCallScope(const BlockingCallScope&) = delete;
+  BlockingCallScope& operator=(const BlockingCallScope&) = delete;
+};
+
 // The window that is active for the calling thread: the main window on its own thread, otherwise null.
 HWND GetActiveWindow();
 void SetActiveWindowStandIn(HWND hwnd);
