@@ -3,25 +3,12 @@
 #include <algorithm>
 
 #include "core/log.h"
+#include "core/text.h"
 #include "gamedata/systemdata.h"
-#include "platform/text/cp932.h"
 
 namespace {
 constexpr int kCell = 16;
 
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-
-// Number of characters of a code page 932 text: a two-byte character counts once, line feeds not.
-int TextCharCount(const std::string& text) {
-  int n = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    auto b = static_cast<unsigned char>(text[i]);
-    if (b == '\n') continue;
-    if (IsCp932LeadByte(b) && i + 1 < text.size() && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) ++i;
-    ++n;
-  }
-  return n;
-}
 }  // namespace
 
 cCmd::cCmd() {
@@ -54,13 +41,13 @@ namespace {
 int WidestEnabledLabel(const cCmdList& list) {
   int w = 0;
   for (const cCmd& c : list)
-    if (c.m_bEnable) w = std::max(w, TextCharCount(c.m_strLabel));
+    if (c.m_bEnable) w = std::max(w, SjisCharCount(c.m_strLabel));
   return w;
 }
 
 int WidestText(int first, int count) {
   int w = 0;
-  for (int i = first; i < first + count; ++i) w = std::max(w, TextCharCount(g_SystemData.m_vText.At(i)));
+  for (int i = first; i < first + count; ++i) w = std::max(w, SjisCharCount(g_SystemData.m_vText.At(i)));
   return w;
 }
 }  // namespace

@@ -1,9 +1,9 @@
 #include "gamedata/systemdata.h"
 
-#include "stagedata/database.h"
-
 #include <algorithm>
 #include <climits>
+
+#include "stagedata/database.h"
 
 cSystemData g_SystemData;
 

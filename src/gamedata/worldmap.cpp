@@ -3,22 +3,13 @@
 #include <algorithm>
 
 #include "core/log.h"
+#include "core/paths.h"
 
 cWorldMapData g_WorldMapData;
 
 const char* const g_MapNodeKindName[4] = {"ワールド", "道", "壁", ""};
 const char* const g_MapAfterClearName[4] = {"しない", "2周目へ突入", "タイトルへ戻る", ""};
 
-namespace {
-
-// The last dot of a path and everything after it removed (the search does not stop at a folder).
-std::string StripExtension(std::string path) {
-  size_t dot = path.rfind('.');
-  if (dot != std::string::npos) path.erase(dot);
-  return path;
-}
-
-}  // namespace
 
 // ---- tile kinds ----
 
@@ -226,7 +217,8 @@ bool cWorldMapData::IsStageOnMap(const std::string& stage, int varSet, int varIn
       if (node.m_nKind != MAPNODE_STAGE) continue;
       // The entrance's file in the form of the save data's stage key: the first part of a stage
       // made of parts ("Forest-1") and a single stage ("Forest") both become "Forest.".
-      std::string key = StripExtension(node.m_strStage);
+      std::string key = node.m_strStage;
+      PathStripExt(key);
       size_t part = key.rfind("-1");
       if (part != std::string::npos) key.erase(part);
       key += '.';
