@@ -28,9 +28,9 @@ inline std::vector<uint8_t> WrittenBody(cDataRecord& record) {
 }
 
 struct cBodyRead {
-  int m_nResult;      // what the record's Read returned
-  uint64_t m_nLeft;   // bytes of the image it did not consume
-  bool m_bDamaged;    // the file was marked as damaged
+  int m_nResult;     // what the record's Read returned
+  uint64_t m_nLeft;  // bytes of the image it did not consume
+  bool m_bDamaged;   // the file was marked as damaged
 };
 
 // Reads from a file holding `version` and then `body`.
@@ -45,6 +45,36 @@ cBodyRead ReadImage(uint32_t version, const std::vector<uint8_t>& body, Reader r
   cBodyRead r{read(*f), f->BytesLeft(), f->Failed()};
   DataFileClose(f);
   return r;
+}
+
+// Gives every registered raw member of the record (at the current version) a value of its own: the
+// k-th element (counting from base + 1) gets k as a byte, -300k as a 16-bit and 100000k as a 32-bit
+// value. 8-byte members keep theirs.
+inline void FillDistinct(cDataRecord& record, int base) {
+  record.RegisterFields(g_nDataVersion);
+  int k = base;
+  for (int i = 0; i < record.RegisteredFieldCount(); ++i) {
+    const cFieldDesc& d = record.RegisteredField(i);
+    for (int e = 0; e < d.m_nElemCount; ++e) {
+      ++k;
+      void* p = static_cast<char*>(d.m_pData) + e * d.m_cSize;
+      if (d.m_cSize == 1) *static_cast<int8_t*>(p) = static_cast<int8_t>(k);
+      if (d.m_cSize == 2) *static_cast<int16_t*>(p) = static_cast<int16_t>(-300 * k);
+      if (d.m_cSize == 4) *static_cast<int32_t*>(p) = 100000 * k;
+    }
+  }
+}
+
+// The bytes of every registered raw member, in file order, read straight from the record.
+inline std::vector<uint8_t> RegisteredBytes(cDataRecord& record) {
+  record.RegisterFields(g_nDataVersion);
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < record.RegisteredFieldCount(); ++i) {
+    const cFieldDesc& d = record.RegisteredField(i);
+    const auto* p = static_cast<const uint8_t*>(d.m_pData);
+    bytes.insert(bytes.end(), p, p + static_cast<size_t>(d.m_cSize) * d.m_nElemCount);
+  }
+  return bytes;
 }
 
 inline cBodyRead ReadBody(cDataRecord& record, uint32_t version, const std::vector<uint8_t>& body) {

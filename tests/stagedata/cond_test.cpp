@@ -1,10 +1,11 @@
+#include "stagedata/cond.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
 
-#include "stagedata/cond.h"
-#include "support/tempdir.h"
 #include "stagedata/cmdparts_io.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -19,15 +20,15 @@ struct CondVals {
 void PrintTo(const CondVals& v, std::ostream* os) {
   *os << "{kind " << v.kind << " value " << v.value << " rand " << v.randMin << ".." << v.randMax << " owner "
       << v.owner << " item " << v.item << " left " << v.leftSource << "/" << v.leftScope << " index " << v.index
-      << " right " << v.rightSource << "/" << v.rightOwner << "/" << v.rightItem << "/" << v.rightScope
-      << " rindex " << v.rightIndex << " op " << v.op << " pct " << v.percent << " coord " << v.leftCoord << "/"
-      << v.rightCoord << " ref " << v.leftRef << "/" << v.rightRef << " area " << v.area << "}";
+      << " right " << v.rightSource << "/" << v.rightOwner << "/" << v.rightItem << "/" << v.rightScope << " rindex "
+      << v.rightIndex << " op " << v.op << " pct " << v.percent << " coord " << v.leftCoord << "/" << v.rightCoord
+      << " ref " << v.leftRef << "/" << v.rightRef << " area " << v.area << "}";
 }
 
 CondVals Extract(const cCond& c) {
-  return {c.m_nKind,        c.m_nValue,      c.m_nRandMin,     c.m_nRandMax,     c.m_nOwner,      c.m_nItem,
-          c.m_nLeftSource,  c.m_nLeftScope,  c.m_sIndex,       c.m_nRightSource, c.m_nRightOwner, c.m_nRightItem,
-          c.m_nRightScope,  c.m_sRightIndex, c.m_nOp,          c.m_bPercent,     c.m_nLeftCoord,  c.m_nRightCoord,
+  return {c.m_nKind,         c.m_nValue,         c.m_nRandMin, c.m_nRandMax,     c.m_nOwner,      c.m_nItem,
+          c.m_nLeftSource,   c.m_nLeftScope,     c.m_sIndex,   c.m_nRightSource, c.m_nRightOwner, c.m_nRightItem,
+          c.m_nRightScope,   c.m_sRightIndex,    c.m_nOp,      c.m_bPercent,     c.m_nLeftCoord,  c.m_nRightCoord,
           c.m_nLeftRefPoint, c.m_nRightRefPoint, c.m_nArea};
 }
 
@@ -124,42 +125,60 @@ struct CondUpgradeCase {
 
 TEST_F(CondRecord, UpgradesOlderVersions) {
   const CondUpgradeCase cases[] = {
-      {"v159 kind 5 becomes the range condition, owner and sides reset", 159,
+      {"v159 kind 5 becomes the range condition, owner and sides reset",
+       159,
        {.kind = 5, .owner = 3, .leftSource = 1, .rightSource = 0, .rightOwner = 4},
        {.kind = 7, .owner = 0, .leftSource = 0, .rightSource = 1, .rightOwner = 1}},
       {"v159 kind 6 moves to 8", 159, {.kind = 6, .item = 2, .op = 2}, {.kind = 8, .item = 2, .op = 2}},
-      {"v100 kind 5 through the whole chain", 100, {.kind = 5, .value = 9, .op = 1, .percent = 1, .area = 2},
+      {"v100 kind 5 through the whole chain",
+       100,
+       {.kind = 5, .value = 9, .op = 1, .percent = 1, .area = 2},
        {.kind = 7, .value = 9, .rightSource = 1, .rightOwner = 1, .op = 1, .percent = 1, .area = 2}},
       {"v159 negative kind stays", 159, {.kind = -1, .item = -3}, {.kind = -1, .item = -3}},
       {"v160 state 2 operator flips", 160, {.kind = 6, .item = 2, .op = 2}, {.kind = 6, .item = 2, .op = 3}},
       {"v160 state 2 operator flips back", 160, {.kind = 6, .item = 2, .op = 7}, {.kind = 6, .item = 2, .op = 6}},
       {"v160 other state keeps operator", 160, {.kind = 6, .item = 1, .op = 2}, {.kind = 6, .item = 1, .op = 2}},
       {"v161 keeps operator", 161, {.kind = 6, .item = 2, .op = 2}, {.kind = 6, .item = 2, .op = 2}},
-      {"v167 status items: +1, +1, owner 2 exempt until 767, +2", 167,
+      {"v167 status items: +1, +1, owner 2 exempt until 767, +2",
+       167,
        {.kind = 4, .owner = 1, .item = 10, .leftSource = 0, .rightSource = 2, .rightOwner = 2, .rightItem = 10},
        {.kind = 4, .owner = 1, .item = 14, .leftSource = 0, .rightSource = 2, .rightOwner = 5, .rightItem = 10}},
-      {"v167 variable sides are not items", 167,
+      {"v167 variable sides are not items",
+       167,
        {.kind = 4, .owner = 1, .item = 12, .leftSource = 1, .rightSource = 3, .rightOwner = 1, .rightItem = 12},
        {.kind = 4, .owner = 1, .item = 12, .leftSource = 1, .rightSource = 3, .rightOwner = 1, .rightItem = 12}},
-      {"v202 item 5 from the 203 rule on", 202, {.kind = 4, .item = 5, .rightSource = 2, .rightItem = 4},
+      {"v202 item 5 from the 203 rule on",
+       202,
+       {.kind = 4, .item = 5, .rightSource = 2, .rightItem = 4},
        {.kind = 4, .item = 8, .rightSource = 2, .rightItem = 4}},
       {"v209 status flag 6 moves up", 209, {.kind = 5, .owner = 1, .item = 6}, {.kind = 5, .owner = 1, .item = 7}},
-      {"v209 owner 2 keeps flag, owner moves", 209, {.kind = 5, .owner = 2, .item = 6},
+      {"v209 owner 2 keeps flag, owner moves",
+       209,
+       {.kind = 5, .owner = 2, .item = 6},
        {.kind = 5, .owner = 5, .item = 6}},
-      {"v656 range owner reset", 656, {.kind = 7, .owner = 3, .leftSource = 1},
+      {"v656 range owner reset",
+       656,
+       {.kind = 7, .owner = 3, .leftSource = 1},
        {.kind = 7, .owner = 0, .leftSource = 0, .rightSource = 1, .rightOwner = 1}},
-      {"v745 range keeps owner and left side", 745, {.kind = 7, .owner = 3, .leftSource = 1, .rightOwner = 4},
+      {"v745 range keeps owner and left side",
+       745,
+       {.kind = 7, .owner = 3, .leftSource = 1, .rightOwner = 4},
        {.kind = 7, .owner = 3, .leftSource = 1, .rightSource = 1, .rightOwner = 1}},
       {"v766 system owner", 766, {.kind = 4, .owner = 2, .item = 1}, {.kind = 4, .owner = 5, .item = 1}},
       {"v766 owner 1 stays", 766, {.kind = 4, .owner = 1, .item = 1}, {.kind = 4, .owner = 1, .item = 1}},
       {"v766 status 2 owners", 766, {.kind = 5, .owner = 4, .rightOwner = 2}, {.kind = 5, .owner = 7, .rightOwner = 5}},
-      {"v766 range owner untouched", 766, {.kind = 7, .owner = 2, .rightOwner = 3},
+      {"v766 range owner untouched",
+       766,
+       {.kind = 7, .owner = 2, .rightOwner = 3},
        {.kind = 7, .owner = 2, .rightOwner = 3}},
-      {"v882 items from 6, system owner exempt", 882,
+      {"v882 items from 6, system owner exempt",
+       882,
        {.kind = 4, .owner = 1, .item = 6, .rightSource = 2, .rightOwner = 5, .rightItem = 6},
        {.kind = 4, .owner = 1, .item = 8, .rightSource = 2, .rightOwner = 5, .rightItem = 6}},
       {"v882 item 5 stays", 882, {.kind = 4, .owner = 0, .item = 5}, {.kind = 4, .owner = 0, .item = 5}},
-      {"v913 unchanged", 913, {.kind = 4, .owner = 2, .item = 6, .leftCoord = 1, .leftRef = 2},
+      {"v913 unchanged",
+       913,
+       {.kind = 4, .owner = 2, .item = 6, .leftCoord = 1, .leftRef = 2},
        {.kind = 4, .owner = 2, .item = 6, .leftCoord = 1, .leftRef = 2}},
   };
   for (const auto& tc : cases) {
@@ -195,9 +214,11 @@ TEST_F(CondRecord, DamagedBodiesFail) {
   } cases[] = {
       {"cut inside the raw members", 914, std::vector<uint8_t>(good.begin(), good.begin() + 20)},
       {"string count missing", 914, std::vector<uint8_t>(good.begin(), good.end() - 4)},
-      {"more raw members than the version stores", 914, ByteWriter().U32(22).Raw(good.data() + 4, 32).I8(0).U32(0).bytes},
+      {"more raw members than the version stores", 914,
+       ByteWriter().U32(22).Raw(good.data() + 4, 32).I8(0).U32(0).bytes},
       {"a v100 body claiming the current layout", 100, good},
-      {"a string where none is stored", 914, [&] {
+      {"a string where none is stored", 914,
+       [&] {
          std::vector<uint8_t> b(good.begin(), good.end() - 4);
          ByteWriter w;
          w.Raw(b.data(), b.size()).U32(1).Str("x");
@@ -292,7 +313,8 @@ TEST_F(CondListRecord, DamagedBodiesFail) {
   } cases[] = {
       {"huge count", ByteWriter().U32(2).I8(1).I8(0).U32(0).U32(0xFFFFFFF0u).bytes},
       {"negative count", ByteWriter().U32(2).I8(1).I8(0).U32(0).I32(-1).bytes},
-      {"count above the bodies present", ByteWriter().U32(2).I8(1).I8(0).U32(0).U32(3).Raw(one.data() + 10, one.size() - 10).bytes},
+      {"count above the bodies present",
+       ByteWriter().U32(2).I8(1).I8(0).U32(0).U32(3).Raw(one.data() + 10, one.size() - 10).bytes},
       {"cut inside a condition", std::vector<uint8_t>(one.begin(), one.end() - 6)},
       {"three raw members", ByteWriter().U32(3).I8(1).I8(0).I8(0).U32(0).U32(0).bytes},
       {"count missing", ByteWriter().U32(2).I8(1).I8(0).U32(0).bytes},

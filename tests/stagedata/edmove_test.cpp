@@ -1,24 +1,28 @@
+#include "stagedata/edmove.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "stagedata/cmdparts_io.h"
-#include "stagedata/edmove.h"
 #include "support/tempdir.h"
 
 namespace {
 
 // Every member in file order, for comparing whole blocks.
 std::vector<double> Fields(const cEdMove& m) {
-  return {double(m.m_nPosMode),     double(m.m_nDir),          double(m.m_sAngle),         double(m.m_sAngleStep),
-          double(m.m_bAngleMirror), double(m.m_bAxisX),        double(m.m_bAxisY),         double(m.m_sTargetX),
-          double(m.m_sTargetY),     double(m.m_sTargetDotX),   double(m.m_sTargetDotY),    double(m.m_nCoordMode),
-          double(m.m_nUnit),        double(m.m_nRefPoint),     double(m.m_bEndAtTarget),   double(m.m_bLockX),
-          double(m.m_bLockY),       double(m.m_bMirrorX),      double(m.m_bMirrorY),       double(m.m_bFollowFacing),
-          double(m.m_bSnap),        double(m.m_bKeepFacing),   double(m.m_nSpeedMode),     double(m.m_sMoveSpeed),
-          double(m.m_sMoveSpeedStep), double(m.m_sDist),       double(m.m_sDistStep),      double(m.m_nDistUnit),
-          double(m.m_sHomingLag),   double(m.m_sHomingLagStep), double(m.m_bAccel),        double(m.m_sMaxSpeed),
-          m.m_dTurnFactor,          double(m.m_nAnimMode),     double(m.m_nTargetSlot)};
+  return {double(m.m_nPosMode),       double(m.m_nDir),          double(m.m_sAngle),
+          double(m.m_sAngleStep),     double(m.m_bAngleMirror),  double(m.m_bAxisX),
+          double(m.m_bAxisY),         double(m.m_sTargetX),      double(m.m_sTargetY),
+          double(m.m_sTargetDotX),    double(m.m_sTargetDotY),   double(m.m_nCoordMode),
+          double(m.m_nUnit),          double(m.m_nRefPoint),     double(m.m_bEndAtTarget),
+          double(m.m_bLockX),         double(m.m_bLockY),        double(m.m_bMirrorX),
+          double(m.m_bMirrorY),       double(m.m_bFollowFacing), double(m.m_bSnap),
+          double(m.m_bKeepFacing),    double(m.m_nSpeedMode),    double(m.m_sMoveSpeed),
+          double(m.m_sMoveSpeedStep), double(m.m_sDist),         double(m.m_sDistStep),
+          double(m.m_nDistUnit),      double(m.m_sHomingLag),    double(m.m_sHomingLagStep),
+          double(m.m_bAccel),         double(m.m_sMaxSpeed),     m.m_dTurnFactor,
+          double(m.m_nAnimMode),      double(m.m_nTargetSlot)};
 }
 
 // A block whose members all differ from their defaults and from each other.
@@ -98,10 +102,10 @@ TEST_F(EdMoveRecord, UpgradesOlderVersions) {
     // expected: angle mirror, distance unit, keep facing, animation, target slot, unit, reference point
     int mirror, distUnit, keepFacing, anim, slot, unit, ref;
   } cases[] = {
-      {157, 1, 0, 0, 0, 0, 9, 9, 9},   {158, 1, 1, 0, 0, 0, 9, 9, 9},   {159, 1, 1, 1, 0, 0, 9, 9, 9},
-      {161, 1, 1, 1, 0, 0, 9, 9, 9},   {162, 1, 1, 1, 1, 2, 9, 9, 9},   {766, 0, 1, 1, 1, 0, 9, 9, 9},
-      {829, 1, 1, 1, 1, 2, 3, 9, 9},   {829, 2, 1, 1, 1, 2, 3, 9, 9},   {830, 1, 1, 1, 1, 1, 3, 9, 9},
-      {891, 1, 1, 1, 1, 1, 3, 1, 9},   {892, 1, 1, 1, 1, 1, 3, 1, 2},   {914, 1, 1, 1, 1, 1, 3, 1, 2},
+      {157, 1, 0, 0, 0, 0, 9, 9, 9}, {158, 1, 1, 0, 0, 0, 9, 9, 9}, {159, 1, 1, 1, 0, 0, 9, 9, 9},
+      {161, 1, 1, 1, 0, 0, 9, 9, 9}, {162, 1, 1, 1, 1, 2, 9, 9, 9}, {766, 0, 1, 1, 1, 0, 9, 9, 9},
+      {829, 1, 1, 1, 1, 2, 3, 9, 9}, {829, 2, 1, 1, 1, 2, 3, 9, 9}, {830, 1, 1, 1, 1, 1, 3, 9, 9},
+      {891, 1, 1, 1, 1, 1, 3, 1, 9}, {892, 1, 1, 1, 1, 1, 3, 1, 2}, {914, 1, 1, 1, 1, 1, 3, 1, 2},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(testing::Message() << "version " << tc.version << " animation " << tc.storedAnim);

@@ -1,44 +1,89 @@
+#include "stagedata/edshot.h"
+
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "stagedata/cmdparts_io.h"
-#include "stagedata/edshot.h"
 #include "support/tempdir.h"
 
 namespace {
 
 std::vector<int> Fields(const cEdShot& s) {
-  return {s.m_nCount, s.m_nFormation, s.m_sFormParam[0], s.m_sFormParam[1], s.m_sFormParam[2], s.m_nOrigin,
-          s.m_nShotDir, s.m_bAim, s.m_nShotTarget, s.m_sAngleOfs, s.m_sAngleOfsStep, s.m_bAngleMirrorShot,
-          s.m_sSpread, s.m_bRotate, s.m_nCopies, s.m_sPosX, s.m_sPosXStep, s.m_sPosY, s.m_sPosYStep,
-          s.m_bMirrorPosX, s.m_bMirrorPosY, s.m_sGraphic, s.m_nZ, s.m_bInvisible, s.m_bOwnerFaction, s.m_nFaction,
-          s.m_nReserved25, s.m_nScale, s.m_nReserved27, s.m_nMoveKind, s.m_sMoveParam[0], s.m_sMoveParam[1],
-          s.m_sMoveParam[2], s.m_nOwnerTarget, s.m_bScrollSync, s.m_sSpeed, s.m_sSpeedStep, s.m_bAccelShot,
-          s.m_sAccel, s.m_sAccelStep, s.m_sRange, s.m_bRangeOn, s.m_sRangeStep, s.m_bKeepAtRangeEnd, s.m_bLifeOn,
-          s.m_sLife, s.m_sLifeStep, s.m_nBlockPass, s.m_bPierceChara, s.m_bPierceBlockChara, s.m_bShotVsShot,
-          s.m_nVanish, s.m_nPower, s.m_sReserved50, s.m_nImpact, s.m_sEffect, s.m_nItemPalette, s.m_sItem,
-          s.m_nBlockMode, s.m_nReserved56, s.m_nReserved57, s.m_nSummonPalette, s.m_sSummon, s.m_nSummonFaction,
-          s.m_nReserved61, s.m_bSummonReverse, s.m_bReportHit, s.m_nReportKey};
+  return {s.m_nCount,
+          s.m_nFormation,
+          s.m_sFormParam[0],
+          s.m_sFormParam[1],
+          s.m_sFormParam[2],
+          s.m_nOrigin,
+          s.m_nShotDir,
+          s.m_bAim,
+          s.m_nShotTarget,
+          s.m_sAngleOfs,
+          s.m_sAngleOfsStep,
+          s.m_bAngleMirrorShot,
+          s.m_sSpread,
+          s.m_bRotate,
+          s.m_nCopies,
+          s.m_sPosX,
+          s.m_sPosXStep,
+          s.m_sPosY,
+          s.m_sPosYStep,
+          s.m_bMirrorPosX,
+          s.m_bMirrorPosY,
+          s.m_sGraphic,
+          s.m_nZ,
+          s.m_bInvisible,
+          s.m_bOwnerFaction,
+          s.m_nFaction,
+          s.m_nReserved25,
+          s.m_nScale,
+          s.m_nReserved27,
+          s.m_nMoveKind,
+          s.m_sMoveParam[0],
+          s.m_sMoveParam[1],
+          s.m_sMoveParam[2],
+          s.m_nOwnerTarget,
+          s.m_bScrollSync,
+          s.m_sSpeed,
+          s.m_sSpeedStep,
+          s.m_bAccelShot,
+          s.m_sAccel,
+          s.m_sAccelStep,
+          s.m_sRange,
+          s.m_bRangeOn,
+          s.m_sRangeStep,
+          s.m_bKeepAtRangeEnd,
+          s.m_bLifeOn,
+          s.m_sLife,
+          s.m_sLifeStep,
+          s.m_nBlockPass,
+          s.m_bPierceChara,
+          s.m_bPierceBlockChara,
+          s.m_bShotVsShot,
+          s.m_nVanish,
+          s.m_nPower,
+          s.m_sReserved50,
+          s.m_nImpact,
+          s.m_sEffect,
+          s.m_nItemPalette,
+          s.m_sItem,
+          s.m_nBlockMode,
+          s.m_nReserved56,
+          s.m_nReserved57,
+          s.m_nSummonPalette,
+          s.m_sSummon,
+          s.m_nSummonFaction,
+          s.m_nReserved61,
+          s.m_bSummonReverse,
+          s.m_bReportHit,
+          s.m_nReportKey};
 }
 
-// A block whose every stored value differs from the others and from the defaults: the k-th value
-// is k (bytes), -300k (16-bit) or 100000k (32-bit).
+// A block whose every stored value differs from the others and from the defaults.
 cEdShot Sample() {
   cEdShot s;
-  s.RegisterFields(914);
-  int k = 0;
-  for (int i = 0; i < s.RegisteredFieldCount(); ++i) {
-    const cFieldDesc& d = s.RegisteredField(i);
-    for (int e = 0; e < d.m_nElemCount; ++e) {
-      ++k;
-      void* p = static_cast<char*>(d.m_pData) + e * d.m_cSize;
-      if (d.m_cSize == 1) *static_cast<int8_t*>(p) = static_cast<int8_t>(k);
-      if (d.m_cSize == 2) *static_cast<int16_t*>(p) = static_cast<int16_t>(-300 * k);
-      if (d.m_cSize == 4) *static_cast<int32_t*>(p) = 100000 * k;
-    }
-  }
+  FillDistinct(s, 0);
   s.m_sEffect = 7;
   return s;
 }
@@ -153,14 +198,14 @@ TEST_F(EdShotRecord, UpgradesOlderVersions) {
     // accel step, pierce block characters, reserved 57, report hit, report key
     int origin, shotTarget, mirror, ownerTarget, scroll, accelOn, accel, accelStep, pierceBC, res57, hit, key;
   } cases[] = {
-      {157, 5, 0, 9, 0, 9, 1, 0, 0, 0, 1, 6, 9, 9},      {157, 8, 0, 9, 0, 9, 0, 0, 0, 0, 1, 6, 9, 9},
-      {196, 4, 0, 9, 1, 9, 1, 0, 0, 0, 1, 6, 9, 9},      {197, 7, 0, 9, 1, 9, 1, 0, 0, 0, 1, 7, 9, 9},
-      {211, 5, 0, 9, 1, 9, 1, 0, 0, 0, 1, 7, 9, 9},      {211, 8, 0, 9, 1, 9, 0, 0, 0, 0, 1, 7, 9, 9},
-      {211, 3, 0, 9, 1, 9, 0, 0, 0, 0, 1, 7, 9, 9},      {212, 8, 0, 9, 1, 9, 1, 0, 0, 0, 1, 7, 9, 9},
-      {213, 8, 0, 9, 1, 9, 1, 1, 50, -5, 1, 7, 9, 9},    {635, 0, 0, 9, 1, 9, 1, 1, 50, -5, 1, 7, 9, 9},
-      {636, 0, 0, 9, 1, 9, 1, 1, 50, -5, 0, 7, 9, 9},    {670, 0, 0, 9, 1, 9, 1, 1, 50, -5, 0, 7, 9, 9},
-      {671, 0, 2, 9, 1, 9, 1, 1, 50, -5, 0, 7, 9, 9},    {762, 0, 2, 9, 1, 9, 1, 1, 50, -5, 0, 7, 1, 4},
-      {767, 0, 2, 3, 1, 2, 1, 1, 50, -5, 0, 7, 1, 4},    {914, 6, 2, 3, 1, 2, 1, 1, 50, -5, 0, 7, 1, 4},
+      {157, 5, 0, 9, 0, 9, 1, 0, 0, 0, 1, 6, 9, 9},   {157, 8, 0, 9, 0, 9, 0, 0, 0, 0, 1, 6, 9, 9},
+      {196, 4, 0, 9, 1, 9, 1, 0, 0, 0, 1, 6, 9, 9},   {197, 7, 0, 9, 1, 9, 1, 0, 0, 0, 1, 7, 9, 9},
+      {211, 5, 0, 9, 1, 9, 1, 0, 0, 0, 1, 7, 9, 9},   {211, 8, 0, 9, 1, 9, 0, 0, 0, 0, 1, 7, 9, 9},
+      {211, 3, 0, 9, 1, 9, 0, 0, 0, 0, 1, 7, 9, 9},   {212, 8, 0, 9, 1, 9, 1, 0, 0, 0, 1, 7, 9, 9},
+      {213, 8, 0, 9, 1, 9, 1, 1, 50, -5, 1, 7, 9, 9}, {635, 0, 0, 9, 1, 9, 1, 1, 50, -5, 1, 7, 9, 9},
+      {636, 0, 0, 9, 1, 9, 1, 1, 50, -5, 0, 7, 9, 9}, {670, 0, 0, 9, 1, 9, 1, 1, 50, -5, 0, 7, 9, 9},
+      {671, 0, 2, 9, 1, 9, 1, 1, 50, -5, 0, 7, 9, 9}, {762, 0, 2, 9, 1, 9, 1, 1, 50, -5, 0, 7, 1, 4},
+      {767, 0, 2, 3, 1, 2, 1, 1, 50, -5, 0, 7, 1, 4}, {914, 6, 2, 3, 1, 2, 1, 1, 50, -5, 0, 7, 1, 4},
   };
   for (const auto& tc : cases) {
     SCOPED_TRACE(testing::Message() << "version " << tc.version << " movement " << tc.moveKind);
