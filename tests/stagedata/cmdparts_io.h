@@ -80,3 +80,21 @@ inline std::vector<uint8_t> RegisteredBytes(cDataRecord& record) {
 inline cBodyRead ReadBody(cDataRecord& record, uint32_t version, const std::vector<uint8_t>& body) {
   return ReadImage(version, body, [&](cDataFile& f) { return record.Read(f); });
 }
+
+// A body that must not read: the record's Read gives 0 and the file is marked damaged.
+struct cDamagedBody {
+  const char* m_pWhat;
+  uint32_t m_nVersion;
+  std::vector<uint8_t> m_vBody;
+};
+
+template <class R>
+void ExpectReadsFail(const std::vector<cDamagedBody>& cases) {
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.m_pWhat);
+    R record;
+    cBodyRead r = ReadBody(record, tc.m_nVersion, tc.m_vBody);
+    EXPECT_EQ(r.m_nResult, 0);
+    EXPECT_TRUE(r.m_bDamaged);
+  }
+}

@@ -60,27 +60,7 @@ using CondRecord = TempDirTest;
 TEST_F(CondRecord, CurrentLayoutRoundTrips) {
   cCond c;
   EXPECT_EQ(Extract(c), CondVals{});
-  c.m_nKind = 4;
-  c.m_nValue = -100000;
-  c.m_nRandMin = 3;
-  c.m_nRandMax = 0x01020304;
-  c.m_nOwner = 5;
-  c.m_nItem = 16;
-  c.m_nLeftSource = 1;
-  c.m_nLeftScope = 1;
-  c.m_sIndex = -2;
-  c.m_nRightSource = 3;
-  c.m_nRightOwner = 4;
-  c.m_nRightItem = 7;
-  c.m_nRightScope = 1;
-  c.m_sRightIndex = 999;
-  c.m_nOp = 7;
-  c.m_bPercent = 1;
-  c.m_nLeftCoord = 2;
-  c.m_nRightCoord = 1;
-  c.m_nLeftRefPoint = 2;
-  c.m_nRightRefPoint = 1;
-  c.m_nArea = 6;
+  FillDistinct(c, 0);
   const CondVals stored = Extract(c);
 
   std::vector<uint8_t> body = WrittenBody(c);
@@ -207,11 +187,7 @@ TEST_F(CondRecord, CoordinateAndReferenceModesResetForOlderStatusConditions) {
 
 TEST_F(CondRecord, DamagedBodiesFail) {
   std::vector<uint8_t> good = CondBody(914, {.kind = 1, .value = 3});
-  const struct {
-    const char* what;
-    uint32_t version;
-    std::vector<uint8_t> body;
-  } cases[] = {
+  ExpectReadsFail<cCond>({
       {"cut inside the raw members", 914, std::vector<uint8_t>(good.begin(), good.begin() + 20)},
       {"string count missing", 914, std::vector<uint8_t>(good.begin(), good.end() - 4)},
       {"more raw members than the version stores", 914,
@@ -225,14 +201,7 @@ TEST_F(CondRecord, DamagedBodiesFail) {
          return w.bytes;
        }()},
       {"empty", 914, {}},
-  };
-  for (const auto& tc : cases) {
-    SCOPED_TRACE(tc.what);
-    cCond c;
-    cBodyRead r = ReadBody(c, tc.version, tc.body);
-    EXPECT_EQ(r.m_nResult, 0);
-    EXPECT_TRUE(r.m_bDamaged);
-  }
+  });
 }
 
 // ---- condition lists
@@ -307,25 +276,15 @@ TEST_F(CondListRecord, OlderVersions) {
 
 TEST_F(CondListRecord, DamagedBodiesFail) {
   std::vector<uint8_t> one = ListBody(914, 1, 0, {{.kind = 1}});
-  const struct {
-    const char* what;
-    std::vector<uint8_t> body;
-  } cases[] = {
-      {"huge count", ByteWriter().U32(2).I8(1).I8(0).U32(0).U32(0xFFFFFFF0u).bytes},
-      {"negative count", ByteWriter().U32(2).I8(1).I8(0).U32(0).I32(-1).bytes},
-      {"count above the bodies present",
-       ByteWriter().U32(2).I8(1).I8(0).U32(0).U32(3).Raw(one.data() + 10, one.size() - 10).bytes},
-      {"cut inside a condition", std::vector<uint8_t>(one.begin(), one.end() - 6)},
-      {"three raw members", ByteWriter().U32(3).I8(1).I8(0).I8(0).U32(0).U32(0).bytes},
-      {"count missing", ByteWriter().U32(2).I8(1).I8(0).U32(0).bytes},
-  };
-  for (const auto& tc : cases) {
-    SCOPED_TRACE(tc.what);
-    cCondList c;
-    cBodyRead r = ReadBody(c, 914, tc.body);
-    EXPECT_EQ(r.m_nResult, 0);
-    EXPECT_TRUE(r.m_bDamaged);
-  }
+  ExpectReadsFail<cCondList>({
+      {"huge count", 914, ByteWriter().U32(2).I8(1).I8(0).U32(0).U32(0xFFFFFFF0u).bytes},
+      {"negative count", 914, ByteWriter().U32(2).I8(1).I8(0).U32(0).I32(-1).bytes},
+      {"count above the bodies present", 914,
+       ByteWriter().U32(2).I8(1).I8(0).U32(0).U32(3).Raw(one.data() + 14, one.size() - 14).bytes},
+      {"cut inside a condition", 914, std::vector<uint8_t>(one.begin(), one.end() - 6)},
+      {"three raw members", 914, ByteWriter().U32(3).I8(1).I8(0).I8(0).U32(0).U32(0).bytes},
+      {"count missing", 914, ByteWriter().U32(2).I8(1).I8(0).U32(0).bytes},
+  });
 }
 
 TEST(CondListHolder, AssignCopiesIntoAFreshList) {

@@ -132,23 +132,12 @@ TEST_F(EdMoveRecord, DamagedBodiesFail) {
   std::vector<uint8_t> good = MoveBody(914, Sample());
   std::vector<uint8_t> more = good;
   more[0] = 36;
-  const struct {
-    const char* what;
-    uint32_t version;
-    std::vector<uint8_t> body;
-  } cases[] = {
+  ExpectReadsFail<cEdMove>({
       {"cut in the double", 914, std::vector<uint8_t>(good.begin(), good.begin() + 50)},
       {"more raw members than stored", 914, more},
       {"a v157 file with the current count", 157, good},
       {"string count missing", 914, std::vector<uint8_t>(good.begin(), good.end() - 4)},
-  };
-  for (const auto& tc : cases) {
-    SCOPED_TRACE(tc.what);
-    cEdMove m;
-    cBodyRead r = ReadBody(m, tc.version, tc.body);
-    EXPECT_EQ(r.m_nResult, 0);
-    EXPECT_TRUE(r.m_bDamaged);
-  }
+  });
 }
 
 TEST_F(EdMoveRecord, HolderAssignmentCopiesEveryMember) {

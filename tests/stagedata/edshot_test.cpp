@@ -237,23 +237,12 @@ TEST_F(EdShotRecord, DamagedBodiesFail) {
   std::vector<uint8_t> good = ShotBody(914, Sample());
   std::vector<uint8_t> more = good;
   more[0] = 65;
-  const struct {
-    const char* what;
-    uint32_t version;
-    std::vector<uint8_t> body;
-  } cases[] = {
+  ExpectReadsFail<cEdShot>({
       {"cut in the middle", 914, std::vector<uint8_t>(good.begin(), good.begin() + 60)},
       {"more raw members than stored", 914, more},
       {"a v157 file with the current count", 157, good},
       {"only the raw count", 914, std::vector<uint8_t>(good.begin(), good.begin() + 4)},
-  };
-  for (const auto& tc : cases) {
-    SCOPED_TRACE(tc.what);
-    cEdShot s;
-    cBodyRead r = ReadBody(s, tc.version, tc.body);
-    EXPECT_EQ(r.m_nResult, 0);
-    EXPECT_TRUE(r.m_bDamaged);
-  }
+  });
 }
 
 TEST(EdShotOffsets, LevelOffsets) {
