@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -252,7 +251,7 @@ TEST(CmdParamTable, BoundsAndAccessorsOfEveryRow) {
   }
 }
 
-TEST(CmdParamTable, LabelsAsTheEditorShowsThem) {
+TEST(CmdParamTable, LabelsKeepTheirExactText) {
   BuildCmdParamTable();
   EXPECT_EQ(g_CmdParamTable[CMD_MOVE_CHARGE][0].m_strLabel, "目標のズレX(bl)");
   EXPECT_EQ(g_CmdParamTable[CMD_MOVE_CHARGE][1].m_strLabel, "目標Xのズレ(dot)");
