@@ -1,6 +1,7 @@
 #include "stagedata/edshot.h"
 
 #include "stagedata/cmdholder.h"
+#include "stagedata/database.h"
 
 cEdShot::cEdShot() { SetDefaults(); }
 
@@ -128,3 +129,6 @@ double cEdShot::GetLevelOffsetY(int level, int facing) const {
 void CreateEdShot(cEdShotHolder& holder) { holder = std::make_shared<cEdShot>(); }
 
 void AssignEdShotHolder(cEdShotHolder& target, const cEdShotHolder& source) { AssignRecordHolder(target, source); }
+
+int cEdShot::Read(cDataFile& file) { return Read(file, g_Database.m_vEffect.size()); }
+int cEdShot::Write(cDataFile& file) { return Write(file, g_Database.m_vEffect.size()); }

@@ -10,7 +10,7 @@
 
 class cEdShot : public cDataRecord {
  public:
-  // For Read and Write without the effect list: only negative effect numbers are repaired.
+  // For callers that repair without an effect list: only negative effect numbers are repaired.
   static constexpr size_t kEffectCountUnchecked = SIZE_MAX;
 
   cEdShot();
@@ -20,8 +20,9 @@ class cEdShot : public cDataRecord {
   int Read(cDataFile& file, size_t effectCount);
   // Repairs the block against an effect list of effectCount entries, then writes its body.
   int Write(cDataFile& file, size_t effectCount);
-  int Read(cDataFile& file) override { return Read(file, kEffectCountUnchecked); }
-  int Write(cDataFile& file) override { return Write(file, kEffectCountUnchecked); }
+  // The same against the database's effect list.
+  int Read(cDataFile& file) override;
+  int Write(cDataFile& file) override;
 
   void SetDefaults();
   // A scale of 0 or less becomes 1; an effect outside the list (negative ones too) becomes 0.

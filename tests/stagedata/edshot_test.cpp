@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "stagedata/cmdparts_io.h"
+#include "stagedata/database.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -118,7 +119,22 @@ std::vector<uint8_t> ShotBody(uint32_t version, const cEdShot& s) {
   return w.U32(0).bytes;
 }
 
-using EdShotRecord = TempDirTest;
+// The plain Read and Write check effect numbers against the database's effect list: give it room
+// for the sample's numbers, and take it back afterwards.
+class EdShotRecord : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    saved_ = g_Database.m_vEffect;
+    g_Database.m_vEffect.resize(kEffects);
+  }
+  void TearDown() override {
+    g_Database.m_vEffect = saved_;
+    TempDirTest::TearDown();
+  }
+  static constexpr size_t kEffects = 64;
+  cCheckedVector<cEffectData> saved_;
+};
 
 TEST_F(EdShotRecord, NewBlockDefaults) {
   cEdShotHolder h;
