@@ -37,11 +37,6 @@ void WriteTextList(cCheckedVector<std::string>& list, cDataFile& f) {
   for (auto& s : list) f.WriteString(s);
 }
 
-template <class T>
-void ShiftListUp(cCheckedVector<T>& list, int k) {
-  for (int i = list.Size() - 1; i > k; --i) list.At(i) = list.At(i - 1);
-}
-
 }  // namespace
 
 void ShiftByteListUp(cCheckedVector<uint8_t>& list, int k) { ShiftListUp(list, k); }
@@ -222,6 +217,7 @@ int cSystemData::Read(cDataFile& f, int bgmCount) {
     return 0;
   if (v > 673 && !ReadTextList(m_vRankRegText, f)) return 0;
   if (!ReadRecordVector(m_vIniKey, f)) return 0;
+  Upgrade(static_cast<int>(v));
   ClampListIndices(bgmCount);
   return 1;
 }

@@ -49,6 +49,10 @@ class cSystemData : public cDataRecord {
   int Write(cDataFile& file, int bgmCount);
 
   void SetDefault();
+  // Brings a record read from a file of an older data version to the current lists and meaning:
+  // lists reach the length and order the current code indexes, new commands, texts and keys go
+  // where the current layout expects them, and switches keep old games behaving as they did.
+  void Upgrade(int fileVersion);
   // Every menu music index not below bgmCount (compared unsigned, so negative ones too) becomes 0.
   void ClampListIndices(int bgmCount);
   // 0 when rankings are off for the game type, else the number of tables it offers.
@@ -170,6 +174,10 @@ extern cSystemData g_SystemData;
 
 // Move entries k .. n-2 one place up; the last entry is lost and entry k keeps its value for the
 // caller to overwrite.
+template <class T>
+void ShiftListUp(cCheckedVector<T>& list, int k) {
+  for (int i = list.Size() - 1; i > k; --i) list.At(i) = list.At(i - 1);
+}
 void ShiftByteListUp(cCheckedVector<uint8_t>& list, int k);
 void ShiftTextListUp(cCheckedVector<std::string>& list, int k);
 void ShiftIniKeyListUp(cSysIniKeyList& list, int k);

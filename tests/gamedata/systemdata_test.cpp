@@ -309,32 +309,35 @@ std::vector<uint8_t> BuildOldSystemFile(int v) {
 class SystemDataOldFile : public WithMusicList {};
 
 TEST_F(SystemDataOldFile, MembersAndListsAVersionLacksKeepTheirValues) {
-  const cSystemData fresh;
   for (int v : {185, 230}) {
     SCOPED_TRACE(v);
     ASSERT_TRUE(WriteFileBytes("old.dat", BuildOldSystemFile(v)));
     g_nDiscardField = 0;
     cSystemData d;
+    d.m_bStartStagePlain = 3;
     ASSERT_EQ(d.Load("old.dat"), 1);
     EXPECT_EQ(d.m_strTitle, "Old");
-    // Not stored before 185/187/838/855: the new-data values stay.
-    EXPECT_EQ(d.m_bSpacePause, fresh.m_bSpacePause);
-    EXPECT_EQ(d.m_bNoLayerDraw, fresh.m_bNoLayerDraw);
+    // Not stored before 880, and no upgrade gives it a value: the value before the read stays.
+    EXPECT_EQ(d.m_bStartStagePlain, 3);
+    // Not stored before 261/515/670: the upgrade's values.
     EXPECT_EQ(d.m_nPaletteCycleParam, 16);
     EXPECT_EQ(d.m_nDepthDD, 2);
-    EXPECT_EQ(d.m_bScaleKeepBox, 0);  // never takes the discarded value
+    EXPECT_EQ(d.m_bScaleKeepBox, 1);  // never takes the discarded value
     EXPECT_EQ(d.m_vCarryReset.Size(), 25);
     EXPECT_EQ(d.m_vRankRegText.Size(), 4);
-    EXPECT_EQ(d.m_vCarryOver.Size(), 2);
-    EXPECT_EQ(d.m_vItem.Size(), 1);
+    // The file's lists, lengthened by the upgrade where the version needs it.
+    EXPECT_EQ(d.m_vCarryOver.Size(), v < 210 ? 25 : 2);
+    EXPECT_EQ(d.m_vCarryOver.At(1), 8);
+    EXPECT_EQ(d.m_vItem.Size(), 5);
     EXPECT_EQ(d.m_vItem.At(0).m_nDigits, 6);
     EXPECT_EQ(d.m_vItem.At(0).m_bShowValue, v < 204 ? 1 : 0);  // files before 204 show the gauge numbers
     EXPECT_EQ(d.m_vItem.At(0).m_strName, "残機");
-    EXPECT_EQ(d.m_vText.Size(), 2);
+    EXPECT_EQ(d.m_vText.Size(), 29);
+    EXPECT_EQ(d.m_vText.At(1), "t1");
     EXPECT_EQ(d.m_vMenuBgm.At(3), 4);
     EXPECT_EQ(d.m_vOptionCmd.At(0).m_strLabel, "C");
-    EXPECT_EQ(d.m_vIniKey.Size(), 1);
-    EXPECT_EQ(d.m_vIniKey.At(0).m_nValue, 3);
+    EXPECT_EQ(d.m_vIniKey.Size(), 11);
+    EXPECT_EQ(d.m_vIniKey.At(1).m_nValue, 3);  // behind the key inserted at 0
     if (v == 185) {
       EXPECT_EQ(d.m_bScoreExtend, 500);    // the first member, stored from 185
       EXPECT_EQ(d.GetRankTableNum(0), 5);  // no rank settings in the file
@@ -359,8 +362,9 @@ TEST_F(SystemDataOldFile, ListsStartAtTheirVersions) {
     ASSERT_TRUE(WriteFileBytes("old.dat", BuildOldSystemFile(v)));
     cSystemData d;
     ASSERT_EQ(d.Load("old.dat"), 1) << v;
-    EXPECT_EQ(d.m_vIniKey.Size(), 1) << v;
-    EXPECT_EQ(d.m_vIniKey.At(0).m_strName, "VSync") << v;
+    // Older files gain the keys of the current list; before 286 one in front of the file's.
+    EXPECT_EQ(d.m_vIniKey.Size(), v < 914 ? 11 : 1) << v;
+    EXPECT_EQ(d.m_vIniKey.At(v < 286 ? 1 : 0).m_strName, "VSync") << v;
     EXPECT_EQ(d.m_vRankRegText.At(0), v >= 674 ? "reg" : "手動登録（登録名入力）") << v;
   }
 }
