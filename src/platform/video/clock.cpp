@@ -32,10 +32,10 @@ uint32_t VBlankAtOrAfter(int hz, uint32_t ms) {
   return static_cast<uint32_t>(k * 1000 / hz);
 }
 
-uint32_t WaitVBlank(int hz, uint32_t last) {
+uint32_t WaitVBlank(int hz, const uint32_t* last) {
   uint32_t now = ClockMs();
   uint32_t from = now;
-  if (last != 0 && static_cast<int32_t>(last + 1 - now) > 0) from = last + 1;
+  if (last && static_cast<int32_t>(*last + 1 - now) > 0) from = *last + 1;
   uint32_t blank = VBlankAtOrAfter(hz, from);
   if (static_cast<int32_t>(blank - now) > 0) SleepMs(blank - now);
   return blank;

@@ -11,9 +11,9 @@ void SleepMs(uint32_t ms);
 // The first vertical blank at or after `ms` of a display refreshing `hz` times a second; blanks fall
 // on the grid k * 1000 / hz (integer milliseconds) of the clock.
 uint32_t VBlankAtOrAfter(int hz, uint32_t ms);
-// Waits for the next vertical blank after `last` (the blank a previous wait returned, or 0) and
-// returns it.
-uint32_t WaitVBlank(int hz, uint32_t last);
+// Waits for the first vertical blank after `*last` (the blank a previous wait returned; null for
+// none) and returns it.
+uint32_t WaitVBlank(int hz, const uint32_t* last);
 
 namespace test {
 // Virtual clock on: ClockMs stands still until SleepMs or AdvanceClock moves it.

@@ -308,7 +308,10 @@ HRESULT IDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* params) {
 HRESULT IDirect3DDevice9::Present(const RECT*, const RECT*, HWND, const void*) {
   if (state_ != State::Working) return D3DERR_DEVICELOST;
   if (params_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE)
-    lastVBlank_ = video::WaitVBlank(video::CurrentMode().refresh, lastVBlank_);
+  {
+    lastVBlank_ = video::WaitVBlank(video::CurrentMode().refresh, hadVBlank_ ? &lastVBlank_ : nullptr);
+    hadVBlank_ = true;
+  }
   video::Frame frame;
   frame.width = backBuffer_->pixels_.Width();
   frame.height = backBuffer_->pixels_.Height();

@@ -345,6 +345,7 @@ class IDirect3DDevice9 final : public video::RefCounted {
   bool inScene_ = false;
   bool dialogBoxMode_ = false;
   uint32_t lastVBlank_ = 0;
+  bool hadVBlank_ = false;
   DWORD renderStates_[256] = {};
   DWORD samplerStates_[16][16] = {};
   DWORD stageStates_[8][33] = {};

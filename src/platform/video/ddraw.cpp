@@ -447,7 +447,8 @@ HRESULT IDirectDraw7::GetMonitorFrequency(DWORD* hz) {
 }
 
 HRESULT IDirectDraw7::WaitForVerticalBlank(DWORD, HANDLE) {
-  lastVBlank_ = video::WaitVBlank(Mode().refresh, lastVBlank_);
+  lastVBlank_ = video::WaitVBlank(Mode().refresh, hadVBlank_ ? &lastVBlank_ : nullptr);
+  hadVBlank_ = true;
   return DD_OK;
 }
 

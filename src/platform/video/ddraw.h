@@ -267,6 +267,7 @@ class IDirectDraw7 final : public video::RefCounted {
   IDirectDrawSurface7* primary_ = nullptr;
   std::set<IDirectDrawSurface7*> surfaces_;
   uint32_t lastVBlank_ = 0;
+  bool hadVBlank_ = false;
 };
 
 HRESULT DirectDrawCreateEx(GUID* driver, void** out, const GUID& iid, void* outer);

@@ -134,9 +134,12 @@ void SetWindowClient(HWND hwnd, int x, int y, int width, int height) {
 
 namespace test {
 void ResetWindows() {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_windows.clear();
-  g_cursorCount = 0;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_windows.clear();
+    g_cursorCount = 0;
+  }
+  video::CurrentPresenter()->SetCursorVisible(true);
 }
 }  // namespace test
 

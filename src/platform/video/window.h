@@ -21,7 +21,7 @@ namespace video {
 // described has a 640x480 client area at the desktop's origin.
 void SetWindowClient(HWND hwnd, int x, int y, int width, int height);
 namespace test {
-// Forgets every window's geometry and style and sets the cursor count back to 0.
+// Forgets every window's geometry and style and shows the cursor (count 0) again.
 void ResetWindows();
 }  // namespace test
 }  // namespace video
