@@ -180,14 +180,28 @@ BOOL StartDirect3D(HWND hwnd, int width, int height, int depth) {
   return TRUE;
 }
 
-// The placeholder palette of a start: red and green ramps, which a loaded palette replaces.
-void StartPalette(PALETTEENTRY* pe, bool windowed) {
+// The screen palette of a start, holding red and green ramps until a palette is loaded (in a window
+// the system's twenty static colours stay as they are). A screen of more than 8 bits takes its
+// channel table from the primary instead of the palette. Returns 0 or the start code of the failure.
+int StartScreenPalette(bool windowed, int screenBpp) {
+  PALETTEENTRY pe[256];
   for (int i = 0; i < 256; ++i) {
     BYTE v = static_cast<BYTE>(i);
     bool system = windowed && (i < 10 || i >= 246);
     pe[i] = system ? PALETTEENTRY{v, 0, 0, PC_EXPLICIT} : PALETTEENTRY{v, v, 0, PC_RESERVED};
   }
   if (!windowed) pe[0].peBlue = 255;
+  if (FAILED(lpDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, pe, &lpDDPal, nullptr))) {
+    ReportLogEcho("CreatePalette Err");
+    return 6;
+  }
+  if (screenBpp > 8) {
+    DDMaskToShift(DDPixelFormat);
+  } else if (FAILED(PrimarySD.lpDDData->lpDDSurface->SetPalette(lpDDPal))) {
+    ReportLogEcho("SetPalette Err");
+    return 7;
+  }
+  return 0;
 }
 
 int StartDirectDrawFullScreen(HWND hwnd, int width, int height, int depth, int backBuffers) {
@@ -233,18 +247,7 @@ int StartDirectDrawFullScreen(HWND hwnd, int width, int height, int depth, int b
     return 5;
   }
   if (!DDCreateSurface(&ScreenCopySD, width, height, 0, 1, DTMEMORYTYPE_SYSTEM, nullptr, 0)) return 4;
-  PALETTEENTRY pe[256];
-  StartPalette(pe, false);
-  if (FAILED(lpDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, pe, &lpDDPal, nullptr))) {
-    ReportLogEcho("CreatePalette Err");
-    return 6;
-  }
-  if (depth > 8) {
-    DDMaskToShift(DDPixelFormat);
-  } else if (FAILED(PrimarySD.lpDDData->lpDDSurface->SetPalette(lpDDPal))) {
-    ReportLogEcho("SetPalette Err");
-    return 7;
-  }
+  if (int code = StartScreenPalette(false, depth)) return code;
   HideCursor();
   return 0;
 }
@@ -282,18 +285,7 @@ int StartDirectDrawWindowed(HWND hwnd) {
   }
   if (!DDCreateSurface(&BackBuffer, width, height, 0, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0)) return 4;
   if (!DDCreateSurface(&ScreenCopySD, width, height, 0, 1, DTMEMORYTYPE_SYSTEM, nullptr, 0)) return 4;
-  PALETTEENTRY pe[256];
-  StartPalette(pe, true);
-  if (FAILED(lpDD->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, pe, &lpDDPal, nullptr))) {
-    ReportLogEcho("CreatePalette Err");
-    return 6;
-  }
-  if (desktopBpp > 8) {
-    DDMaskToShift(DDPixelFormat);
-  } else if (FAILED(PrimarySD.lpDDData->lpDDSurface->SetPalette(lpDDPal))) {
-    ReportLogEcho("SetPalette Err");
-    return 7;
-  }
+  if (int code = StartScreenPalette(true, desktopBpp)) return code;
   if (FAILED(lpDD->CreateClipper(0, &lpDDClipper, nullptr))) {
     ReportLogEcho("CreateClipper Err");
     return 10;
@@ -358,10 +350,8 @@ BOOL DDInit(int backEnd, HWND hwnd, int width, int height, int depth, int vsync,
 void DDRelease() {
   if (lpDD) {
     for (int i = 0; i < DDAppCount; ++i) DDReleaseSurface(&DDAppSurfaces[i]);
-    if (lpDDClipper) lpDDClipper->Release();
-    if (lpDDPal) lpDDPal->Release();
-    lpDDClipper = nullptr;
-    lpDDPal = nullptr;
+    video::ReleaseAndClear(lpDDClipper);
+    video::ReleaseAndClear(lpDDPal);
     DDReleaseSurface(&BackBuffer);
     DDReleaseSurface(&PrimarySD);
     DDReleaseSurface(&ScreenCopySD);
@@ -375,10 +365,8 @@ void DDRelease() {
     DDReleaseSurface(&WorkSD);
     DDReleaseSurface(&VirBackBuffer);
     DDReleaseSurface(&BackBuffer);
-    if (lpDevice) lpDevice->Release();
-    lpDevice = nullptr;
-    lpD3D->Release();
-    lpD3D = nullptr;
+    video::ReleaseAndClear(lpDevice);
+    video::ReleaseAndClear(lpD3D);
     delete lpDTCon;
     lpDTCon = nullptr;
   }

@@ -12,14 +12,6 @@
 #include "platform/video/clock.h"
 #include "platform/video/window.h"
 
-namespace {
-template <class T>
-void Release(T*& object) {
-  if (object) object->Release();
-  object = nullptr;
-}
-}  // namespace
-
 int DDPresent(unsigned fps, int statistics, DDSURFACEDATA* glyphSheet) {
   if (!lpDTCon) return 1;
   if (!lpDevice) return 0;
@@ -46,10 +38,10 @@ int DDRestoreSurface() {
   for (DDSURFACEDATA* lpSD : DDSurfaceList) {
     DTSURFACEDATA* dt = lpSD->lpDT;
     if (!dt || dt->MemType == DTMEMORYTYPE_SYSTEM) continue;
-    Release(dt->lpTexture);
-    Release(dt->lpSurface);
+    video::ReleaseAndClear(dt->lpTexture);
+    video::ReleaseAndClear(dt->lpSurface);
   }
-  if (BackBuffer.lpDT) Release(BackBuffer.lpDT->lpSurface);
+  if (BackBuffer.lpDT) video::ReleaseAndClear(BackBuffer.lpDT->lpSurface);
   // A device that was never lost can be reset as well; only one that is still lost cannot.
   HRESULT state = lpDevice->TestCooperativeLevel();
   if (state != D3DERR_DEVICENOTRESET && state != D3D_OK) {

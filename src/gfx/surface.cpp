@@ -26,11 +26,6 @@ void TextureFailureExit() {
   PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
 }
 
-template <class T>
-void Release(T*& object) {
-  if (object) object->Release();
-  object = nullptr;
-}
 
 BOOL CreateDirectDrawSurface(DDSURFACEDATA* lpSD, int width, int height, int colorKey, int ddMemType) {
   if (!lpDD) return FALSE;
@@ -134,7 +129,7 @@ BOOL CreateDirect3DSurface(DDSURFACEDATA* lpSD, int width, int height, int color
   }
   if (!dt->lpTexture) return FALSE;
   // A kept texture still has its level from before; take it afresh without leaking a reference.
-  Release(dt->lpSurface);
+  video::ReleaseAndClear(dt->lpSurface);
   hr = dt->lpTexture->GetSurfaceLevel(0, &dt->lpSurface);
   if (FAILED(hr)) {
     ReportLogEcho("GetSurfaceLevel Err hr = %x", static_cast<unsigned>(hr));
@@ -324,11 +319,11 @@ void DDDestroySurface(DDSURFACEDATA* lpSD) {
   if (!lpSD) return;
   if (DTSURFACEDATA* dt = lpSD->lpDT) {
     if (!lpSD->lpPartner) {
-      Release(dt->lpTexture);
-      Release(dt->lpReserved);
-      Release(dt->lpVB);
-      Release(dt->lpSystemSurface);
-      Release(dt->lpSurface);
+      video::ReleaseAndClear(dt->lpTexture);
+      video::ReleaseAndClear(dt->lpReserved);
+      video::ReleaseAndClear(dt->lpVB);
+      video::ReleaseAndClear(dt->lpSystemSurface);
+      video::ReleaseAndClear(dt->lpSurface);
       int id = dt->nId;
       DDSurfaceList.remove_if([id](DDSURFACEDATA* entry) { return entry->lpDT && entry->lpDT->nId == id; });
       delete[] dt->lpPalIndex;
@@ -337,7 +332,7 @@ void DDDestroySurface(DDSURFACEDATA* lpSD) {
     lpSD->lpDT = nullptr;
   }
   if (DDDATA* dd = lpSD->lpDDData) {
-    Release(dd->lpDDSurface);
+    video::ReleaseAndClear(dd->lpDDSurface);
     delete[] dd->lpPalIndex;
     delete dd;
     lpSD->lpDDData = nullptr;

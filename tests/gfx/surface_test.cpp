@@ -8,21 +8,6 @@
 
 namespace {
 
-// A pixel of a Direct3D surface: render targets through their system-memory twin, other textures
-// directly.
-uint32_t D3DPixel(DDSURFACEDATA* sd, int x, int y) {
-  DTSURFACEDATA* dt = sd->lpDT;
-  IDirect3DSurface9* readable = dt->lpSurface;
-  if (dt->bRenderTarget) {
-    EXPECT_EQ(lpDevice->GetRenderTargetData(dt->lpSurface, dt->lpSystemSurface), D3D_OK);
-    readable = dt->lpSystemSurface;
-  }
-  D3DLOCKED_RECT lr{};
-  EXPECT_EQ(readable->LockRect(&lr, nullptr, 0), D3D_OK);
-  uint32_t v = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(lr.pBits) + y * lr.Pitch)[x];
-  readable->UnlockRect();
-  return v;
-}
 
 bool Listed(DDSURFACEDATA* sd) {
   for (DDSURFACEDATA* e : DDSurfaceList)

@@ -24,6 +24,14 @@ bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 RECT Whole(const video::PixelBuffer& b) { return {0, 0, b.Width(), b.Height()}; }
 
+// Holds a reference to the new object in the slot instead of the old one.
+template <class T>
+void Attach(T*& slot, T* object) {
+  if (object) object->AddRef();
+  if (slot) slot->Release();
+  slot = object;
+}
+
 void DescribeFormat(video::PixelFormat format, DDPIXELFORMAT* pf) {
   *pf = {};
   pf->dwSize = sizeof(DDPIXELFORMAT);
@@ -254,9 +262,7 @@ HRESULT IDirectDrawSurface7::GetColorKey(DWORD flags, DDCOLORKEY* key) {
 }
 
 HRESULT IDirectDrawSurface7::SetPalette(IDirectDrawPalette* palette) {
-  if (palette) palette->AddRef();
-  if (palette_) palette_->Release();
-  palette_ = palette;
+  Attach(palette_, palette);
   return DD_OK;
 }
 
@@ -269,9 +275,7 @@ HRESULT IDirectDrawSurface7::GetPalette(IDirectDrawPalette** palette) {
 }
 
 HRESULT IDirectDrawSurface7::SetClipper(IDirectDrawClipper* clipper) {
-  if (clipper) clipper->AddRef();
-  if (clipper_) clipper_->Release();
-  clipper_ = clipper;
+  Attach(clipper_, clipper);
   return DD_OK;
 }
 

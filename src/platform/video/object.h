@@ -29,4 +29,11 @@ class RefCounted {
   std::atomic<ULONG> refs_{1};
 };
 
+// Releases the object a pointer holds, if any, and clears the pointer.
+template <class T>
+void ReleaseAndClear(T*& object) {
+  if (object) object->Release();
+  object = nullptr;
+}
+
 }  // namespace video

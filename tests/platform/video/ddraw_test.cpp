@@ -30,6 +30,17 @@ class DirectDrawTest : public VideoTest {
     return s;
   }
 
+  IDirectDrawSurface7* Primary(DWORD backBuffers = 0) {
+    DDSURFACEDESC2 d{};
+    d.dwSize = sizeof d;
+    d.dwFlags = DDSD_CAPS | (backBuffers ? DDSD_BACKBUFFERCOUNT : 0);
+    d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | (backBuffers ? DDSCAPS_FLIP | DDSCAPS_COMPLEX : 0);
+    d.dwBackBufferCount = backBuffers;
+    IDirectDrawSurface7* s = nullptr;
+    EXPECT_EQ(dd_->CreateSurface(&d, &s, nullptr), DD_OK);
+    return s;
+  }
+
   static void Fill(IDirectDrawSurface7* s, DWORD value, RECT* rect = nullptr) {
     DDBLTFX fx{};
     fx.dwSize = sizeof fx;
@@ -46,13 +57,8 @@ TEST_F(DirectDrawTest, FullScreenFlipShowsTheBackBufferThroughThePalette) {
   ASSERT_EQ(dd_->SetCooperativeLevel(hwnd_, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWREBOOT), DD_OK);
   ASSERT_EQ(dd_->SetDisplayMode(8, 4, 8, 0, 0), DD_OK);
   EXPECT_TRUE(presenter_->FullScreen());
-  DDSURFACEDESC2 d{};
-  d.dwSize = sizeof d;
-  d.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-  d.dwBackBufferCount = 1;
-  IDirectDrawSurface7 *primary = nullptr, *back = nullptr;
-  ASSERT_EQ(dd_->CreateSurface(&d, &primary, nullptr), DD_OK);
+  IDirectDrawSurface7 *primary = Primary(1), *back = nullptr;
+  ASSERT_NE(primary, nullptr);
   DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
   ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
 
@@ -176,13 +182,12 @@ TEST_F(DirectDrawTest, VideoMemoryIsChargedAndGivenBack) {
 TEST_F(DirectDrawTest, WindowedPrimaryShowsTheClientAreaAtItsDesktopPlace) {
   video::SetWindowClient(hwnd_, 100, 50, 4, 2);
   ASSERT_EQ(dd_->SetCooperativeLevel(hwnd_, DDSCL_NORMAL), DD_OK);
+  IDirectDrawSurface7* primary = Primary();
+  ASSERT_NE(primary, nullptr);
   DDSURFACEDESC2 d{};
   d.dwSize = sizeof d;
   d.dwFlags = DDSD_CAPS;
   d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-  IDirectDrawSurface7* primary = nullptr;
-  ASSERT_EQ(dd_->CreateSurface(&d, &primary, nullptr), DD_OK);
-  d.ddsCaps.dwCaps |= DDSCAPS_FLIP | DDSCAPS_COMPLEX;
   IDirectDrawSurface7* second = nullptr;
   EXPECT_EQ(dd_->CreateSurface(&d, &second, nullptr), DDERR_PRIMARYSURFACEALREADYEXISTS);
   IDirectDrawClipper* clipper = nullptr;
@@ -230,12 +235,8 @@ TEST_F(DirectDrawTest, DisplayModesNeedTheExclusiveLevelAndAKnownDepthAndRate) {
   EXPECT_EQ(hz, 75u);
   video::test::Use555(true);
   EXPECT_EQ(dd_->SetDisplayMode(640, 480, 16, 75, 0), DD_OK);
-  DDSURFACEDESC2 d{};
-  d.dwSize = sizeof d;
-  d.dwFlags = DDSD_CAPS;
-  d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-  IDirectDrawSurface7* primary = nullptr;
-  ASSERT_EQ(dd_->CreateSurface(&d, &primary, nullptr), DD_OK);
+  IDirectDrawSurface7* primary = Primary();
+  ASSERT_NE(primary, nullptr);
   DDPIXELFORMAT pf{};
   primary->GetPixelFormat(&pf);
   EXPECT_EQ(pf.dwRGBBitCount, 16u);
@@ -247,12 +248,8 @@ TEST_F(DirectDrawTest, DisplayModesNeedTheExclusiveLevelAndAKnownDepthAndRate) {
 TEST_F(DirectDrawTest, LockIsExclusiveAndUnlockingThePrimaryShowsIt) {
   ASSERT_EQ(dd_->SetCooperativeLevel(hwnd_, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
   ASSERT_EQ(dd_->SetDisplayMode(4, 2, 32, 0, 0), DD_OK);
-  DDSURFACEDESC2 d{};
-  d.dwSize = sizeof d;
-  d.dwFlags = DDSD_CAPS;
-  d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-  IDirectDrawSurface7* primary = nullptr;
-  ASSERT_EQ(dd_->CreateSurface(&d, &primary, nullptr), DD_OK);
+  IDirectDrawSurface7* primary = Primary();
+  ASSERT_NE(primary, nullptr);
   DDSURFACEDESC2 locked{};
   locked.dwSize = sizeof locked;
   ASSERT_EQ(primary->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
