@@ -1,11 +1,37 @@
 #include "gfx/dialog.h"
 
 #include "core/log.h"
+#include "gfx/drawstate.h"
 #include "gfx/globals.h"
+#include "platform/video/window.h"
 #include "platform/win/msgbox.h"
 
-int DDDialogBoxMode(int /*on*/) {
-  // The display is a window on the desktop at every size, so any box can appear over it.
+int DDDialogBoxMode(int on) {
+  if (DDWindowMode) return 1;
+  if (lpDTCon) {
+    if (!lpDevice) return 1;
+    if (on) {
+      DDEndScene();
+      if (lpDevice->SetDialogBoxMode(TRUE) != D3D_OK) {
+        DebugLog("D3D_OK != lpDevice->SetDialogBoxMode(TRUE)");
+        return 0;
+      }
+      ShowCursor(TRUE);
+      return 1;
+    }
+    while (ShowCursor(FALSE) >= 0) {
+    }
+    return lpDevice->SetDialogBoxMode(FALSE) == D3D_OK ? 1 : 0;
+  }
+  // Without a running back end there is nothing to switch.
+  if (!lpDD) return 1;
+  if (on) {
+    if (FAILED(lpDD->FlipToGDISurface())) return 0;
+    ShowCursor(TRUE);
+    return 1;
+  }
+  while (ShowCursor(FALSE) >= 0) {
+  }
   return 1;
 }
 

@@ -18,8 +18,25 @@ typedef int32_t HRESULT;
 #define FALSE 0
 #endif
 
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+
 struct HWND__;
 typedef HWND__* HWND;
+typedef void* HANDLE;
+typedef uint32_t ULONG;
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
 
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;

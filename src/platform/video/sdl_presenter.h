@@ -1,0 +1,47 @@
+// Shows finished frames in an SDL window: frames come from any thread and are shown by the thread
+// that opened the window (the main thread), through one streaming texture scaled to the window
+// (zoom in a window, or the whole desktop in full screen, keeping the picture's proportions).
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/video/presenter.h"
+
+namespace video {
+
+class SdlPresenter : public Presenter {
+ public:
+  SdlPresenter();
+  ~SdlPresenter() override;
+
+  // Opens a `width` x `height` picture at `zoomPercent` in a new window; the calling thread becomes
+  // the one that must call Pump and Close. The title is UTF-8.
+  bool Open(const std::string& titleUtf8, int width, int height, int zoomPercent);
+  void Close();
+  bool IsOpen() const;
+
+  // Any thread: the newest frame and the latest window changes are kept for the next Pump, and an
+  // event of WakeEventType is posted so that a loop waiting for SDL events wakes up.
+  void Present(Frame frame) override;
+  void SetFullScreen(bool on) override;
+  void SetMinimized(bool on) override;
+  void SetCursorVisible(bool on) override;
+  void SetZoom(int percent);
+  uint32_t WakeEventType() const;
+
+  // The opening thread: applies the window changes and shows the waiting frame. True when a frame
+  // was shown.
+  bool Pump();
+  uint64_t FramesShown() const;
+
+  // For checks: while on, every frame shown is also read back from the window at the window's size.
+  void SetCapture(bool on);
+  Frame LastCapture() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace video

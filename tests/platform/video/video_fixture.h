@@ -1,0 +1,34 @@
+// A clean virtual machine for each test: default display and video memory, no windows' geometry,
+// a virtual clock, a fresh headless presenter and one window.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/video/clock.h"
+#include "platform/video/display.h"
+#include "platform/video/presenter.h"
+#include "platform/video/window.h"
+#include "platform/win/messages.h"
+
+class VideoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    video::test::ResetMachine();
+    video::test::ResetWindows();
+    video::test::UseVirtualClock(true);
+    presenter_ = std::make_shared<video::HeadlessPresenter>();
+    video::SetPresenter(presenter_);
+    hwnd_ = CreateWindowStandIn("VideoTest");
+  }
+  void TearDown() override {
+    DestroyWindowStandIn(hwnd_);
+    video::test::UseVirtualClock(false);
+    video::SetPresenter(nullptr);
+    video::test::ResetMachine();
+    video::test::ResetWindows();
+  }
+
+  std::shared_ptr<video::HeadlessPresenter> presenter_;
+  HWND hwnd_ = nullptr;
+};
