@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/log.h"
+#include "core/timing.h"
 #include "gfx/drawstate.h"
 #include "gfx/globals.h"
 #include "gfx/surface.h"
@@ -343,6 +344,10 @@ BOOL DDInit(int backEnd, HWND hwnd, int width, int height, int depth, int vsync,
     if (!DDInitResult(code)) return FALSE;
   }
   DDInitDone = 1;
+  // The frame limiter paces Direct3D frames only; it asks the library which back end runs.
+  FpsLimiterGraphics limiter;
+  limiter.isDirect3D = [] { return lpDTCon != nullptr; };
+  SetFpsLimiterGraphics(limiter);
   g_bStarted = true;
   return TRUE;
 }

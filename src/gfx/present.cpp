@@ -3,12 +3,14 @@
 #include <cstring>
 
 #include "core/log.h"
+#include "core/timing.h"
 #include "gfx/bitmap.h"
 #include "gfx/drawstate.h"
 #include "gfx/globals.h"
 #include "gfx/init.h"
 #include "gfx/pending.h"
 #include "gfx/surface.h"
+#include "platform/time/clock.h"
 #include "platform/video/clock.h"
 #include "platform/video/window.h"
 
@@ -17,7 +19,7 @@ int DDPresent(unsigned fps, int statistics, DDSURFACEDATA* glyphSheet) {
   if (!lpDevice) return 0;
   if (lpDTCon->bVirtual) DDCopyVirtualBackBuffer(&BackBuffer, &VirBackBuffer);
   if (DDVSync == 0) {
-    while (!FpsLimiter(fps, statistics, glyphSheet)) video::SleepMs(1);
+    while (!FpsLimiter(fps, statistics, glyphSheet)) Sleep(1);
   }
   DDEndScene();
   HRESULT hr = lpDevice->Present(nullptr, nullptr, nullptr, nullptr);

@@ -11,6 +11,7 @@
 #include "core/log.h"
 #include "gfx/globals.h"
 #include "gfx/init.h"
+#include "platform/time/clock.h"
 #include "platform/video/clock.h"
 #include "platform/video/display.h"
 #include "platform/video/presenter.h"
@@ -23,13 +24,14 @@
 
 class GfxTest : public TempDirTest {
  protected:
+  std::unique_ptr<FakeClock> clock_;  // the program clock stands still unless a sleep moves it
   enum { kDirectDraw = 0, kDirect3D = 1 };
 
   void SetUp() override {
     TempDirTest::SetUp();
     video::test::ResetMachine();
     video::test::ResetWindows();
-    video::test::UseVirtualClock(true);
+    clock_ = std::make_unique<FakeClock>(0);
     presenter_ = std::make_shared<video::HeadlessPresenter>();
     video::SetPresenter(presenter_);
     ResetLogsForTest();
@@ -61,7 +63,7 @@ class GfxTest : public TempDirTest {
     DDWindowMode = 1;
     ResetLogsForTest();
     msgbox::TakeRecords();
-    video::test::UseVirtualClock(false);
+    clock_.reset();
     video::SetPresenter(nullptr);
     video::test::ResetMachine();
     video::test::ResetWindows();

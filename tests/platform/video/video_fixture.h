@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "platform/time/clock.h"
 #include "platform/video/clock.h"
 #include "platform/video/display.h"
 #include "platform/video/presenter.h"
@@ -13,17 +14,18 @@
 
 class VideoTest : public ::testing::Test {
  protected:
+  std::unique_ptr<FakeClock> clock_;  // the program clock stands still unless a sleep moves it
   void SetUp() override {
     video::test::ResetMachine();
     video::test::ResetWindows();
-    video::test::UseVirtualClock(true);
+    clock_ = std::make_unique<FakeClock>(0);
     presenter_ = std::make_shared<video::HeadlessPresenter>();
     video::SetPresenter(presenter_);
     hwnd_ = CreateWindowStandIn("VideoTest");
   }
   void TearDown() override {
     DestroyWindowStandIn(hwnd_);
-    video::test::UseVirtualClock(false);
+    clock_.reset();
     video::SetPresenter(nullptr);
     video::test::ResetMachine();
     video::test::ResetWindows();
