@@ -87,9 +87,8 @@ void FormatNumber(std::string& out, int value, int width, int zeros, int plus) {
   if (!zeros) {
     for (int i = 0; i + 1 < width && text[i] == '0'; ++i) text[i] = ' ';
   }
-  if (value < 0) text.insert(0, "-");
-  else if (plus) text.insert(0, "+");
-  out = std::move(text);
+  const char* sign = value < 0 ? "-" : plus ? "+" : "";
+  out = sign + text;
 }
 
 int IsSjisDoubleByte(const char* p) {
