@@ -1,6 +1,7 @@
 #include <atomic>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 
 #include "core/log.h"
 #include "stagedata/cmdupgrade.h"
@@ -9,8 +10,8 @@
 
 namespace {
 
-// Flows nest only through the flows an item command carries; editors write one or two levels.
-// A deeper nesting is a damaged file, refused before it can exhaust the stack.
+// Flows nest only through the flows an item command carries, a level or two in real data. A much
+// deeper nesting is a damaged file, refused before it can exhaust the stack.
 constexpr int kMaxCarriedFlowDepth = 16;
 thread_local int t_nCmdReadDepth = 0;
 
@@ -210,46 +211,43 @@ void cFlowCmd::GiveMissingBlocks() {
   if (kind == CMD_FLOW_OP && !m_pCondList) CreateCondList(m_pCondList);
 }
 
+namespace {
+
+// Commands whose parameter 0 names a database entry, the size of its list and what an index outside
+// it becomes.
+struct cDbParamRef {
+  int m_nKind;
+  size_t (*m_pCount)(const cDatabase& db);
+  int m_nRepair;
+};
+
+constexpr cDbParamRef kDbParamRefs[] = {
+    {CMD_BASE_ANIMSET, [](const cDatabase& db) { return db.m_vAnimeSet.size(); }, 0},
+    {CMD_ANIM, [](const cDatabase& db) { return db.m_vAnime.size(); }, 1},
+    {CMD_EFFECT, [](const cDatabase& db) { return db.m_vEffect.size(); }, 1},
+    {CMD_CHARA_EFFECT, [](const cDatabase& db) { return db.m_vCharaEffect.size(); }, 1},
+    {CMD_SCREEN_EFFECT, [](const cDatabase& db) { return db.m_vScrEffect.size(); }, 1},
+    {CMD_PICTURE, [](const cDatabase& db) { return db.m_vPicture.size(); }, 1},
+    {CMD_SE, [](const cDatabase& db) { return db.m_vSound.size(); }, 1},
+    {CMD_BGM, [](const cDatabase& db) { return db.m_vBgm.size(); }, 1},
+};
+
+}  // namespace
+
 void cFlowCmd::RepairDatabaseRefs() {
   const cDatabase& db = g_Database;
-  switch (ObjectKind()) {
-    case CMD_SWORD: {
-      cEdShot& shot = *m_pEdShot;
-      RepairIndex(shot.m_nMoveKind, db.m_vSwordType.size(), 0);
-      if (InList(shot.m_nMoveKind, db.m_vSwordType.size()))
-        m_sTime = SwordTime(db.m_vSwordType[static_cast<size_t>(shot.m_nMoveKind)]);
-      break;
-    }
-    case CMD_GRAPHIC:
-      // Graphic source 4 is a dedicated character bitmap.
-      if (m_vParam[0] == 4) RepairIndex(m_vParam[1], db.m_vBmpCharaExc.size(), 1);
-      break;
-    case CMD_BASE_ANIMSET:
-      RepairIndex(m_vParam[0], db.m_vAnimeSet.size(), 0);
-      break;
-    case CMD_ANIM:
-      RepairIndex(m_vParam[0], db.m_vAnime.size(), 1);
-      break;
-    case CMD_EFFECT:
-      RepairIndex(m_vParam[0], db.m_vEffect.size(), 1);
-      break;
-    case CMD_CHARA_EFFECT:
-      RepairIndex(m_vParam[0], db.m_vCharaEffect.size(), 1);
-      break;
-    case CMD_SCREEN_EFFECT:
-      RepairIndex(m_vParam[0], db.m_vScrEffect.size(), 1);
-      break;
-    case CMD_PICTURE:
-      RepairIndex(m_vParam[0], db.m_vPicture.size(), 1);
-      break;
-    case CMD_SE:
-      RepairIndex(m_vParam[0], db.m_vSound.size(), 1);
-      break;
-    case CMD_BGM:
-      RepairIndex(m_vParam[0], db.m_vBgm.size(), 1);
-      break;
-    default:
-      break;
+  const int kind = ObjectKind();
+  if (kind == CMD_SWORD) {
+    cEdShot& shot = *m_pEdShot;
+    RepairIndex(shot.m_nMoveKind, db.m_vSwordType.size(), 0);
+    if (InList(shot.m_nMoveKind, db.m_vSwordType.size()))
+      m_sTime = SwordTime(db.m_vSwordType[static_cast<size_t>(shot.m_nMoveKind)]);
+  } else if (kind == CMD_GRAPHIC) {
+    // Graphic source 4 is a dedicated character bitmap.
+    if (m_vParam[0] == 4) RepairIndex(m_vParam[1], db.m_vBmpCharaExc.size(), 1);
+  } else {
+    for (const cDbParamRef& ref : kDbParamRefs)
+      if (kind == ref.m_nKind) RepairIndex(m_vParam[0], ref.m_pCount(db), ref.m_nRepair);
   }
 }
 

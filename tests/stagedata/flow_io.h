@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/datafile.h"
+#include "stagedata/flow.h"
 #include "stagedata/cmdparts_io.h"
 #include "support/bytes.h"
 
@@ -85,8 +86,23 @@ struct Flow {
   std::string name;
   int8_t key = 0, flowId = 0, testOnly = 0, condLogic = 0, condLatch = 0, trigger = 0;
   int8_t bindPartner = 0, partnerTarget = 0, keyGap = 3, keyLatch = 0;
-  std::vector<Bytes> conds, keyConds, cmds;
+  std::vector<Bytes> conds = {}, keyConds = {}, cmds = {};
 };
+
+// Gives a flow record the members of a stored flow (name included).
+inline void SetMembers(cFlow& f, const Flow& s) {
+  f.m_strName = s.name;
+  f.m_nKey = s.key;
+  f.m_nFlowId = s.flowId;
+  f.m_bTestOnly = s.testOnly;
+  f.m_nCondLogic = s.condLogic;
+  f.m_bCondLatch = s.condLatch;
+  f.m_nTrigger = s.trigger;
+  f.m_bBindPartner = s.bindPartner;
+  f.m_nPartnerTarget = s.partnerTarget;
+  f.m_nKeyGap = s.keyGap;
+  f.m_bKeyLatch = s.keyLatch;
+}
 
 inline Bytes FlowBody(uint32_t version, const Flow& f) {
   ByteWriter w;

@@ -19,33 +19,14 @@ std::vector<int> Members(const cFlow& f) {
 }
 
 flowbody::Flow Stored() {
-  flowbody::Flow s;
-  s.name = "ジャンプ";
-  s.key = 26;
-  s.flowId = 3;
-  s.condLogic = 1;
-  s.condLatch = 1;
-  s.trigger = FLOW_TRIG_NONE;
-  s.bindPartner = 1;
-  s.partnerTarget = 2;
-  s.keyGap = 9;
-  s.keyLatch = 1;
-  return s;
+  return {.name = "ジャンプ", .key = 26, .flowId = 3, .condLogic = 1, .condLatch = 1, .trigger = FLOW_TRIG_NONE,
+          .bindPartner = 1, .partnerTarget = 2, .keyGap = 9, .keyLatch = 1};
 }
 
 TEST_F(FlowRecordTest, FlowFileFormAndOlderLayouts) {
   cFlow f;
   EXPECT_EQ(Members(f), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 3, 0}));
-  f.m_strName = "ジャンプ";
-  f.m_nKey = 26;
-  f.m_nFlowId = 3;
-  f.m_nCondLogic = 1;
-  f.m_bCondLatch = 1;
-  f.m_nTrigger = FLOW_TRIG_NONE;
-  f.m_bBindPartner = 1;
-  f.m_nPartnerTarget = 2;
-  f.m_nKeyGap = 9;
-  f.m_bKeyLatch = 1;
+  flowbody::SetMembers(f, Stored());
   EXPECT_EQ(WrittenBody(f), FlowBody(914, Stored()));
 
   const struct {

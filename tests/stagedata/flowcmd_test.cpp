@@ -65,17 +65,11 @@ cFlow SampleFlow() {
   cFlowCmd change = Command(CMD_CATEGORY_ITEM, ICMD_CHANGE_FLOW, {2, 7});
   change.m_vFlow = {inner, inner2};
 
+  const flowbody::Flow members{.name = "名前", .key = 1, .flowId = 2, .condLogic = 1, .condLatch = 1,
+                                .trigger = FLOW_TRIG_TOUCH_SHOT, .bindPartner = 1, .partnerTarget = 3, .keyGap = 7,
+                                .keyLatch = 1};
   cFlow f;
-  f.m_strName = "名前";
-  f.m_nKey = 1;
-  f.m_nFlowId = 2;
-  f.m_nCondLogic = 1;
-  f.m_bCondLatch = 1;
-  f.m_nTrigger = FLOW_TRIG_TOUCH_SHOT;
-  f.m_bBindPartner = 1;
-  f.m_nPartnerTarget = 3;
-  f.m_nKeyGap = 7;
-  f.m_bKeyLatch = 1;
+  flowbody::SetMembers(f, members);
   f.m_vCond.resize(1);
   FillDistinct(f.m_vCond[0], 70);
   f.m_vKeyCond.resize(2);
