@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/checked.h"
+#include "stagedata/paramdesc.h"
 
 class cEdMove;
 class cEdShot;
@@ -83,15 +84,6 @@ extern cCheckedVector<cCheckedVector<cCmdParamDesc>> g_CmdParamTable;
 
 // Fills g_CmdParamTable; calling it again gives the same table.
 void BuildCmdParamTable();
-
-// A formation-specific or movement-specific shot parameter. An empty label is a parameter that the
-// formation or movement kind does not have.
-struct cParamDesc {
-  const char* m_pLabel;
-  int16_t m_sMin;
-  int16_t m_sMax;
-  int16_t m_sDefault;
-};
 
 constexpr int kFormationCount = 6;
 constexpr int kShotMoveKindCount = 10;

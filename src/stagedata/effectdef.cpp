@@ -4,7 +4,7 @@ namespace {
 
 constexpr const char* kRunTime = "実行時間(1/10s)";
 
-constexpr cParamDesc Time(int16_t def) { return cParamDesc(kRunTime, 1, 9999, def); }
+constexpr cParamDesc Time(int16_t def) { return cParamDesc{kRunTime, 1, 9999, def}; }
 constexpr cParamDesc None() { return cParamDesc(); }
 
 constexpr const char* kNoteNone = "Direct3D有効時：\nDirect3D無効時：";
@@ -130,7 +130,7 @@ void cEffectDefData::FillParamsOfOldFile(const cParamDesc (*desc)[kEffectParams]
                                          std::initializer_list<cOldParam> missing) {
   if (g_nFileDataVersion >= 511) return;
   for (const cOldParam& m : missing)
-    if (m_nKind == m.m_nKind) m_nParam[m.m_nParam] = desc[m.m_nKind][m.m_nParam].m_nDefault;
+    if (m_nKind == m.m_nKind) m_nParam[m.m_nParam] = desc[m.m_nKind][m.m_nParam].m_sDefault;
 }
 
 int cCharaEffectData::Read(cDataFile& file) {

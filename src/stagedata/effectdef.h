@@ -9,18 +9,7 @@
 #include <string_view>
 
 #include "core/record.h"
-
-// One parameter of an effect kind; an empty label marks a parameter the kind does not have.
-struct cParamDesc {
-  constexpr cParamDesc() = default;
-  constexpr cParamDesc(const char* label, int16_t min, int16_t max, int16_t def)
-      : m_strLabel(label ? label : ""), m_nMin(min), m_nMax(max), m_nDefault(def) {}
-
-  std::string_view m_strLabel;
-  int16_t m_nMin = 0;
-  int16_t m_nMax = 0;
-  int16_t m_nDefault = 0;
-};
+#include "stagedata/paramdesc.h"
 
 constexpr int kCharaEffectKinds = 17;  // 0 none, 1 to 16
 constexpr int kScrEffectKinds = 14;    // 0 none, 1 to 13

@@ -1,0 +1,3 @@
+#include "shell/globals.h"
+
+int g_bEditorLaunched = 0;

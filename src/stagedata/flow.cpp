@@ -1,0 +1,162 @@
+#include "stagedata/flow.h"
+
+#include <vector>
+
+#include "gamedata/systemdata.h"
+#include "shell/globals.h"
+
+cKeyCond::cKeyCond() { Reset(); }
+
+void cKeyCond::Reset() {
+  Clear();
+  m_vKeyState.assign(kKeyCount, 0);
+}
+
+void cKeyCond::RegisterFields(int /*version*/) {
+  ClearFields();
+  AddField8(&m_bMirror);
+  AddField16(&m_sHoldMin);
+  AddField16(&m_sHoldMax);
+  AddField8(&m_bAnyHold);
+  AddField8(&m_nMode);
+}
+
+int cKeyCond::Read(cDataFile& file) {
+  if (!cDataRecord::Read(file)) return 0;
+  int32_t n = 0;
+  if (!file.ReadValue(n)) return 0;
+  // No stored keys: the keys keep their defaults.
+  if (n <= 0) return 1;
+  if (static_cast<uint64_t>(n) > file.BytesLeft()) {
+    file.Fail();
+    return 0;
+  }
+  m_vKeyState.resize(static_cast<size_t>(n), 0);
+  return file.ReadBytes(m_vKeyState.data(), static_cast<size_t>(n)) ? 1 : 0;
+}
+
+int cKeyCond::Write(cDataFile& file) {
+  cDataRecord::Write(file);
+  file.WriteValue(static_cast<int32_t>(m_vKeyState.size()));
+  if (!m_vKeyState.empty()) file.WriteBytes(m_vKeyState.data(), m_vKeyState.size());
+  return file.Failed() ? 0 : 1;
+}
+
+cFlow::cFlow() {
+  Clear();
+  m_nKeyGap = 3;
+}
+
+cFlow& cFlow::operator=(const cFlow& src) {
+  if (this == &src) return *this;
+  cDataRecord::operator=(src);
+  // src may lie inside one of this flow's own commands: copy it whole before anything is replaced.
+  cFlow copy(src);
+  m_strName = copy.m_strName;
+  m_nKey = copy.m_nKey;
+  m_nFlowId = copy.m_nFlowId;
+  m_bTestOnly = copy.m_bTestOnly;
+  m_nCondLogic = copy.m_nCondLogic;
+  m_bCondLatch = copy.m_bCondLatch;
+  m_nTrigger = copy.m_nTrigger;
+  m_bBindPartner = copy.m_bBindPartner;
+  m_nPartnerTarget = copy.m_nPartnerTarget;
+  m_nKeyGap = copy.m_nKeyGap;
+  m_bKeyLatch = copy.m_bKeyLatch;
+  m_vCond.swap(copy.m_vCond);
+  m_vKeyCond.swap(copy.m_vKeyCond);
+  m_vCmd.swap(copy.m_vCmd);
+  return *this;
+}
+
+void cFlow::RegisterFields(int version) {
+  ClearFields();
+  if (version >= 676) AddString(&m_strName);
+  AddField8(&m_nKey);
+  AddField8(&m_nFlowId);
+  AddField8(&m_bTestOnly);
+  AddField8(&m_nCondLogic);
+  AddField8(&m_bCondLatch);
+  AddField8(&m_nTrigger);
+  if (version >= 762) AddField8(&m_bBindPartner);
+  if (version >= 767) AddField8(&m_nPartnerTarget);
+  AddField8(&m_nKeyGap);
+  AddField8(&m_bKeyLatch);
+}
+
+namespace {
+
+int8_t Plus(int8_t v, int add) { return static_cast<int8_t>(v + add); }
+
+// Triggers were inserted into the list over the versions; each step sees the number the steps
+// before it left.
+void RenumberTrigger(cFlow& f, uint32_t v) {
+  int8_t& t = f.m_nTrigger;
+  if (v <= 131 && t >= 11) t = Plus(t, 1);
+  if (v < 163 && t != FLOW_TRIG_ALWAYS) f.m_nFlowId = 0;
+  if (v < 164 && t >= 5) t = Plus(t, 2);
+  if (v < 762 && t >= 18) t = Plus(t, 3);
+  if (v < 900) {
+    for (int from : {2, 4, 21, 23})
+      if (t >= from) t = Plus(t, 1);
+  }
+}
+
+}  // namespace
+
+int cFlow::Read(cDataFile& file) {
+  if (!cDataRecord::Read(file)) return 0;
+  if (!ReadRecordVector(m_vCond, file) || !ReadKeyCondVector(m_vKeyCond, file) || !ReadCmdVector(m_vCmd, file))
+    return 0;
+  if (g_nFileDataVersion < static_cast<uint32_t>(g_nDataVersion)) RenumberTrigger(*this, g_nFileDataVersion);
+  // The player keeps no flow names.
+  m_strName.clear();
+  Normalize();
+  return 1;
+}
+
+int cFlow::Write(cDataFile& file) {
+  Normalize();
+  cDataRecord::Write(file);
+  WriteRecordVector(m_vCond, file);
+  WriteRecordVector(m_vKeyCond, file);
+  WriteRecordVector(m_vCmd, file);
+  return file.Failed() ? 0 : 1;
+}
+
+void cFlow::Normalize() {
+  for (auto& cmd : m_vCmd) cmd.Normalize();
+}
+
+void cFlow::NormalizeRefs(const cPaletteSizes& common, const cPaletteSizes& stage) {
+  for (auto& cmd : m_vCmd) cmd.NormalizeRefs(common, stage);
+}
+
+int ReadKeyCondVector(cCheckedVector<cKeyCond>& list, cDataFile& file) { return ReadRecordVector(list, file); }
+
+int ReadCmdVector(cCheckedVector<cFlowCmd>& list, cDataFile& file) { return ReadRecordVector(list, file); }
+
+void RemoveTestOnlyFlows(cCheckedVector<cFlow>& flows) {
+  std::erase_if(flows, [](const cFlow& f) { return f.m_bTestOnly != 0; });
+}
+
+bool KeepTestOnlyFlows() { return g_bEditorLaunched != 0 || g_SystemData.m_bKeepTestFlows != 0; }
+
+int ObjectKindOf(int category, int kind) {
+  if (category != CMD_CATEGORY_ITEM) return kind;
+  return kind >= 2 ? kind + kItemCmdKindOffset : -1;
+}
+
+int InputDirToDirCode(int index, int flag, int facing, uint32_t replayVersion) {
+  // Direction keys 1-9: left, right, up, down, up-left, down-left, up-right, down-right, front.
+  static constexpr int kCode[10] = {-1, 2, 3, 6, 7, 8, 9, 10, 11, 0};
+  if (replayVersion != 0) {
+    if (replayVersion <= 777) flag = 1;
+    else if (replayVersion <= 779) flag = 0;
+  }
+  const int byFacing = facing ? 3 : 2;
+  // No key, and keys that do not exist, follow the facing.
+  if (index <= 0 || index > 9) return byFacing;
+  if (index == 9 && !flag) return byFacing;
+  return kCode[index];
+}

@@ -1,0 +1,24 @@
+// The state the flow and command records consult while they read and repair: a default database
+// (one entry in some lists), no test play, no kept test flows. Restored after each test.
+#pragma once
+#include "gamedata/systemdata.h"
+#include "shell/globals.h"
+#include "stagedata/database.h"
+#include "support/tempdir.h"
+
+class FlowRecordTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    Restore();
+  }
+  void TearDown() override {
+    Restore();
+    TempDirTest::TearDown();
+  }
+  static void Restore() {
+    g_Database.SetDefaults();
+    g_bEditorLaunched = 0;
+    g_SystemData.m_bKeepTestFlows = 0;
+  }
+};
