@@ -4,6 +4,7 @@
 
 #include "gamedata/systemdata.h"
 #include "shell/globals.h"
+#include "stagedata/bytelist.h"
 
 cKeyCond::cKeyCond() { Reset(); }
 
@@ -22,23 +23,13 @@ void cKeyCond::RegisterFields(int /*version*/) {
 }
 
 int cKeyCond::Read(cDataFile& file) {
-  if (!cDataRecord::Read(file)) return 0;
-  int32_t n = 0;
-  if (!file.ReadValue(n)) return 0;
   // No stored keys: the keys keep their defaults.
-  if (n <= 0) return 1;
-  if (static_cast<uint64_t>(n) > file.BytesLeft()) {
-    file.Fail();
-    return 0;
-  }
-  m_vKeyState.resize(static_cast<size_t>(n), 0);
-  return file.ReadBytes(m_vKeyState.data(), static_cast<size_t>(n)) ? 1 : 0;
+  return cDataRecord::Read(file) && ReadByteList(m_vKeyState, file) ? 1 : 0;
 }
 
 int cKeyCond::Write(cDataFile& file) {
   cDataRecord::Write(file);
-  file.WriteValue(static_cast<int32_t>(m_vKeyState.size()));
-  if (!m_vKeyState.empty()) file.WriteBytes(m_vKeyState.data(), m_vKeyState.size());
+  WriteByteList(m_vKeyState, file);
   return file.Failed() ? 0 : 1;
 }
 

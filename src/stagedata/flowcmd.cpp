@@ -7,6 +7,7 @@
 #include "stagedata/cmdupgrade.h"
 #include "stagedata/database.h"
 #include "stagedata/flow.h"
+#include "stagedata/listindex.h"
 
 namespace {
 
@@ -37,9 +38,6 @@ void WriteBlock(const std::shared_ptr<T>& holder, cDataFile& file) {
   file.WriteValue(static_cast<int32_t>(holder ? 1 : 0));
   if (holder) holder->Write(file);
 }
-
-// Index comparisons are unsigned: negative indices are out of range too.
-bool InList(int64_t index, size_t count) { return index >= 0 && static_cast<uint64_t>(index) < count; }
 
 // An out-of-range index becomes `repair`; a repair to entry 1 of a list that has no entry 1 gives 0.
 template <class T>

@@ -1,0 +1,29 @@
+// The play scene, as far as the stage data reaches it: the map cells ask it whether their conditions
+// hold.
+#pragma once
+#include "core/checked.h"
+#include "stagedata/cond.h"
+#include "stagedata/mapcell.h"
+
+class cScenePlay {
+ public:
+  virtual ~cScenePlay() = default;
+
+  // 1 when the cell has no conditions, or latches and its conditions have held once. Otherwise the
+  // conditions are tested on the hero, combined by the cell's logic byte; when they hold the cell is
+  // latched (whether or not it keeps the latch) and the result is 1.
+  int CheckBlockCond(cMapCell& cell) {
+    if (cell.m_vCond.empty()) return 1;
+    if (cell.m_bCondLatch && cell.m_bCondLatched) return 1;
+    if (!CheckHeroCondList(cell.m_vCond, cell.m_cCondLogic)) return 0;
+    cell.m_bCondLatched = 1;
+    return 1;
+  }
+
+ protected:
+  // The conditions tested on the hero (element 0 of the hero vector), combined by logic: 0 every one
+  // holds, 1 at least one.
+  virtual int CheckHeroCondList(const cCheckedVector<cCond>& conds, int logic) = 0;
+};
+
+inline cScenePlay* g_pScenePlay = nullptr;

@@ -1,0 +1,94 @@
+#include "stagedata/palette.h"
+
+#include <algorithm>
+
+cCommonPaletteData g_CommonPalette;
+
+cPaletteRef StagePalette() {
+  // The lists of the stage being played; they live here until a stage record keeps them.
+  static cCheckedVector<cBlockData> blocks(1);
+  static cCheckedVector<cCharaData> charas(1);
+  static cCheckedVector<cItemData> items(1);
+  return {blocks, charas, items};
+}
+
+namespace {
+
+// Calls f on each of the three lists.
+template <class F>
+void ForEachList(cPaletteRef palette, F&& f) {
+  f(palette.m_vBlock);
+  f(palette.m_vChara);
+  f(palette.m_vItem);
+}
+
+}  // namespace
+
+void ResetPalette(cPaletteRef palette) {
+  ForEachList(palette, [](auto& list) {
+    list.clear();
+    list.emplace_back();
+  });
+}
+
+int ReadPaletteLists(cPaletteRef palette, cDataFile& file) {
+  return ReadRecordVector(palette.m_vBlock, file) && ReadRecordVector(palette.m_vChara, file) &&
+                 ReadRecordVector(palette.m_vItem, file)
+             ? 1
+             : 0;
+}
+
+void WritePaletteLists(cPaletteRef palette, cDataFile& file) {
+  ForEachList(palette, [&](auto& list) { WriteRecordVector(list, file); });
+}
+
+void BlankEntryZero(cPaletteRef palette) {
+  ForEachList(palette, [](auto& list) {
+    if (!list.empty()) list[0].SetDefault();
+  });
+}
+
+void PadPalette(cPaletteRef palette) {
+  ForEachList(palette, [](auto& list) {
+    if (list.size() < 2) list.resize(2);
+  });
+}
+
+void CheckDefinitions(cPaletteRef lists) {
+  for (cBlockData& block : lists.m_vBlock) {
+    block.CheckPaletteRef();
+    block.CheckItemRef();
+  }
+  for (cCharaData& chara : lists.m_vChara) {
+    chara.Validate();
+    chara.FixFlows();
+  }
+  for (cItemData& item : lists.m_vItem) {
+    item.Validate();
+    item.FixCommands();
+  }
+}
+
+cCommonPaletteData::cCommonPaletteData() { ResetPalette(Lists()); }
+
+int cCommonPaletteData::Read(cDataFile& file) {
+  if (!cDataRecord::Read(file) || !ReadPaletteLists(Lists(), file)) return 0;
+  BlankEntryZero(Lists());
+  ForEachList(Lists(), [](auto& list) {
+    for (auto& entry : list) std::fill(entry.m_vInherit.begin(), entry.m_vInherit.end(), 0);
+  });
+  Normalize();
+  return 1;
+}
+
+int cCommonPaletteData::Write(cDataFile& file) {
+  Normalize();
+  cDataRecord::Write(file);
+  WritePaletteLists(Lists(), file);
+  return file.Failed() ? 0 : 1;
+}
+
+void cCommonPaletteData::Normalize() {
+  PadPalette(Lists());
+  CheckDefinitions(Lists());
+}
