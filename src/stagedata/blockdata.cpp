@@ -1,14 +1,7 @@
 #include "stagedata/blockdata.h"
 
-#include <algorithm>
-
-#include "stagedata/bytelist.h"
+#include "stagedata/definition.h"
 #include "stagedata/palette.h"
-
-void RaiseShotGraphicOfOldFile(int8_t graphicKind, int16_t& graphic) {
-  if (g_nFileDataVersion < 219 && graphicKind == GRAPHIC_SHOT)
-    graphic = static_cast<int16_t>(std::min(graphic + 1, 119));
-}
 
 cBlockData::cBlockData() { SetDefault(); }
 
@@ -47,9 +40,8 @@ void cBlockData::RegisterFields(int /*version*/) {
 }
 
 int cBlockData::Read(cDataFile& file) {
-  if (!cDataRecord::Read(file) || !file.ReadValue(m_sCellX) || !file.ReadValue(m_sCellY)) return 0;
-  if (!ReadByteList(m_vInherit, file) || !ReadRecordVector(m_vCond, file)) return 0;
-  RaiseShotGraphicOfOldFile(m_cGraphicKind, m_sGraphic);
+  if (!cDataRecord::Read(file) || !ReadDefinitionTail(*this, file)) return 0;
+  RaiseShotGraphicOfOldFile(*this);
   ApplyInherited();
   CheckPaletteRef();
   return 1;
@@ -58,10 +50,7 @@ int cBlockData::Read(cDataFile& file) {
 int cBlockData::Write(cDataFile& file) {
   CheckPaletteRef();
   cDataRecord::Write(file);
-  file.WriteValue(m_sCellX);
-  file.WriteValue(m_sCellY);
-  WriteByteList(m_vInherit, file);
-  WriteRecordVector(m_vCond, file);
+  WriteDefinitionTail(*this, file);
   return file.Failed() ? 0 : 1;
 }
 

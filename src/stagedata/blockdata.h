@@ -27,10 +27,6 @@ enum eGraphicKind {
   GRAPHIC_OWN_BITMAP = 4,
 };
 
-// Files before 219 numbered the shot sheet's graphics from 0: the number moves up by one, to at most
-// 119.
-void RaiseShotGraphicOfOldFile(int8_t graphicKind, int16_t& graphic);
-
 class cBlockData : public cDataRecord {
  public:
   static constexpr size_t kInheritGroups = 11;

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "stagedata/bytelist.h"
 #include "stagedata/database.h"
+#include "stagedata/definition.h"
 #include "stagedata/listindex.h"
 #include "stagedata/palette.h"
 
@@ -88,11 +88,7 @@ void cCharaData::RegisterFields(int version) {
 }
 
 int cCharaData::Read(cDataFile& file) {
-  if (!cDataRecord::Read(file) || !file.ReadValue(m_sCellX) || !file.ReadValue(m_sCellY) ||
-      !file.ReadValue(m_nHeldItem))
-    return 0;
-  if (!ReadByteList(m_vInherit, file) || !ReadRecordVector(m_vCond, file) || !ReadRecordVector(m_vFlow, file))
-    return 0;
+  if (!cDataRecord::Read(file) || !ReadDefinitionTail(*this, file) || !ReadRecordVector(m_vFlow, file)) return 0;
   if (!KeepTestOnlyFlows()) RemoveTestOnlyFlows(m_vFlow);
   if (g_nFileDataVersion < static_cast<uint32_t>(g_nDataVersion)) Upgrade(g_nFileDataVersion);
   ApplyInherited();
@@ -103,11 +99,7 @@ int cCharaData::Read(cDataFile& file) {
 int cCharaData::Write(cDataFile& file) {
   Validate();
   cDataRecord::Write(file);
-  file.WriteValue(m_sCellX);
-  file.WriteValue(m_sCellY);
-  file.WriteValue(m_nHeldItem);
-  WriteByteList(m_vInherit, file);
-  WriteRecordVector(m_vCond, file);
+  WriteDefinitionTail(*this, file);
   WriteRecordVector(m_vFlow, file);
   return file.Failed() ? 0 : 1;
 }
@@ -146,7 +138,7 @@ void cCharaData::Upgrade(uint32_t v) {
     m_bScrollSync = 0;
     InsertInheritFlag(m_vInherit, 21);
   }
-  RaiseShotGraphicOfOldFile(m_cGraphicKind, m_sGraphic);
+  RaiseShotGraphicOfOldFile(*this);
   if (v < 285) m_cInvincibleTint = 1;
 }
 

@@ -1,7 +1,7 @@
 #include "stagedata/itemdata.h"
 
-#include "stagedata/bytelist.h"
 #include "stagedata/database.h"
+#include "stagedata/definition.h"
 #include "stagedata/listindex.h"
 #include "stagedata/palette.h"
 
@@ -43,10 +43,8 @@ void cItemData::RegisterFields(int /*version*/) {
 }
 
 int cItemData::Read(cDataFile& file) {
-  if (!cDataRecord::Read(file) || !file.ReadValue(m_sCellX) || !file.ReadValue(m_sCellY)) return 0;
-  if (!ReadByteList(m_vInherit, file) || !ReadRecordVector(m_vCond, file) || !ReadCmdVector(m_vCmd, file))
-    return 0;
-  RaiseShotGraphicOfOldFile(m_cGraphicKind, m_sGraphic);
+  if (!cDataRecord::Read(file) || !ReadDefinitionTail(*this, file) || !ReadCmdVector(m_vCmd, file)) return 0;
+  RaiseShotGraphicOfOldFile(*this);
   ApplyInherited();
   Validate();
   return 1;
@@ -55,10 +53,7 @@ int cItemData::Read(cDataFile& file) {
 int cItemData::Write(cDataFile& file) {
   Validate();
   cDataRecord::Write(file);
-  file.WriteValue(m_sCellX);
-  file.WriteValue(m_sCellY);
-  WriteByteList(m_vInherit, file);
-  WriteRecordVector(m_vCond, file);
+  WriteDefinitionTail(*this, file);
   WriteRecordVector(m_vCmd, file);
   return file.Failed() ? 0 : 1;
 }

@@ -1,31 +1,32 @@
 #include "support/definitions.h"
 
+namespace {
+
+template <class T>
+T Placed(int16_t x, int16_t y, int16_t graphic) {
+  T def;
+  def.m_sCellX = x;
+  def.m_sCellY = y;
+  def.m_sGraphic = graphic;
+  return def;
+}
+
+}  // namespace
+
 cBlockData PlacedBlock(int16_t x, int16_t y, int16_t graphic, int8_t hit) {
-  cBlockData b;
-  b.m_sCellX = x;
-  b.m_sCellY = y;
-  b.m_sGraphic = graphic;
+  cBlockData b = Placed<cBlockData>(x, y, graphic);
   b.m_cHit = hit;
   return b;
 }
 
 cCharaData PlacedChara(int16_t x, int16_t y, int8_t operation, int16_t graphic) {
-  cCharaData c;
-  c.m_sCellX = x;
-  c.m_sCellY = y;
+  cCharaData c = Placed<cCharaData>(x, y, graphic);
   c.m_cOperation = operation;
-  c.m_sGraphic = graphic;
   c.m_nHeldItem = -1;
   return c;
 }
 
-cItemData PlacedItem(int16_t x, int16_t y, int16_t graphic) {
-  cItemData i;
-  i.m_sCellX = x;
-  i.m_sCellY = y;
-  i.m_sGraphic = graphic;
-  return i;
-}
+cItemData PlacedItem(int16_t x, int16_t y, int16_t graphic) { return Placed<cItemData>(x, y, graphic); }
 
 void ResetPalettes() {
   g_CommonPalette = cCommonPaletteData();
