@@ -2,15 +2,11 @@
 
 #include <algorithm>
 
+#include "stagedata/stagedata.h"
+
 cCommonPaletteData g_CommonPalette;
 
-cPaletteRef StagePalette() {
-  // The lists of the stage being played; they live here until a stage record keeps them.
-  static cCheckedVector<cBlockData> blocks(1);
-  static cCheckedVector<cCharaData> charas(1);
-  static cCheckedVector<cItemData> items(1);
-  return {blocks, charas, items};
-}
+cPaletteRef StagePalette() { return g_StageData.Palette(); }
 
 namespace {
 

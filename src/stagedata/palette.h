@@ -54,8 +54,8 @@ class cCommonPaletteData : public cDataRecord {
 extern cCommonPaletteData g_CommonPalette;
 
 inline cPaletteRef CommonPalette() { return g_CommonPalette.Lists(); }
-// The palette that stage references (kind 2) name: the palette of the stage being played. Its
-// lists start with their blank entries 0 only.
+// The palette that stage references (kind 2) name: the palette of the stage being played
+// (g_StageData), also while a stage is read into it.
 cPaletteRef StagePalette();
 
 // The list of class T that a palette kind names (1 common, 2 stage); null for other kinds.
