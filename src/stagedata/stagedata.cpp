@@ -1,7 +1,7 @@
 #include "stagedata/stagedata.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 
 #include "platform/win/messages.h"
 #include "stagedata/database.h"
