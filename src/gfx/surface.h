@@ -3,6 +3,9 @@
 #include "core/checked.h"
 #include "gfx/records.h"
 
+// A texture that cannot be made ends the program: the texture error text in a box, then WM_CLOSE.
+void DDTextureFailureExit();
+
 // Gives the record a part for the selected back end (an existing part is kept).
 void DDNewSurfaceData(DDSURFACEDATA* lpSD);
 
