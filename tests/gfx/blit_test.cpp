@@ -6,9 +6,10 @@
 
 namespace {
 using Rows = std::vector<std::string>;
+class BlitModes : public DrawModeTest {};
 }  // namespace
 
-TEST_P(DrawModeTest, SameSizeBlitsWithAndWithoutTheColourKey) {
+TEST_P(BlitModes, SameSizeBlitsWithAndWithoutTheColourKey) {
   StartMode(GetParam());
   DDSURFACEDATA sheet, dst;
   LoadPicture(&sheet, "sheet.bmp", {"RGKB", "KWWK"}, 1);
@@ -30,7 +31,7 @@ TEST_P(DrawModeTest, SameSizeBlitsWithAndWithoutTheColourKey) {
   DDReleaseSurface(&sheet);
 }
 
-TEST_P(DrawModeTest, StretchedAndMirroredBlits) {
+TEST_P(BlitModes, StretchedAndMirroredBlits) {
   StartMode(GetParam());
   DDSURFACEDATA sheet, mirrored, dst;
   LoadPicture(&sheet, "cells.bmp", {"RGBW", "KCCK"}, 1);
@@ -69,7 +70,7 @@ TEST_P(DrawModeTest, StretchedAndMirroredBlits) {
   DDReleaseSurface(&sheet);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, DrawModeTest, ::testing::ValuesIn(kDrawModes), DrawModeName);
+INSTANTIATE_TEST_SUITE_P(Modes, BlitModes, ::testing::ValuesIn(kDrawModes), DrawModeName);
 
 TEST_F(DrawTest, SystemMemorySourcesAreCopiedInSoftware) {
   for (const DrawMode& mode : {kDrawModes[0], kDrawModes[1]}) {
