@@ -272,8 +272,15 @@ BOOL CopyBitmap(DDSURFACEDATA* lpSD, const char* file, int depth, int palIndex, 
     CopyThroughGdi(lpSD->lpDDData->lpDDSurface, bitmap, bm, mirrorWidth, mirrorHeight);
   }
   DeleteObject(bitmap);
-  lpSD->nWidth = bm.bmWidth;
-  lpSD->nHeight = bm.bmHeight;
+  // The record takes the bitmap's size; a surface of another size keeps its own, so that nothing
+  // reads or writes past its pixels.
+  DDSURFACEDESC2 desc{};
+  desc.dwSize = sizeof desc;
+  lpSD->lpDDData->lpDDSurface->GetSurfaceDesc(&desc);
+  if (static_cast<LONG>(desc.dwWidth) == bm.bmWidth && static_cast<LONG>(desc.dwHeight) == bm.bmHeight) {
+    lpSD->nWidth = bm.bmWidth;
+    lpSD->nHeight = bm.bmHeight;
+  }
   lpSD->nMirrorWidth = mirrorWidth;
   lpSD->nMirrorHeight = mirrorHeight;
   SetText(lpSD->szFileName, name);

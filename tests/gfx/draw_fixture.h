@@ -61,15 +61,20 @@ class DrawTest : public GfxTest {
   }
 
   // The palette bitmap: the transparent colour at the top left, entry n at (n % 16, 8 + n / 16).
-  static void WritePaletteFile(const std::string& file) {
+  static void WritePaletteFile(const std::string& file, const std::vector<RGBQUAD>& table = ColourTable()) {
     std::vector<uint8_t> indices(16 * 24, 0);
     for (int n = 0; n < 256; ++n) indices[(8 + n / 16) * 16 + n % 16] = static_cast<uint8_t>(n);
-    ASSERT_TRUE(WriteFileBytes(file, video::EncodeBmp(video::BmpImage::FromIndices(16, 24, 8, indices, ColourTable()))));
+    ASSERT_TRUE(WriteFileBytes(file, video::EncodeBmp(video::BmpImage::FromIndices(16, 24, 8, indices, table))));
+  }
+  // A 24-bit bitmap of 0xRRGGBB pixels, rows from the top.
+  static void WriteTrueColour(const std::string& file, int w, int h, const std::vector<uint32_t>& pixels) {
+    ASSERT_TRUE(WriteFileBytes(file, video::EncodeBmp(video::BmpImage::FromArgb(w, h, 24, pixels))));
   }
 
   // Starts full screen in the mode with the test palette and magenta as the transparent colour.
-  void StartMode(const DrawMode& mode) {
-    ASSERT_TRUE(Start(mode.backEnd, mode.depth, 0));
+  void StartMode(const DrawMode& mode, DDSURFACEDATA* app = nullptr, DDBITMAPDATA* bitmaps = nullptr, int count = 0) {
+    DDColorKey = 0;  // as at program start: DirectDraw at 8 bits keeps it
+    ASSERT_TRUE(Start(mode.backEnd, mode.depth, 0, 0, app, bitmaps, count));
     WritePaletteFile("palette.bmp");
     ASSERT_TRUE(DDLoadPaletteFromFile(DDPalette, "palette.bmp"));
     if (mode.depth == 16) {
@@ -84,11 +89,10 @@ class DrawTest : public GfxTest {
 
   // Loads a picture of letters into a surface at the screen depth.
   void LoadPicture(DDSURFACEDATA* sd, const std::string& file, const std::vector<std::string>& rows, int colorKey,
-                   int dtMemType = DTMEMORYTYPE_VIDEO_RT, int mirrorWidth = 0, int mirrorHeight = 0,
-                   DDSURFACEDATA* partner = nullptr) {
+                   int dtMemType = DTMEMORYTYPE_VIDEO_RT, int mirrorWidth = 0, int mirrorHeight = 0, int palIndex = 0) {
     WritePicture(file, rows);
-    ASSERT_EQ(DDCreateSurfaceFromFile(sd, file.c_str(), colorKey, DDScreenBpp, 0, dtMemType, partner, 0, mirrorWidth,
-                                      mirrorHeight, 0),
+    ASSERT_EQ(DDCreateSurfaceFromFile(sd, file.c_str(), colorKey, DDScreenBpp, 0, dtMemType, nullptr, palIndex,
+                                      mirrorWidth, mirrorHeight, 0),
               0);
   }
 
