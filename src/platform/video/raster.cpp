@@ -74,7 +74,8 @@ BlendMode ModeOf(const RasterState& s) {
 int FloorToInt(double t) {
   if (!(t > -1e9)) return -1000000000;
   if (!(t < 1e9)) return 1000000000;
-  return static_cast<int>(std::floor(t));
+  int i = static_cast<int>(t);
+  return t < i ? i - 1 : i;
 }
 
 int CeilToInt(double t) {
@@ -112,7 +113,8 @@ class Sampler {
 
  private:
   static int Address(int t, int size, bool clamp) {
-    if (clamp) return t < 0 ? 0 : (t >= size ? size - 1 : t);
+    if (static_cast<unsigned>(t) < static_cast<unsigned>(size)) return t;
+    if (clamp) return t < 0 ? 0 : size - 1;
     int m = t % size;
     return m < 0 ? m + size : m;
   }
@@ -165,34 +167,90 @@ Source Classify(const RasterState& s, bool bound, uint32_t diffuse, uint32_t* co
 
 bool Is32(PixelFormat f) { return f == PixelFormat::X8R8G8B8 || f == PixelFormat::A8R8G8B8; }
 
-// Reusable tables of texel columns and rows, so that a draw does not allocate.
+// Reusable tables of texel columns and rows and a row of gathered texels, so that a draw does not
+// allocate.
 thread_local std::vector<int> t_columns;
 thread_local std::vector<int> t_rows;
+thread_local std::vector<uint32_t> t_texels;
 
-template <bool kTargetX8, bool kTexX8, BlendMode kMode>
-void TexelSpan32(uint32_t* d, const uint32_t* trow, const int* tx, int n, uint32_t alphaOr, uint32_t alphaAnd) {
-  for (int k = 0; k < n; ++k) {
-    uint32_t p = ((kTexX8 ? (trow[tx[k]] | 0xFF000000) : trow[tx[k]]) & alphaAnd) | alphaOr;
-    if constexpr (kMode == BlendMode::Replace) {
-      d[k] = kTargetX8 ? (p | 0xFF000000) : p;
-    } else {
-      uint32_t a = p >> 24;
-      if (a == 0xFF) {
-        d[k] = p;
-      } else if (a) {
-        uint32_t out = BlendStandard(p, kTargetX8 ? (d[k] | 0xFF000000) : d[k]);
-        d[k] = kTargetX8 ? (out | 0xFF000000) : out;
+// A rectangle of 32-bit texels onto a 32-bit target: row j of the target (n pixels from `d`, rows
+// `pitch` pixels apart) takes the texels of texture row rows[j] at columns[k], or, with a step of +1
+// or -1, the texels that follow (precede) columns[0]. The texels are transformed by (p & alphaAnd) |
+// alphaOr first (an opaque texture format, a constant alpha). The pixel loops are kept simple and
+// free of branches so that the compiler can vectorise them, with wider vectors where the machine has
+// them.
+template <bool kTargetX8>
+__attribute__((target_clones("avx2", "default"))) void TexelRect32(
+    uint32_t* __restrict d, size_t pitch, const PixelBuffer& texture, const int* columns, const int* rows, int n,
+    int count, int step, uint32_t* __restrict gathered, BlendMode mode, uint32_t alphaOr, uint32_t alphaAnd) {
+  const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
+  const bool copy = mode == BlendMode::Replace || (alphaOr >> 24) == 0xFF;
+  const bool plain = alphaAnd == 0xFFFFFFFF && alphaOr == 0;
+  for (int j = 0; j < count; ++j, d += pitch) {
+    const uint32_t* trow = reinterpret_cast<const uint32_t*>(texture.Row(rows[j]));
+    const uint32_t* __restrict src = trow + columns[0];
+    if (step == -1) {
+      for (int k = 0; k < n; ++k) gathered[k] = src[-k];
+      src = gathered;
+    } else if (step != 1) {
+      for (int k = 0; k < n; ++k) gathered[k] = trow[columns[k]];
+      src = gathered;
+    }
+    if (copy) {
+      for (int k = 0; k < n; ++k) d[k] = (src[k] & alphaAnd) | alphaOr | opaque;
+      continue;
+    }
+    // Opaque texels are copied and transparent ones left in one pass; texels between the two, if the
+    // row has any, are then blended one by one.
+    uint32_t partial = 0;
+    if (plain) {
+      for (int k = 0; k < n; ++k) {
+        uint32_t p = src[k], a = p >> 24;
+        uint32_t keep = 0u - static_cast<uint32_t>(a == 0xFF);
+        d[k] = (p & keep) | (d[k] & ~keep);
+        partial |= ~keep & static_cast<uint32_t>(a != 0);
       }
+    } else {
+      for (int k = 0; k < n; ++k) {
+        uint32_t p = (src[k] & alphaAnd) | alphaOr, a = p >> 24;
+        uint32_t keep = 0u - static_cast<uint32_t>(a == 0xFF);
+        d[k] = (p & keep) | (d[k] & ~keep);
+        partial |= ~keep & static_cast<uint32_t>(a != 0);
+      }
+    }
+    if (!partial) continue;
+    for (int k = 0; k < n; ++k) {
+      uint32_t p = (src[k] & alphaAnd) | alphaOr, a = p >> 24;
+      if (a != 0 && a != 0xFF) d[k] = BlendStandard(p, d[k] | opaque) | opaque;
     }
   }
 }
 
-using SpanFn = void (*)(uint32_t*, const uint32_t*, const int*, int, uint32_t, uint32_t);
-
-template <bool kTargetX8, bool kTexX8>
-SpanFn PickSpan(BlendMode mode) {
-  return mode == BlendMode::Replace ? &TexelSpan32<kTargetX8, kTexX8, BlendMode::Replace>
-                                    : &TexelSpan32<kTargetX8, kTexX8, BlendMode::Standard>;
+// The texel of each pixel along one axis: floor of the coordinate at the pixel centre, then wrapped
+// or clamped. The step +1 or -1 when they follow one another (a plain or mirrored copy), else 0.
+int TexelTable(std::vector<int>& out, const Sampler& sampler, bool vertical, int p0, int n, double e0, double e1,
+               double t0, double t1) {
+  out.resize(static_cast<size_t>(n));
+  double slope = (t1 - t0) / (e1 - e0);
+  double first = t0 + (p0 - e0) * slope;
+  // A plain or mirrored copy that stays inside the texture: one texel after the other.
+  if (slope == 1.0 || slope == -1.0) {
+    int step = slope > 0 ? 1 : -1, f = FloorToInt(first), last = f + step * (n - 1);
+    int size = vertical ? sampler.Height() : sampler.Width();
+    if (std::min(f, last) >= 0 && std::max(f, last) < size) {
+      for (int k = 0; k < n; ++k) out[k] = f + step * k;
+      return step;
+    }
+  }
+  for (int k = 0; k < n; ++k) {
+    int t = FloorToInt(first + k * slope);
+    out[k] = vertical ? sampler.AddressV(t) : sampler.AddressU(t);
+  }
+  int step = n > 1 ? out[1] - out[0] : 1;
+  if (step != 1 && step != -1) return 0;
+  for (int k = 1; k < n; ++k)
+    if (out[k] != out[0] + step * k) return 0;
+  return step;
 }
 
 // One pixel of the general case: the stage result blended into the target.
@@ -260,15 +318,10 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
     return true;
   }
 
-  // Texel of each column and row: floor of the coordinate at the pixel centre.
   double x0 = Snap(xa), x1 = Snap(xb), tu0 = Snap(ua * sampler.Width()), tu1 = Snap(ub * sampler.Width());
   double y0 = Snap(ya), y1 = Snap(yb), tv0 = Snap(va * sampler.Height()), tv1 = Snap(vb * sampler.Height());
-  t_columns.resize(static_cast<size_t>(n));
-  t_rows.resize(static_cast<size_t>(rows));
-  for (int k = 0; k < n; ++k)
-    t_columns[k] = sampler.AddressU(FloorToInt(tu0 + ((px0 + k - x0) * (tu1 - tu0)) / (x1 - x0)));
-  for (int j = 0; j < rows; ++j)
-    t_rows[j] = sampler.AddressV(FloorToInt(tv0 + ((py0 + j - y0) * (tv1 - tv0)) / (y1 - y0)));
+  int step = TexelTable(t_columns, sampler, false, px0, n, x0, x1, tu0, tu1);
+  TexelTable(t_rows, sampler, true, py0, rows, y0, y1, tv0, tv1);
 
   PixelBuffer copy;
   if (texture == &target) {
@@ -279,16 +332,18 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
   bool fast = Is32(tf) && Is32(xf) && mode != BlendMode::Other &&
               (source == Source::Texel || source == Source::TexelConstantAlpha);
   if (fast) {
-    bool targetX8 = tf == PixelFormat::X8R8G8B8, texX8 = xf == PixelFormat::X8R8G8B8;
-    SpanFn span = targetX8 ? (texX8 ? PickSpan<true, true>(mode) : PickSpan<true, false>(mode))
-                           : (texX8 ? PickSpan<false, true>(mode) : PickSpan<false, false>(mode));
     uint32_t alphaOr = source == Source::TexelConstantAlpha ? constant : 0;
     uint32_t alphaAnd = source == Source::TexelConstantAlpha ? 0x00FFFFFF : 0xFFFFFFFF;
-    for (int j = 0; j < rows; ++j) {
-      uint32_t* d = reinterpret_cast<uint32_t*>(target.Row(py0 + j)) + px0;
-      const uint32_t* trow = reinterpret_cast<const uint32_t*>(texture->Row(t_rows[j]));
-      span(d, trow, t_columns.data(), n, alphaOr, alphaAnd);
-    }
+    if (xf == PixelFormat::X8R8G8B8 && source == Source::Texel) alphaOr = 0xFF000000;
+    t_texels.resize(static_cast<size_t>(n));
+    uint32_t* d = reinterpret_cast<uint32_t*>(target.Row(py0)) + px0;
+    size_t pitch = static_cast<size_t>(target.Pitch()) / 4;
+    if (tf == PixelFormat::X8R8G8B8)
+      TexelRect32<true>(d, pitch, *texture, t_columns.data(), t_rows.data(), n, rows, step, t_texels.data(), mode,
+                        alphaOr, alphaAnd);
+    else
+      TexelRect32<false>(d, pitch, *texture, t_columns.data(), t_rows.data(), n, rows, step, t_texels.data(), mode,
+                         alphaOr, alphaAnd);
     return true;
   }
   Sampler fetch(texture, s);

@@ -203,3 +203,44 @@ TEST(Raster, ATargetThatIsItsOwnTextureReadsThePixelsAsTheyWere) {
   video::RasterQuad(b, &b, s, Quad(0.5f, -0.5f, 3.5f, 0.5f, 0, 0.75f).data());
   EXPECT_EQ(Rows(b)[0], "1123");
 }
+
+TEST(Raster, TexelAlphaSkipsCopiesOrBlendsOnTheFastPathAsOnTheGeneralOne) {
+  PixelBuffer texture(3, 1, PixelFormat::A8R8G8B8);
+  texture.Set(0, 0, 0x00FF0000);
+  texture.Set(1, 0, 0x80FF0000);
+  texture.Set(2, 0, 0xFFFF0000);
+  RasterState s;
+  s.colorArg2 = D3DTA_DIFFUSE;
+  s.blend = true;
+  s.srcBlend = D3DBLEND_SRCALPHA;
+  s.dstBlend = D3DBLEND_INVSRCALPHA;
+  struct Case {
+    PixelFormat format;
+    uint32_t alphaOp;  // SELECTARG1: the texel's alpha; SELECTARG2: the diffuse alpha for all
+    uint32_t diffuse;
+    std::vector<uint32_t> after;
+  };
+  const Case cases[] = {
+      {PixelFormat::X8R8G8B8, D3DTOP_SELECTARG1, 0xFFFFFFFF, {0xFF0000FF, 0xFF80007F, 0xFFFF0000}},
+      {PixelFormat::A8R8G8B8, D3DTOP_SELECTARG1, 0xFFFFFFFF, {0xFF0000FF, 0xBF80007F, 0xFFFF0000}},
+      {PixelFormat::X8R8G8B8, D3DTOP_SELECTARG2, 0x80FFFFFF, {0xFF80007F, 0xFF80007F, 0xFF80007F}},
+      {PixelFormat::X8R8G8B8, D3DTOP_SELECTARG2, 0xFFFFFFFF, {0xFFFF0000, 0xFFFF0000, 0xFFFF0000}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.format) * 10 + static_cast<int>(c.alphaOp));
+    s.alphaOp = c.alphaOp;
+    s.alphaArg2 = D3DTA_DIFFUSE;
+    for (bool mirrored : {false, true}) {
+      PixelBuffer fast(3, 1, c.format), general(3, 1, c.format);
+      fast.FillAll(0xFF0000FF);
+      general.FillAll(0xFF0000FF);
+      DrawBoth(&fast, &general, &texture, s,
+               Quad(-0.5f, -0.5f, 2.5f, 0.5f, mirrored ? 1.0f : 0.0f, mirrored ? 0.0f : 1.0f, 0, 1, c.diffuse));
+      for (int x = 0; x < 3; ++x) {
+        uint32_t expected = c.after[mirrored ? 2 - x : x];
+        EXPECT_EQ(fast.Get(x, 0), expected) << x;
+        EXPECT_EQ(general.Get(x, 0), expected) << x;
+      }
+    }
+  }
+}
