@@ -2,6 +2,7 @@
 #include "gfx/blit.h"
 #include "gfx/drawstate.h"
 #include "gfx/layer.h"
+#include "core/timing.h"
 #include "gfx/present.h"
 
 namespace {
@@ -281,4 +282,18 @@ TEST_F(DrawTest, DebugTextPlacesGlyphCellsAndWraps) {
     DDReleaseSurface(&sheet);
     DDRelease();
   }
+}
+
+TEST_F(DrawTest, TheFrameLimiterDrawsItsStatisticsAsDebugText) {
+  ResetTimingForTest();
+  StartMode(kDrawModes[0]);  // started without VSync: the present asks the frame limiter
+  DDSURFACEDATA sheet;
+  LoadPicture(&sheet, "debug.bmp", std::vector<std::string>(256, std::string(128, 'W')), 0);
+  DDFillSurfaceColour(&BackBuffer, 'N');
+  ASSERT_EQ(DDPresent(60, 1, &sheet), 1);
+  video::Frame frame = presenter_->LastFrame();
+  EXPECT_EQ(frame.At(0, 16), 0xFFFFFFFFu);  // the first glyph cell of the text at (0, 16)
+  EXPECT_EQ(frame.At(0, 15), 0xFF000000u);
+  DDReleaseSurface(&sheet);
+  ResetTimingForTest();
 }
