@@ -20,10 +20,6 @@ namespace {
 
 void SetText(char (&out)[260], const std::string& text) { std::snprintf(out, sizeof out, "%s", text.c_str()); }
 
-HGDIOBJ LoadDib(const char* file) {
-  return static_cast<HGDIOBJ>(LoadImageA(nullptr, file, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-}
-
 // Where column (row) i of a bitmap lands: mirrored inside its cell when a cell size is given.
 int Mirrored(int i, int cell) { return cell > 0 ? cell * (i / cell + 1) - i % cell - 1 : i; }
 
@@ -38,7 +34,7 @@ void SetPalIndex(BYTE*& palIndex, DDSURFACEDATA* lpSD, int make) {
 
 int CreateFromFileDirectDraw(DDSURFACEDATA* lpSD, const std::string& file, int colorKey, int depth, int ddMemType,
                              int dtMemType, int palIndex, int mirrorWidth, int mirrorHeight) {
-  HGDIOBJ bitmap = LoadDib(file.c_str());
+  HGDIOBJ bitmap = DDLoadDib(file.c_str());
   if (!bitmap) {
     DebugLog(file.c_str());
     return 8;
@@ -64,26 +60,13 @@ int CreateFromFileDirect3D(DDSURFACEDATA* lpSD, const std::string& file, int col
   DTSURFACEDATA* dt = lpSD->lpDT;
   if (!dt || !lpDevice) return 4;
   if (!restore) {
-    SetText(lpSD->szName, "OffScreenFromFile");
-    SetText(lpSD->szFileName, file);
-    dt->MemType = static_cast<DTMEMORYTYPE>(dtMemType);
-    dt->lpSurface = nullptr;
-    dt->lpSystemSurface = nullptr;
-    dt->lpReserved = nullptr;
-    dt->lpTexture = nullptr;
-    dt->bColorKey = colorKey == 1;
-    lpSD->lpPartner = partner;
-    if (!partner) {
-      dt->nId = lpDTCon->nNextSurfaceId++;
-      HRESULT hr = lpDevice->CreateVertexBuffer(DDQuadBytes, D3DUSAGE_WRITEONLY, DDQuadFvf, D3DPOOL_MANAGED, &dt->lpVB,
-                                                nullptr);
-      if (FAILED(hr)) {
-        ReportLogEcho("CreateVertexBuffer Err %x", static_cast<unsigned>(hr));
-        return 4;
-      }
+    HRESULT hr = DDStartSurfacePart(lpSD, "OffScreenFromFile", file.c_str(), dtMemType, colorKey, partner);
+    if (FAILED(hr)) {
+      ReportLogEcho("CreateVertexBuffer Err %x", static_cast<unsigned>(hr));
+      return 4;
     }
   }
-  HGDIOBJ bitmap = LoadDib(file.c_str());
+  HGDIOBJ bitmap = DDLoadDib(file.c_str());
   if (!bitmap) {
     if (!file.empty()) ReportLogEcho("LoadImage Err %s", file.c_str());
     return 8;
@@ -222,6 +205,10 @@ void CopyThroughGdi(IDirectDrawSurface7* surface, HGDIOBJ bitmap, const BITMAP& 
 
 }  // namespace
 
+HGDIOBJ DDLoadDib(const char* file) {
+  return static_cast<HGDIOBJ>(LoadImageA(nullptr, file, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+}
+
 int DDCreateSurfaceFromFile(DDSURFACEDATA* lpSD, const char* file, int colorKey, int depth, int ddMemType,
                             int dtMemType, DDSURFACEDATA* partner, int palIndex, int mirrorWidth, int mirrorHeight,
                             int restore) {
@@ -238,7 +225,7 @@ BOOL CopyBitmap(DDSURFACEDATA* lpSD, const char* file, int depth, int palIndex, 
   if (lpDTCon || !file || !file[0]) return TRUE;
   if (!lpSD || !lpSD->lpDDData || !lpSD->lpDDData->lpDDSurface) return FALSE;
   std::string name = file;
-  HGDIOBJ bitmap = LoadDib(name.c_str());
+  HGDIOBJ bitmap = DDLoadDib(name.c_str());
   if (!bitmap) return FALSE;
   BITMAP bm{};
   GetObjectA(bitmap, sizeof bm, &bm);

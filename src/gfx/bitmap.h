@@ -1,6 +1,10 @@
 // Surfaces made from bitmap files, mirrored cell by cell, and their palette-index copies.
 #pragma once
 #include "gfx/records.h"
+#include "platform/video/wintypes.h"
+
+// A bitmap file loaded as a DIB section (LoadImageA from the file); null when it cannot be loaded.
+HGDIOBJ DDLoadDib(const char* file);
 
 // Returns 0 on success, 1 when the mirror could not be made, 4 when the surface could not be made,
 // 8 when the file could not be loaded, or a negative Direct3D result when the texture could not be

@@ -17,10 +17,6 @@ DWORD Pack(DWORD r, DWORD g, DWORD b) {
 
 DWORD ChannelOf(DWORD pixel, int c) { return (pixel >> DDPixelFormat[c]) & DDPixelFormat[4 + c]; }
 
-HGDIOBJ LoadDib(const char* file) {
-  return static_cast<HGDIOBJ>(LoadImageA(nullptr, file, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-}
-
 // A picture file loaded for reading its pixels: no colour key, the screen depth, system memory.
 int LoadForReading(DDSURFACEDATA* lpSD, const char* file) {
   return DDCreateSurfaceFromFile(lpSD, file, 0, DDScreenBpp, 1, DTMEMORYTYPE_SYSTEM, nullptr, 0, 0, 0, 0);
@@ -118,7 +114,7 @@ int DDSetTransmitFromFile(const char* file) {
   if (lpDTCon && DDScreenBpp == 16) {
     DDColorKey = p;
     if (file) {
-      HGDIOBJ bitmap = LoadDib(file);
+      HGDIOBJ bitmap = DDLoadDib(file);
       if (!bitmap) {
         lock.Unlock();
         DDReleaseSurface(&picture);
@@ -150,7 +146,7 @@ int DDSetTransmitFromFile(const char* file) {
 }
 
 BOOL DDLoadPaletteFromFile(PALETTEENTRY* table, const char* file) {
-  HGDIOBJ bitmap = LoadDib(file);
+  HGDIOBJ bitmap = DDLoadDib(file);
   if (!bitmap) return FALSE;
   BITMAP bm{};
   GetObjectA(bitmap, sizeof bm, &bm);

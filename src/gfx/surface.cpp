@@ -59,24 +59,9 @@ BOOL CreateDirect3DSurface(DDSURFACEDATA* lpSD, int width, int height, int color
                            DDSURFACEDATA* partner, int restore) {
   DTSURFACEDATA* dt = lpSD->lpDT;
   if (!lpDevice) return FALSE;
-  if (!restore) {
-    SetName(lpSD->szName, "OffScreen");
-    SetName(lpSD->szFileName, "E");
-    dt->MemType = static_cast<DTMEMORYTYPE>(dtMemType);
-    dt->lpSurface = nullptr;
-    dt->lpSystemSurface = nullptr;
-    dt->lpReserved = nullptr;
-    dt->lpTexture = nullptr;
-    dt->bColorKey = colorKey == 1;
-    lpSD->lpPartner = partner;
-    if (!partner) {
-      dt->nId = lpDTCon->nNextSurfaceId++;
-      if (FAILED(lpDevice->CreateVertexBuffer(DDQuadBytes, D3DUSAGE_WRITEONLY, DDQuadFvf, D3DPOOL_MANAGED, &dt->lpVB,
-                                              nullptr))) {
-        ReportLogEcho("CreateVertexBuffer Err");
-        return FALSE;
-      }
-    }
+  if (!restore && FAILED(DDStartSurfacePart(lpSD, "OffScreen", "E", dtMemType, colorKey, partner))) {
+    ReportLogEcho("CreateVertexBuffer Err");
+    return FALSE;
   }
   lpSD->nDDMemType = ddMemType;
   if (partner) {
@@ -178,6 +163,23 @@ void DDTextureFailureExit() {
   PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
 }
 
+HRESULT DDStartSurfacePart(DDSURFACEDATA* lpSD, const char* name, const char* file, int dtMemType, int colorKey,
+                           DDSURFACEDATA* partner) {
+  DTSURFACEDATA* dt = lpSD->lpDT;
+  SetName(lpSD->szName, name);
+  SetName(lpSD->szFileName, file);
+  dt->MemType = static_cast<DTMEMORYTYPE>(dtMemType);
+  dt->lpSurface = nullptr;
+  dt->lpSystemSurface = nullptr;
+  dt->lpReserved = nullptr;
+  dt->lpTexture = nullptr;
+  dt->bColorKey = colorKey == 1;
+  lpSD->lpPartner = partner;
+  if (partner) return D3D_OK;
+  dt->nId = lpDTCon->nNextSurfaceId++;
+  return lpDevice->CreateVertexBuffer(DDQuadBytes, D3DUSAGE_WRITEONLY, DDQuadFvf, D3DPOOL_MANAGED, &dt->lpVB, nullptr);
+}
+
 void DDNewSurfaceData(DDSURFACEDATA* lpSD) {
   if (DDBackEnd) {
     if (!lpSD->lpDT) lpSD->lpDT = new DTSURFACEDATA();
@@ -276,7 +278,7 @@ BOOL DDCheckResult(int code) {
 
 int DDCheckBitmapSize(int* out, const char* file, int maxWidth, int maxHeight) {
   if (lpDTCon) return 1;
-  HGDIOBJ bitmap = static_cast<HGDIOBJ>(LoadImageA(nullptr, file, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  HGDIOBJ bitmap = DDLoadDib(file);
   if (!bitmap) {
     *out = 0;
     return 0;

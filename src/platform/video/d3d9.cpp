@@ -136,9 +136,28 @@ HRESULT IDirect3DTexture9::UnlockRect(UINT level) {
   return level_->UnlockRect();
 }
 
+namespace video {
+
+HRESULT BufferBytes::Lock(UINT offset, UINT size, void** data, DWORD) {
+  if (!data || locked_ || offset > bytes_.size()) return D3DERR_INVALIDCALL;
+  if (size == 0) size = static_cast<UINT>(bytes_.size()) - offset;
+  if (size > bytes_.size() - offset) return D3DERR_INVALIDCALL;
+  *data = bytes_.data() + offset;
+  locked_ = true;
+  return D3D_OK;
+}
+
+HRESULT BufferBytes::Unlock() {
+  if (!locked_) return D3DERR_INVALIDCALL;
+  locked_ = false;
+  return D3D_OK;
+}
+
+}  // namespace video
+
 IDirect3DVertexBuffer9::IDirect3DVertexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf,
                                                D3DPOOL pool)
-    : device_(device), bytes_(length, 0), usage_(usage), fvf_(fvf), pool_(pool) {
+    : BufferBytes(length), device_(device), usage_(usage), fvf_(fvf), pool_(pool) {
   device_->AddRef();
 }
 
@@ -147,44 +166,14 @@ IDirect3DVertexBuffer9::~IDirect3DVertexBuffer9() {
   device_->Release();
 }
 
-HRESULT IDirect3DVertexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD) {
-  if (!data || locked_ || offset > bytes_.size()) return D3DERR_INVALIDCALL;
-  if (size == 0) size = static_cast<UINT>(bytes_.size()) - offset;
-  if (size > bytes_.size() - offset) return D3DERR_INVALIDCALL;
-  *data = bytes_.data() + offset;
-  locked_ = true;
-  return D3D_OK;
-}
-
-HRESULT IDirect3DVertexBuffer9::Unlock() {
-  if (!locked_) return D3DERR_INVALIDCALL;
-  locked_ = false;
-  return D3D_OK;
-}
-
 IDirect3DIndexBuffer9::IDirect3DIndexBuffer9(IDirect3DDevice9* device, UINT length, D3DFORMAT format)
-    : device_(device), bytes_(length, 0), format_(format) {
+    : BufferBytes(length), device_(device), format_(format) {
   device_->AddRef();
 }
 
 IDirect3DIndexBuffer9::~IDirect3DIndexBuffer9() {
   if (device_->indices_ == this) device_->indices_ = nullptr;
   device_->Release();
-}
-
-HRESULT IDirect3DIndexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD) {
-  if (!data || locked_ || offset > bytes_.size()) return D3DERR_INVALIDCALL;
-  if (size == 0) size = static_cast<UINT>(bytes_.size()) - offset;
-  if (size > bytes_.size() - offset) return D3DERR_INVALIDCALL;
-  *data = bytes_.data() + offset;
-  locked_ = true;
-  return D3D_OK;
-}
-
-HRESULT IDirect3DIndexBuffer9::Unlock() {
-  if (!locked_) return D3DERR_INVALIDCALL;
-  locked_ = false;
-  return D3D_OK;
 }
 
 namespace video {
@@ -563,6 +552,11 @@ HRESULT IDirect3DDevice9::SetFVF(DWORD fvf) {
   return D3D_OK;
 }
 
+size_t IDirect3DDevice9::StreamVertices() const {
+  size_t bytes = stream_->Bytes().size();
+  return bytes > streamOffset_ ? (bytes - streamOffset_) / streamStride_ : 0;
+}
+
 HRESULT IDirect3DDevice9::CheckDraw() const {
   if (!inScene_ || !renderTarget_ || !stream_) return D3DERR_INVALIDCALL;
   if (fvf_ != (D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1) || streamStride_ != sizeof(video::RasterVertex))
@@ -611,12 +605,12 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
   if (HRESULT hr = CheckDraw(); FAILED(hr)) return hr;
   if (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP) return D3DERR_INVALIDCALL;
   if (count == 0) return D3D_OK;
-  size_t available = stream_->bytes_.size() > streamOffset_ ? (stream_->bytes_.size() - streamOffset_) / streamStride_ : 0;
+  size_t available = StreamVertices();
   UINT n = VerticesFor(type, count);
   if (static_cast<size_t>(startVertex) + n > available) return D3DERR_INVALIDCALL;
   std::vector<UINT> order(n);
   for (UINT i = 0; i < n; ++i) order[i] = startVertex + i;
-  Rasterize(type, stream_->bytes_, order, count);
+  Rasterize(type, stream_->Bytes(), order, count);
   return D3D_OK;
 }
 
@@ -625,13 +619,13 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVe
   if (HRESULT hr = CheckDraw(); FAILED(hr)) return hr;
   if (!indices_ || (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP)) return D3DERR_INVALIDCALL;
   if (count == 0) return D3D_OK;
-  size_t available = stream_->bytes_.size() > streamOffset_ ? (stream_->bytes_.size() - streamOffset_) / streamStride_ : 0;
+  size_t available = StreamVertices();
   size_t indexBytes = indices_->format_ == D3DFMT_INDEX16 ? 2 : 4;
   UINT n = VerticesFor(type, count);
-  if ((static_cast<size_t>(startIndex) + n) * indexBytes > indices_->bytes_.size()) return D3DERR_INVALIDCALL;
+  if ((static_cast<size_t>(startIndex) + n) * indexBytes > indices_->Bytes().size()) return D3DERR_INVALIDCALL;
   std::vector<UINT> order(n);
   for (UINT i = 0; i < n; ++i) {
-    const uint8_t* at = indices_->bytes_.data() + (static_cast<size_t>(startIndex) + i) * indexBytes;
+    const uint8_t* at = indices_->Bytes().data() + (static_cast<size_t>(startIndex) + i) * indexBytes;
     uint32_t index = 0;
     if (indexBytes == 2) {
       uint16_t v16;
@@ -644,7 +638,7 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVe
     if (vertex < 0 || static_cast<size_t>(vertex) >= available) return D3DERR_INVALIDCALL;
     order[i] = static_cast<UINT>(vertex);
   }
-  Rasterize(type, stream_->bytes_, order, count);
+  Rasterize(type, stream_->Bytes(), order, count);
   return D3D_OK;
 }
 

@@ -292,37 +292,39 @@ class IDirect3DTexture9 final : public video::RefCounted {
   IDirect3DSurface9* level_;
 };
 
-class IDirect3DVertexBuffer9 final : public video::RefCounted {
+namespace video {
+// The bytes of a vertex or index buffer, locked whole or in part, one lock at a time.
+class BufferBytes : public RefCounted {
  public:
   HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
   HRESULT Unlock();
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
+ protected:
+  explicit BufferBytes(UINT length) : bytes_(length, 0) {}
+  std::vector<uint8_t> bytes_;
+  bool locked_ = false;
+};
+}  // namespace video
+
+class IDirect3DVertexBuffer9 final : public video::BufferBytes {
  private:
   friend class IDirect3DDevice9;
   IDirect3DVertexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
   ~IDirect3DVertexBuffer9() override;
   IDirect3DDevice9* device_;
-  std::vector<uint8_t> bytes_;
   DWORD usage_;
   DWORD fvf_;
   D3DPOOL pool_;
-  bool locked_ = false;
 };
 
-class IDirect3DIndexBuffer9 final : public video::RefCounted {
- public:
-  HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
-  HRESULT Unlock();
-
+class IDirect3DIndexBuffer9 final : public video::BufferBytes {
  private:
   friend class IDirect3DDevice9;
   IDirect3DIndexBuffer9(IDirect3DDevice9* device, UINT length, D3DFORMAT format);
   ~IDirect3DIndexBuffer9() override;
   IDirect3DDevice9* device_;
-  std::vector<uint8_t> bytes_;
   D3DFORMAT format_;
-  bool locked_ = false;
 };
 
 class IDirect3DDevice9 final : public video::RefCounted {
@@ -384,6 +386,8 @@ class IDirect3DDevice9 final : public video::RefCounted {
   void Forget(IDirect3DSurface9* surface);
   bool HoldsDefaultResources() const;
   HRESULT CheckDraw() const;
+  // Whole vertices in the stream after its offset.
+  size_t StreamVertices() const;
   // Draws the triangles of the vertices in the order given.
   void Rasterize(D3DPRIMITIVETYPE type, const std::vector<uint8_t>& vertices, const std::vector<UINT>& order,
                  UINT primitiveCount);
