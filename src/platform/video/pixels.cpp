@@ -140,7 +140,7 @@ namespace {
 // One row of a keyed copy: source pixels outside [keyLow, keyHigh] are written. Kept apart and free
 // of branches so that the compiler can vectorise it, with wider vectors where the machine has them.
 template <class T>
-__attribute__((target_clones("avx2", "default"))) void KeyedRow(T* __restrict out, const T* __restrict in, int n, uint32_t keyLow,
+VIDEO_WIDE_VECTORS void KeyedRow(T* __restrict out, const T* __restrict in, int n, uint32_t keyLow,
                                         uint32_t keyHigh) {
   const uint32_t range = keyHigh - keyLow;
   for (int k = 0; k < n; ++k) {

@@ -180,7 +180,7 @@ thread_local std::vector<uint32_t> t_texels;
 // free of branches so that the compiler can vectorise them, with wider vectors where the machine has
 // them.
 template <bool kTargetX8>
-__attribute__((target_clones("avx2", "default"))) void TexelRect32(
+VIDEO_WIDE_VECTORS void TexelRect32(
     uint32_t* __restrict d, size_t pitch, const PixelBuffer& texture, const int* columns, const int* rows, int n,
     int count, int step, uint32_t* __restrict gathered, BlendMode mode, uint32_t alphaOr, uint32_t alphaAnd) {
   const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
