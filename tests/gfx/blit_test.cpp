@@ -107,11 +107,19 @@ TEST_F(DrawTest, SixteenBitCopiesOntoTheFullScreenBackBufferTakeItsFormat) {
   DDFillSurfaceColour(&BackBuffer, 'Y');
   DDBlt(&BackBuffer, 0, 0, 4, 2, &sheet, 0, 0, 1);
   EXPECT_EQ(Grid(&BackBuffer, 0, 0, 5, 2), (Rows{"RGYBY", "YWWCY"}));
+  // An opaque copy of a keyed texture by the device leaves the transparent colour itself, as the
+  // software copy makes it.
+  DDSURFACEDATA keyed;
+  LoadPicture(&keyed, "keyed.bmp", {"KR"}, 1);
+  DDBlt(&BackBuffer, 0, 3, 2, 1, &keyed, 0, 0, 0);
   cDDLock lock;
   ASSERT_TRUE(lock.Lock(&BackBuffer));
   EXPECT_EQ(lock.Get(1, 0), 0x07C0u);  // green: 5 bits doubled into the 6-bit field
   EXPECT_EQ(lock.Get(3, 1), 0x07DFu);
+  EXPECT_EQ(lock.Get(0, 3), 0xF81Fu);
+  EXPECT_EQ(lock.Get(1, 3), 0xF800u);
   lock.Unlock();
+  DDReleaseSurface(&keyed);
   DDReleaseSurface(&sheet);
 }
 
