@@ -572,7 +572,8 @@ UINT VerticesFor(D3DPRIMITIVETYPE type, UINT count) { return type == D3DPT_TRIAN
 void IDirect3DDevice9::Rasterize(D3DPRIMITIVETYPE type, const std::vector<uint8_t>& bytes, const std::vector<UINT>& order,
                                  UINT count) {
   if (state_ != State::Working) return;  // a lost device draws nothing and says nothing
-  std::vector<video::RasterVertex> v(order.size());
+  std::vector<video::RasterVertex>& v = scratchVertices_;
+  v.resize(order.size());
   for (size_t i = 0; i < order.size(); ++i)
     std::memcpy(&v[i], bytes.data() + streamOffset_ + static_cast<size_t>(order[i]) * streamStride_,
                 sizeof(video::RasterVertex));
@@ -608,7 +609,8 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
   size_t available = StreamVertices();
   UINT n = VerticesFor(type, count);
   if (static_cast<size_t>(startVertex) + n > available) return D3DERR_INVALIDCALL;
-  std::vector<UINT> order(n);
+  std::vector<UINT>& order = scratchOrder_;
+  order.resize(n);
   for (UINT i = 0; i < n; ++i) order[i] = startVertex + i;
   Rasterize(type, stream_->Bytes(), order, count);
   return D3D_OK;
@@ -623,7 +625,8 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVe
   size_t indexBytes = indices_->format_ == D3DFMT_INDEX16 ? 2 : 4;
   UINT n = VerticesFor(type, count);
   if ((static_cast<size_t>(startIndex) + n) * indexBytes > indices_->Bytes().size()) return D3DERR_INVALIDCALL;
-  std::vector<UINT> order(n);
+  std::vector<UINT>& order = scratchOrder_;
+  order.resize(n);
   for (UINT i = 0; i < n; ++i) {
     const uint8_t* at = indices_->Bytes().data() + (static_cast<size_t>(startIndex) + i) * indexBytes;
     uint32_t index = 0;

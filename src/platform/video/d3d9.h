@@ -15,6 +15,7 @@
 #include "platform/video/display.h"
 #include "platform/video/object.h"
 #include "platform/video/pixels.h"
+#include "platform/video/raster.h"
 #include "platform/video/wintypes.h"
 
 typedef DWORD D3DFORMAT;
@@ -413,6 +414,9 @@ class IDirect3DDevice9 final : public video::RefCounted {
   UINT streamStride_ = 0;
   IDirect3DIndexBuffer9* indices_ = nullptr;
   DWORD fvf_ = 0;
+  // Reused by every draw, so that drawing does not allocate.
+  std::vector<UINT> scratchOrder_;
+  std::vector<video::RasterVertex> scratchVertices_;
 };
 
 class IDirect3D9 final : public video::RefCounted {

@@ -87,7 +87,9 @@ int CeilToInt(double t) {
 // Float inputs that stand for exact values (x - 0.5, sx / width) are put back on a grid of 1/256, so
 // that exact mappings give exact texels.
 double Snap(double v) {
-  double scaled = v * 256.0, r = std::nearbyint(scaled);
+  double scaled = v * 256.0;
+  if (!(std::fabs(scaled) < 1e15)) return v;
+  double r = static_cast<double>(static_cast<int64_t>(scaled + (scaled < 0 ? -0.5 : 0.5)));
   return std::fabs(scaled - r) < 1e-3 ? r / 256.0 : v;
 }
 
@@ -196,7 +198,11 @@ VIDEO_WIDE_VECTORS void TexelRect32(
       for (int k = 0; k < n; ++k) gathered[k] = trow[columns[k]];
       src = gathered;
     }
-    if (copy) {
+    // A row of opaque texels (a background) is copied without reading the target.
+    uint32_t all = 0xFFFFFFFF;
+    if (!copy)
+      for (int k = 0; k < n; ++k) all &= (src[k] & alphaAnd) | alphaOr;
+    if (copy || (all >> 24) == 0xFF) {
       for (int k = 0; k < n; ++k) d[k] = (src[k] & alphaAnd) | alphaOr | opaque;
       continue;
     }
