@@ -226,6 +226,15 @@ TEST(Raster, TexelAlphaSkipsCopiesOrBlendsOnTheFastPathAsOnTheGeneralOne) {
       {PixelFormat::X8R8G8B8, D3DTOP_SELECTARG2, 0x80FFFFFF, {0xFF80007F, 0xFF80007F, 0xFF80007F}},
       {PixelFormat::X8R8G8B8, D3DTOP_SELECTARG2, 0xFFFFFFFF, {0xFFFF0000, 0xFFFF0000, 0xFFFF0000}},
   };
+  // A row of opaque texels replaces the target's row.
+  PixelBuffer opaque(3, 1, PixelFormat::A8R8G8B8), fast(3, 1, PixelFormat::A8R8G8B8),
+      general(3, 1, PixelFormat::A8R8G8B8);
+  for (int x = 0; x < 3; ++x) opaque.Set(x, 0, 0xFF102030u + static_cast<uint32_t>(x));
+  DrawBoth(&fast, &general, &opaque, s, Quad(-0.5f, -0.5f, 2.5f, 0.5f));
+  for (int x = 0; x < 3; ++x) {
+    EXPECT_EQ(fast.Get(x, 0), opaque.Get(x, 0));
+    EXPECT_EQ(general.Get(x, 0), opaque.Get(x, 0));
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.format) * 10 + static_cast<int>(c.alphaOp));
     s.alphaOp = c.alphaOp;
