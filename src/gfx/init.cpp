@@ -6,6 +6,8 @@
 #include "core/timing.h"
 #include "gfx/drawstate.h"
 #include "gfx/globals.h"
+#include "gfx/blit.h"
+#include "gfx/quad.h"
 #include "gfx/surface.h"
 #include "platform/video/gdi.h"
 #include "platform/video/window.h"
@@ -13,9 +15,6 @@
 #include "shell/sysreport.h"
 
 namespace {
-
-constexpr DWORD kQuadFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-constexpr UINT kQuadBytes = 112;
 
 // A DirectDraw start that succeeded; the next DirectDraw start releases it first.
 bool g_bStarted = false;
@@ -158,7 +157,7 @@ BOOL StartDirect3D(HWND hwnd, int width, int height, int depth) {
   SetName(BackBuffer.szName, "BackBuffer");
   back->bColorKey = 0;
   back->bRenderTarget = 1;
-  hr = lpDevice->CreateVertexBuffer(kQuadBytes, D3DUSAGE_WRITEONLY, kQuadFvf, D3DPOOL_MANAGED, &back->lpVB, nullptr);
+  hr = lpDevice->CreateVertexBuffer(DDQuadBytes, D3DUSAGE_WRITEONLY, DDQuadFvf, D3DPOOL_MANAGED, &back->lpVB, nullptr);
   if (FAILED(hr)) {
     ReportLogEcho("Back CreateVertexBuffer Err %x", static_cast<unsigned>(hr));
     return FALSE;
@@ -347,6 +346,9 @@ BOOL DDInit(int backEnd, HWND hwnd, int width, int height, int depth, int vsync,
   // The frame limiter paces Direct3D frames only; it asks the library which back end runs.
   FpsLimiterGraphics limiter;
   limiter.isDirect3D = [] { return lpDTCon != nullptr; };
+  limiter.debugText = [](int x, int y, int cellWidth, int cellHeight, DDSURFACEDATA* sheet, const char* text) {
+    DDDebugText(&BackBuffer, x, y, cellWidth, cellHeight, sheet, text);
+  };
   SetFpsLimiterGraphics(limiter);
   g_bStarted = true;
   return TRUE;

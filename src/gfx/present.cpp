@@ -8,7 +8,6 @@
 #include "gfx/drawstate.h"
 #include "gfx/globals.h"
 #include "gfx/init.h"
-#include "gfx/pending.h"
 #include "gfx/surface.h"
 #include "platform/time/clock.h"
 #include "platform/video/clock.h"

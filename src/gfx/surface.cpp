@@ -8,6 +8,7 @@
 #include "gfx/drawstate.h"
 #include "gfx/globals.h"
 #include "gfx/palette.h"
+#include "gfx/quad.h"
 #include "platform/video/d3dx9.h"
 #include "platform/video/gdi.h"
 #include "platform/win/messages.h"
@@ -15,16 +16,7 @@
 
 namespace {
 
-constexpr DWORD kQuadFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-constexpr UINT kQuadBytes = 112;
-
 void SetName(char (&name)[260], const char* text) { std::snprintf(name, sizeof name, "%s", text); }
-
-// A texture that cannot be made ends the program: the texture error text, then WM_CLOSE.
-void TextureFailureExit() {
-  if (!lpDTCon->strTextureError.empty()) ErrorBoxF("%s", lpDTCon->strTextureError.c_str());
-  PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
-}
 
 
 BOOL CreateDirectDrawSurface(DDSURFACEDATA* lpSD, int width, int height, int colorKey, int ddMemType) {
@@ -67,24 +59,9 @@ BOOL CreateDirect3DSurface(DDSURFACEDATA* lpSD, int width, int height, int color
                            DDSURFACEDATA* partner, int restore) {
   DTSURFACEDATA* dt = lpSD->lpDT;
   if (!lpDevice) return FALSE;
-  if (!restore) {
-    SetName(lpSD->szName, "OffScreen");
-    SetName(lpSD->szFileName, "E");
-    dt->MemType = static_cast<DTMEMORYTYPE>(dtMemType);
-    dt->lpSurface = nullptr;
-    dt->lpSystemSurface = nullptr;
-    dt->lpReserved = nullptr;
-    dt->lpTexture = nullptr;
-    dt->bColorKey = colorKey == 1;
-    lpSD->lpPartner = partner;
-    if (!partner) {
-      dt->nId = lpDTCon->nNextSurfaceId++;
-      if (FAILED(lpDevice->CreateVertexBuffer(kQuadBytes, D3DUSAGE_WRITEONLY, kQuadFvf, D3DPOOL_MANAGED, &dt->lpVB,
-                                              nullptr))) {
-        ReportLogEcho("CreateVertexBuffer Err");
-        return FALSE;
-      }
-    }
+  if (!restore && FAILED(DDStartSurfacePart(lpSD, "OffScreen", "E", dtMemType, colorKey, partner))) {
+    ReportLogEcho("CreateVertexBuffer Err");
+    return FALSE;
   }
   lpSD->nDDMemType = ddMemType;
   if (partner) {
@@ -123,7 +100,7 @@ BOOL CreateDirect3DSurface(DDSURFACEDATA* lpSD, int width, int height, int color
                            &dt->lpTexture);
     if (FAILED(hr)) {
       ReportLogEcho("D3DXCreateTexture Err hr = %x", static_cast<unsigned>(hr));
-      TextureFailureExit();
+      DDTextureFailureExit();
       return FALSE;
     }
   }
@@ -141,7 +118,7 @@ BOOL CreateDirect3DSurface(DDSURFACEDATA* lpSD, int width, int height, int color
                                                &dt->lpSystemSurface, nullptr);
     if (FAILED(hr)) {
       ReportLogEcho("CreateOffscreenPlainSurface Err hr = %x", static_cast<unsigned>(hr));
-      TextureFailureExit();
+      DDTextureFailureExit();
       return FALSE;
     }
   }
@@ -180,6 +157,28 @@ DDBITMAPDATA Descriptor(int colorKey, int ddMemType, int dtMemType, DDSURFACEDAT
 }
 
 }  // namespace
+
+void DDTextureFailureExit() {
+  if (!lpDTCon->strTextureError.empty()) ErrorBoxF("%s", lpDTCon->strTextureError.c_str());
+  PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
+}
+
+HRESULT DDStartSurfacePart(DDSURFACEDATA* lpSD, const char* name, const char* file, int dtMemType, int colorKey,
+                           DDSURFACEDATA* partner) {
+  DTSURFACEDATA* dt = lpSD->lpDT;
+  SetName(lpSD->szName, name);
+  SetName(lpSD->szFileName, file);
+  dt->MemType = static_cast<DTMEMORYTYPE>(dtMemType);
+  dt->lpSurface = nullptr;
+  dt->lpSystemSurface = nullptr;
+  dt->lpReserved = nullptr;
+  dt->lpTexture = nullptr;
+  dt->bColorKey = colorKey == 1;
+  lpSD->lpPartner = partner;
+  if (partner) return D3D_OK;
+  dt->nId = lpDTCon->nNextSurfaceId++;
+  return lpDevice->CreateVertexBuffer(DDQuadBytes, D3DUSAGE_WRITEONLY, DDQuadFvf, D3DPOOL_MANAGED, &dt->lpVB, nullptr);
+}
 
 void DDNewSurfaceData(DDSURFACEDATA* lpSD) {
   if (DDBackEnd) {
@@ -279,7 +278,7 @@ BOOL DDCheckResult(int code) {
 
 int DDCheckBitmapSize(int* out, const char* file, int maxWidth, int maxHeight) {
   if (lpDTCon) return 1;
-  HGDIOBJ bitmap = static_cast<HGDIOBJ>(LoadImageA(nullptr, file, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  HGDIOBJ bitmap = DDLoadDib(file);
   if (!bitmap) {
     *out = 0;
     return 0;
@@ -326,8 +325,8 @@ void DDDestroySurface(DDSURFACEDATA* lpSD) {
       video::ReleaseAndClear(dt->lpSurface);
       int id = dt->nId;
       DDSurfaceList.remove_if([id](DDSURFACEDATA* entry) { return entry->lpDT && entry->lpDT->nId == id; });
-      delete[] dt->lpPalIndex;
     }
+    delete[] dt->lpPalIndex;  // an alias's copy is its own as well
     delete dt;
     lpSD->lpDT = nullptr;
   }

@@ -3,8 +3,16 @@
 #include "core/checked.h"
 #include "gfx/records.h"
 
+// A texture that cannot be made ends the program: the texture error text in a box, then WM_CLOSE.
+void DDTextureFailureExit();
+
 // Gives the record a part for the selected back end (an existing part is kept).
 void DDNewSurfaceData(DDSURFACEDATA* lpSD);
+// Direct3D, a surface made for the first time: its name, file, memory type, colour-key flag and
+// partner, no device objects yet, and without a partner its number and its quad's vertex buffer.
+// The result of the vertex buffer's creation.
+HRESULT DDStartSurfacePart(DDSURFACEDATA* lpSD, const char* name, const char* file, int dtMemType, int colorKey,
+                           DDSURFACEDATA* partner);
 
 // Makes a blank surface. Colour-key flag 1: the surface is drawn with its transparent colour. The
 // restore flag is 1 only when the recovery after a lost device re-creates an existing surface.

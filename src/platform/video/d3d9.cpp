@@ -1,9 +1,11 @@
 #include "platform/video/d3d9.h"
 
+#include <cstring>
 #include <mutex>
 
 #include "platform/video/clock.h"
 #include "platform/video/presenter.h"
+#include "platform/video/raster.h"
 #include "platform/video/window.h"
 #include "platform/win/messages.h"
 
@@ -105,6 +107,8 @@ IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9* device, const D3DSURFACE_
 }
 
 IDirect3DTexture9::~IDirect3DTexture9() {
+  for (IDirect3DTexture9*& bound : device_->boundTextures_)
+    if (bound == this) bound = nullptr;
   delete level_;
   device_->textures_.erase(this);
   device_->Release();
@@ -132,15 +136,9 @@ HRESULT IDirect3DTexture9::UnlockRect(UINT level) {
   return level_->UnlockRect();
 }
 
-IDirect3DVertexBuffer9::IDirect3DVertexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf,
-                                               D3DPOOL pool)
-    : device_(device), bytes_(length, 0), usage_(usage), fvf_(fvf), pool_(pool) {
-  device_->AddRef();
-}
+namespace video {
 
-IDirect3DVertexBuffer9::~IDirect3DVertexBuffer9() { device_->Release(); }
-
-HRESULT IDirect3DVertexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD) {
+HRESULT BufferBytes::Lock(UINT offset, UINT size, void** data, DWORD) {
   if (!data || locked_ || offset > bytes_.size()) return D3DERR_INVALIDCALL;
   if (size == 0) size = static_cast<UINT>(bytes_.size()) - offset;
   if (size > bytes_.size() - offset) return D3DERR_INVALIDCALL;
@@ -149,11 +147,38 @@ HRESULT IDirect3DVertexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD)
   return D3D_OK;
 }
 
-HRESULT IDirect3DVertexBuffer9::Unlock() {
+HRESULT BufferBytes::Unlock() {
   if (!locked_) return D3DERR_INVALIDCALL;
   locked_ = false;
   return D3D_OK;
 }
+
+}  // namespace video
+
+IDirect3DVertexBuffer9::IDirect3DVertexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf,
+                                               D3DPOOL pool)
+    : BufferBytes(length), device_(device), usage_(usage), fvf_(fvf), pool_(pool) {
+  device_->AddRef();
+}
+
+IDirect3DVertexBuffer9::~IDirect3DVertexBuffer9() {
+  if (device_->stream_ == this) device_->stream_ = nullptr;
+  device_->Release();
+}
+
+IDirect3DIndexBuffer9::IDirect3DIndexBuffer9(IDirect3DDevice9* device, UINT length, D3DFORMAT format)
+    : BufferBytes(length), device_(device), format_(format) {
+  device_->AddRef();
+}
+
+IDirect3DIndexBuffer9::~IDirect3DIndexBuffer9() {
+  if (device_->indices_ == this) device_->indices_ = nullptr;
+  device_->Release();
+}
+
+namespace video {
+PixelBuffer& SurfacePixels(IDirect3DSurface9* surface) { return surface->pixels_; }
+}  // namespace video
 
 // ---------------------------------------------------------------------------------------------
 // The device
@@ -206,6 +231,10 @@ void IDirect3DDevice9::SetDefaultStates() {
     stageStates_[i][D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
     stageStates_[i][D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
   }
+  for (auto& t : boundTextures_) t = nullptr;
+  stream_ = nullptr;
+  indices_ = nullptr;
+  fvf_ = 0;
 }
 
 HRESULT IDirect3DDevice9::Configure(D3DPRESENT_PARAMETERS* params) {
@@ -485,6 +514,134 @@ HRESULT IDirect3DDevice9::UpdateSurface(IDirect3DSurface9* src, const RECT* srcR
 HRESULT IDirect3DDevice9::SetDialogBoxMode(BOOL on) {
   if (on && !params_.Windowed && !(params_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER)) return D3DERR_INVALIDCALL;
   dialogBoxMode_ = on != FALSE;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, D3DPOOL, IDirect3DIndexBuffer9** ib,
+                                            HANDLE*) {
+  if (!ib) return D3DERR_INVALIDCALL;
+  *ib = nullptr;
+  if (length == 0 || length > (64u << 20) || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
+    return D3DERR_INVALIDCALL;
+  *ib = new IDirect3DIndexBuffer9(this, length, format);
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DTexture9* texture) {
+  if (stage >= 8 || (texture && texture->device_ != this)) return D3DERR_INVALIDCALL;
+  boundTextures_[stage] = texture;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* data, UINT offset, UINT stride) {
+  if (stream != 0 || (data && data->device_ != this)) return D3DERR_INVALIDCALL;
+  stream_ = data;
+  streamOffset_ = offset;
+  streamStride_ = stride;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetIndices(IDirect3DIndexBuffer9* indices) {
+  if (indices && indices->device_ != this) return D3DERR_INVALIDCALL;
+  indices_ = indices;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetFVF(DWORD fvf) {
+  fvf_ = fvf;
+  return D3D_OK;
+}
+
+size_t IDirect3DDevice9::StreamVertices() const {
+  size_t bytes = stream_->Bytes().size();
+  return bytes > streamOffset_ ? (bytes - streamOffset_) / streamStride_ : 0;
+}
+
+HRESULT IDirect3DDevice9::CheckDraw() const {
+  if (!inScene_ || !renderTarget_ || !stream_) return D3DERR_INVALIDCALL;
+  if (fvf_ != (D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1) || streamStride_ != sizeof(video::RasterVertex))
+    return D3DERR_INVALIDCALL;
+  return D3D_OK;
+}
+
+namespace {
+// Vertices a primitive count needs.
+UINT VerticesFor(D3DPRIMITIVETYPE type, UINT count) { return type == D3DPT_TRIANGLESTRIP ? count + 2 : count * 3; }
+}  // namespace
+
+void IDirect3DDevice9::Rasterize(D3DPRIMITIVETYPE type, const std::vector<uint8_t>& bytes, const std::vector<UINT>& order,
+                                 UINT count) {
+  if (state_ != State::Working) return;  // a lost device draws nothing and says nothing
+  std::vector<video::RasterVertex>& v = scratchVertices_;
+  v.resize(order.size());
+  for (size_t i = 0; i < order.size(); ++i)
+    std::memcpy(&v[i], bytes.data() + streamOffset_ + static_cast<size_t>(order[i]) * streamStride_,
+                sizeof(video::RasterVertex));
+  video::RasterState rs;
+  rs.colorOp = stageStates_[0][D3DTSS_COLOROP];
+  rs.colorArg1 = stageStates_[0][D3DTSS_COLORARG1];
+  rs.colorArg2 = stageStates_[0][D3DTSS_COLORARG2];
+  rs.alphaOp = stageStates_[0][D3DTSS_ALPHAOP];
+  rs.alphaArg1 = stageStates_[0][D3DTSS_ALPHAARG1];
+  rs.alphaArg2 = stageStates_[0][D3DTSS_ALPHAARG2];
+  rs.textureFactor = renderStates_[D3DRS_TEXTUREFACTOR];
+  rs.blend = renderStates_[D3DRS_ALPHABLENDENABLE] != FALSE;
+  rs.srcBlend = renderStates_[D3DRS_SRCBLEND];
+  rs.dstBlend = renderStates_[D3DRS_DESTBLEND];
+  rs.clampU = samplerStates_[0][D3DSAMP_ADDRESSU] == D3DTADDRESS_CLAMP;
+  rs.clampV = samplerStates_[0][D3DSAMP_ADDRESSV] == D3DTADDRESS_CLAMP;
+  const video::PixelBuffer* texture = boundTextures_[0] ? &boundTextures_[0]->level_->pixels_ : nullptr;
+  video::PixelBuffer& target = renderTarget_->pixels_;
+  if (type == D3DPT_TRIANGLELIST) {
+    for (UINT i = 0; i < count; ++i) video::RasterTriangle(target, texture, rs, v[3 * i], v[3 * i + 1], v[3 * i + 2]);
+    return;
+  }
+  // A strip: each pair of triangles is the quad of four consecutive vertices.
+  UINT i = 0;
+  for (; i + 1 < count; i += 2) video::RasterQuad(target, texture, rs, &v[i]);
+  if (i < count) video::RasterTriangle(target, texture, rs, v[i], v[i + 1], v[i + 2]);
+}
+
+HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count) {
+  if (HRESULT hr = CheckDraw(); FAILED(hr)) return hr;
+  if (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP) return D3DERR_INVALIDCALL;
+  if (count == 0) return D3D_OK;
+  size_t available = StreamVertices();
+  UINT n = VerticesFor(type, count);
+  if (static_cast<size_t>(startVertex) + n > available) return D3DERR_INVALIDCALL;
+  std::vector<UINT>& order = scratchOrder_;
+  order.resize(n);
+  for (UINT i = 0; i < n; ++i) order[i] = startVertex + i;
+  Rasterize(type, stream_->Bytes(), order, count);
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertexIndex, UINT, UINT,
+                                               UINT startIndex, UINT count) {
+  if (HRESULT hr = CheckDraw(); FAILED(hr)) return hr;
+  if (!indices_ || (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP)) return D3DERR_INVALIDCALL;
+  if (count == 0) return D3D_OK;
+  size_t available = StreamVertices();
+  size_t indexBytes = indices_->format_ == D3DFMT_INDEX16 ? 2 : 4;
+  UINT n = VerticesFor(type, count);
+  if ((static_cast<size_t>(startIndex) + n) * indexBytes > indices_->Bytes().size()) return D3DERR_INVALIDCALL;
+  std::vector<UINT>& order = scratchOrder_;
+  order.resize(n);
+  for (UINT i = 0; i < n; ++i) {
+    const uint8_t* at = indices_->Bytes().data() + (static_cast<size_t>(startIndex) + i) * indexBytes;
+    uint32_t index = 0;
+    if (indexBytes == 2) {
+      uint16_t v16;
+      std::memcpy(&v16, at, 2);
+      index = v16;
+    } else {
+      std::memcpy(&index, at, 4);
+    }
+    int64_t vertex = int64_t(baseVertexIndex) + index;
+    if (vertex < 0 || static_cast<size_t>(vertex) >= available) return D3DERR_INVALIDCALL;
+    order[i] = static_cast<UINT>(vertex);
+  }
+  Rasterize(type, stream_->Bytes(), order, count);
   return D3D_OK;
 }
 

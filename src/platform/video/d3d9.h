@@ -15,6 +15,7 @@
 #include "platform/video/display.h"
 #include "platform/video/object.h"
 #include "platform/video/pixels.h"
+#include "platform/video/raster.h"
 #include "platform/video/wintypes.h"
 
 typedef DWORD D3DFORMAT;
@@ -27,6 +28,7 @@ typedef DWORD D3DBACKBUFFER_TYPE;
 typedef DWORD D3DRENDERSTATETYPE;
 typedef DWORD D3DSAMPLERSTATETYPE;
 typedef DWORD D3DTEXTURESTAGESTATETYPE;
+typedef DWORD D3DPRIMITIVETYPE;
 
 constexpr HRESULT MakeD3DHResult(int code) { return static_cast<HRESULT>(0x88760000u + static_cast<uint32_t>(code)); }
 
@@ -52,6 +54,8 @@ constexpr D3DFORMAT D3DFMT_R5G6B5 = 23;
 constexpr D3DFORMAT D3DFMT_X1R5G5B5 = 24;
 constexpr D3DFORMAT D3DFMT_A1R5G5B5 = 25;
 constexpr D3DFORMAT D3DFMT_P8 = 41;
+constexpr D3DFORMAT D3DFMT_INDEX16 = 101;
+constexpr D3DFORMAT D3DFMT_INDEX32 = 102;
 
 constexpr D3DPOOL D3DPOOL_DEFAULT = 0;
 constexpr D3DPOOL D3DPOOL_MANAGED = 1;
@@ -64,6 +68,10 @@ constexpr D3DDEVTYPE D3DDEVTYPE_REF = 2;
 constexpr D3DRESOURCETYPE D3DRTYPE_SURFACE = 1;
 constexpr D3DRESOURCETYPE D3DRTYPE_TEXTURE = 3;
 constexpr D3DRESOURCETYPE D3DRTYPE_VERTEXBUFFER = 6;
+constexpr D3DRESOURCETYPE D3DRTYPE_INDEXBUFFER = 7;
+
+constexpr D3DPRIMITIVETYPE D3DPT_TRIANGLELIST = 4;
+constexpr D3DPRIMITIVETYPE D3DPT_TRIANGLESTRIP = 5;
 
 constexpr D3DSWAPEFFECT D3DSWAPEFFECT_DISCARD = 1;
 constexpr D3DSWAPEFFECT D3DSWAPEFFECT_FLIP = 2;
@@ -117,6 +125,8 @@ constexpr DWORD D3DBLEND_ZERO = 1;
 constexpr DWORD D3DBLEND_ONE = 2;
 constexpr DWORD D3DBLEND_SRCALPHA = 5;
 constexpr DWORD D3DBLEND_INVSRCALPHA = 6;
+constexpr DWORD D3DBLEND_DESTALPHA = 7;
+constexpr DWORD D3DBLEND_INVDESTALPHA = 8;
 constexpr DWORD D3DCULL_NONE = 1;
 constexpr DWORD D3DCULL_CW = 2;
 constexpr DWORD D3DCULL_CCW = 3;
@@ -146,7 +156,10 @@ constexpr DWORD D3DTOP_DISABLE = 1;
 constexpr DWORD D3DTOP_SELECTARG1 = 2;
 constexpr DWORD D3DTOP_SELECTARG2 = 3;
 constexpr DWORD D3DTOP_MODULATE = 4;
+constexpr DWORD D3DTOP_MODULATE2X = 5;
+constexpr DWORD D3DTOP_MODULATE4X = 6;
 constexpr DWORD D3DTOP_ADD = 7;
+constexpr DWORD D3DTOP_ADDSIGNED = 8;
 constexpr DWORD D3DTOP_SUBTRACT = 10;
 constexpr DWORD D3DTOP_BLENDFACTORALPHA = 14;
 constexpr DWORD D3DTA_DIFFUSE = 0;
@@ -219,6 +232,11 @@ struct D3DRECT {
 class IDirect3D9;
 class IDirect3DDevice9;
 class IDirect3DTexture9;
+class IDirect3DSurface9;
+namespace video {
+// The pixels behind a surface, for the other parts of this layer (D3DX fills its textures so).
+PixelBuffer& SurfacePixels(IDirect3DSurface9* surface);
+}  // namespace video
 namespace video::test {
 void LoseDevice();
 void AllowDeviceReset();
@@ -240,6 +258,7 @@ class IDirect3DSurface9 final : public video::RefCounted {
   friend class IDirect3DDevice9;
   friend class IDirect3DTexture9;
   friend void video::test::LoseDevice();
+  friend video::PixelBuffer& video::SurfacePixels(IDirect3DSurface9*);
   // A texture level (container set) and the back buffer (holdsDevice false) keep no reference to
   // the device; other surfaces do.
   IDirect3DSurface9(IDirect3DDevice9* device, const D3DSURFACE_DESC& desc, bool lockable,
@@ -274,22 +293,39 @@ class IDirect3DTexture9 final : public video::RefCounted {
   IDirect3DSurface9* level_;
 };
 
-class IDirect3DVertexBuffer9 final : public video::RefCounted {
+namespace video {
+// The bytes of a vertex or index buffer, locked whole or in part, one lock at a time.
+class BufferBytes : public RefCounted {
  public:
   HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
   HRESULT Unlock();
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
+ protected:
+  explicit BufferBytes(UINT length) : bytes_(length, 0) {}
+  std::vector<uint8_t> bytes_;
+  bool locked_ = false;
+};
+}  // namespace video
+
+class IDirect3DVertexBuffer9 final : public video::BufferBytes {
  private:
   friend class IDirect3DDevice9;
   IDirect3DVertexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
   ~IDirect3DVertexBuffer9() override;
   IDirect3DDevice9* device_;
-  std::vector<uint8_t> bytes_;
   DWORD usage_;
   DWORD fvf_;
   D3DPOOL pool_;
-  bool locked_ = false;
+};
+
+class IDirect3DIndexBuffer9 final : public video::BufferBytes {
+ private:
+  friend class IDirect3DDevice9;
+  IDirect3DIndexBuffer9(IDirect3DDevice9* device, UINT length, D3DFORMAT format);
+  ~IDirect3DIndexBuffer9() override;
+  IDirect3DDevice9* device_;
+  D3DFORMAT format_;
 };
 
 class IDirect3DDevice9 final : public video::RefCounted {
@@ -322,10 +358,25 @@ class IDirect3DDevice9 final : public video::RefCounted {
                         const POINT* destPoint);
   HRESULT SetDialogBoxMode(BOOL on);
 
+  // Drawing: pre-transformed quads of the XYZRHW | DIFFUSE | TEX1 format (stride 28), as triangle
+  // lists or strips, inside a scene, into the render target, with texture stage 0 and the blend
+  // states. The device does not keep what is bound alive; a released resource is unbound.
+  HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DIndexBuffer9** ib,
+                            HANDLE* shared);
+  HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture);
+  HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* data, UINT offset, UINT stride);
+  HRESULT SetIndices(IDirect3DIndexBuffer9* indices);
+  HRESULT SetFVF(DWORD fvf);
+  HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int baseVertexIndex, UINT minVertexIndex, UINT numVertices,
+                               UINT startIndex, UINT primitiveCount);
+
  private:
   friend class IDirect3D9;
   friend class IDirect3DSurface9;
   friend class IDirect3DTexture9;
+  friend class IDirect3DVertexBuffer9;
+  friend class IDirect3DIndexBuffer9;
   friend void video::test::LoseDevice();
   friend void video::test::AllowDeviceReset();
   enum class State { Working, Lost, NotReset };
@@ -335,6 +386,12 @@ class IDirect3DDevice9 final : public video::RefCounted {
   void SetDefaultStates();
   void Forget(IDirect3DSurface9* surface);
   bool HoldsDefaultResources() const;
+  HRESULT CheckDraw() const;
+  // Whole vertices in the stream after its offset.
+  size_t StreamVertices() const;
+  // Draws the triangles of the vertices in the order given.
+  void Rasterize(D3DPRIMITIVETYPE type, const std::vector<uint8_t>& vertices, const std::vector<UINT>& order,
+                 UINT primitiveCount);
 
   IDirect3D9* d3d_;
   HWND focus_;
@@ -351,6 +408,15 @@ class IDirect3DDevice9 final : public video::RefCounted {
   DWORD stageStates_[8][33] = {};
   std::set<IDirect3DTexture9*> textures_;
   std::set<IDirect3DSurface9*> surfaces_;  // stand-alone surfaces other than the back buffer
+  IDirect3DTexture9* boundTextures_[8] = {};
+  IDirect3DVertexBuffer9* stream_ = nullptr;
+  UINT streamOffset_ = 0;
+  UINT streamStride_ = 0;
+  IDirect3DIndexBuffer9* indices_ = nullptr;
+  DWORD fvf_ = 0;
+  // Reused by every draw, so that drawing does not allocate.
+  std::vector<UINT> scratchOrder_;
+  std::vector<video::RasterVertex> scratchVertices_;
 };
 
 class IDirect3D9 final : public video::RefCounted {

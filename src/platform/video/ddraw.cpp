@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/video/clock.h"
+#include "platform/video/gdi.h"
 #include "platform/video/presenter.h"
 #include "platform/video/window.h"
 #include "platform/win/messages.h"
@@ -94,6 +95,7 @@ IDirectDrawSurface7::IDirectDrawSurface7(IDirectDraw7* dd, DWORD caps, video::Pi
 }
 
 IDirectDrawSurface7::~IDirectDrawSurface7() {
+  if (dc_) DeleteDC(dc_);
   for (IDirectDrawSurface7* back : backBuffers_) back->Release();
   if (palette_) palette_->Release();
   if (clipper_) clipper_->Release();
@@ -276,6 +278,26 @@ HRESULT IDirectDrawSurface7::GetPalette(IDirectDrawPalette** palette) {
 
 HRESULT IDirectDrawSurface7::SetClipper(IDirectDrawClipper* clipper) {
   Attach(clipper_, clipper);
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface7::GetDC(HDC* dc) {
+  if (!dc) return DDERR_INVALIDPARAMS;
+  if (lost_) return DDERR_SURFACELOST;
+  if (locked_) return DDERR_SURFACEBUSY;
+  IDirectDrawPalette* palette = palette_ ? palette_ : (dd_->primary_ ? dd_->primary_->palette_ : nullptr);
+  dc_ = video::CreatePixelsDC(&pixels_, palette ? palette->Entries() : nullptr);
+  locked_ = true;
+  *dc = dc_;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface7::ReleaseDC(HDC dc) {
+  if (!dc_ || dc != dc_) return DDERR_INVALIDPARAMS;
+  DeleteDC(dc_);
+  dc_ = nullptr;
+  locked_ = false;
+  ShowIfPrimary();
   return DD_OK;
 }
 

@@ -204,6 +204,10 @@ class IDirectDrawSurface7 final : public video::RefCounted {
   HRESULT SetClipper(IDirectDrawClipper* clipper);
   HRESULT IsLost();
   HRESULT Restore();
+  // A GDI device context over the surface's pixels, at 8 bits with the palette of the surface or else
+  // the primary's. The surface counts as locked until ReleaseDC.
+  HRESULT GetDC(HDC* dc);
+  HRESULT ReleaseDC(HDC dc);
 
   // For tests and the presenter: the pixels as they are.
   const video::PixelBuffer& Pixels() const { return pixels_; }
@@ -228,6 +232,7 @@ class IDirectDrawSurface7 final : public video::RefCounted {
   bool windowedPrimary_ = false;
   bool lost_ = false;
   bool locked_ = false;
+  HDC dc_ = nullptr;
   bool hasKey_ = false;
   DDCOLORKEY key_{};
   IDirectDrawPalette* palette_ = nullptr;

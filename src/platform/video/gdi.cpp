@@ -3,12 +3,18 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <unordered_map>
 
 #include "platform/video/display.h"
 #include "platform/win/messages.h"
 
 struct HDC__ {
-  HWND hwnd;
+  HWND hwnd = nullptr;
+  bool memory = false;                  // a memory device context
+  HGDIOBJ selected = nullptr;           // its bitmap
+  video::PixelBuffer* pixels = nullptr;  // a surface's pixels
+  bool hasPalette = false;
+  PALETTEENTRY palette[256] = {};
 };
 
 struct HGDIOBJ__ {
@@ -26,19 +32,121 @@ bool Live(HGDIOBJ object) {
 }
 }  // namespace
 
-HDC GetDC(HWND hwnd) {
-  if (hwnd && !IsWindow(hwnd)) return nullptr;
-  HDC dc = new HDC__{hwnd};
+namespace {
+HDC Register(HDC dc) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_dcs.insert(dc);
   return dc;
 }
 
-int ReleaseDC(HWND, HDC hdc) {
+bool LiveDC(HDC dc) {
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (!g_dcs.erase(hdc)) return 0;
-  delete hdc;
-  return 1;
+  return dc && g_dcs.count(dc);
+}
+
+BOOL Unregister(HDC dc) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!g_dcs.erase(dc)) return FALSE;
+  delete dc;
+  return TRUE;
+}
+}  // namespace
+
+HDC GetDC(HWND hwnd) {
+  if (hwnd && !IsWindow(hwnd)) return nullptr;
+  HDC dc = new HDC__;
+  dc->hwnd = hwnd;
+  return Register(dc);
+}
+
+int ReleaseDC(HWND, HDC hdc) { return Unregister(hdc); }
+
+HDC CreateCompatibleDC(HDC) {
+  HDC dc = new HDC__;
+  dc->memory = true;
+  return Register(dc);
+}
+
+BOOL DeleteDC(HDC hdc) { return Unregister(hdc); }
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
+  if (!LiveDC(hdc) || !hdc->memory || !Live(object)) return nullptr;
+  HGDIOBJ old = hdc->selected;
+  hdc->selected = object;
+  return old;
+}
+
+namespace video {
+
+uint32_t GdiPixel(PixelFormat format, uint32_t argb, const PALETTEENTRY* palette) {
+  switch (format) {
+    case PixelFormat::P8: {
+      if (!palette) return 0;
+      int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
+      int best = 0, bestDistance = 1 << 30;
+      for (int i = 0; i < 256; ++i) {
+        int dr = palette[i].peRed - r, dg = palette[i].peGreen - g, db = palette[i].peBlue - b;
+        int d = dr * dr + dg * dg + db * db;
+        if (d < bestDistance) {
+          best = i;
+          bestDistance = d;
+          if (d == 0) break;
+        }
+      }
+      return static_cast<uint32_t>(best);
+    }
+    case PixelFormat::R5G6B5: return PackArgb(format, argb);
+    case PixelFormat::X1R5G5B5:
+    case PixelFormat::A1R5G5B5: return PackArgb(format, argb) & 0x7FFF;
+    case PixelFormat::X8R8G8B8:
+    case PixelFormat::A8R8G8B8: return argb & 0x00FFFFFF;
+  }
+  return 0;
+}
+
+HDC CreatePixelsDC(PixelBuffer* pixels, const PALETTEENTRY* palette) {
+  HDC dc = new HDC__;
+  dc->pixels = pixels;
+  if (palette) {
+    dc->hasPalette = true;
+    std::memcpy(dc->palette, palette, sizeof dc->palette);
+  }
+  return Register(dc);
+}
+
+}  // namespace video
+
+BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop) {
+  if (rop != SRCCOPY || !LiveDC(dst) || !LiveDC(src) || !dst->pixels || !src->memory || !Live(src->selected))
+    return FALSE;
+  const video::BmpImage& image = src->selected->image;
+  video::PixelBuffer& out = *dst->pixels;
+  if (w == 0 || h == 0 || sw == 0 || sh == 0) return TRUE;
+  int cols = w < 0 ? -w : w, rows = h < 0 ? -h : h;
+  int stepX = w < 0 ? -1 : 1, stepY = h < 0 ? -1 : 1;
+  int srcCols = sw < 0 ? -sw : sw, srcRows = sh < 0 ? -sh : sh;
+  int srcStepX = sw < 0 ? -1 : 1, srcStepY = sh < 0 ? -1 : 1;
+  const PALETTEENTRY* palette = dst->hasPalette ? dst->palette : nullptr;
+  std::unordered_map<uint32_t, uint32_t> converted;
+  for (int j = 0; j < rows; ++j) {
+    int dy = y + stepY * j;
+    int from = sy + srcStepY * static_cast<int>(static_cast<int64_t>(j) * srcRows / rows);
+    if (dy < 0 || dy >= out.Height() || from < 0 || from >= image.height) continue;
+    for (int k = 0; k < cols; ++k) {
+      int dx = x + stepX * k;
+      int fromX = sx + srcStepX * static_cast<int>(static_cast<int64_t>(k) * srcCols / cols);
+      if (dx < 0 || dx >= out.Width() || fromX < 0 || fromX >= image.width) continue;
+      uint32_t argb = image.ArgbAt(fromX, from);
+      auto it = converted.find(argb);
+      if (it == converted.end()) it = converted.emplace(argb, video::GdiPixel(out.Format(), argb, palette)).first;
+      out.Set(dx, dy, it->second);
+    }
+  }
+  return TRUE;
+}
+
+BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop) {
+  return StretchBlt(dst, x, y, w, h, src, sx, sy, w, h, rop);
 }
 
 int GetDeviceCaps(HDC hdc, int index) {

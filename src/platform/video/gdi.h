@@ -1,7 +1,9 @@
-// The GDI calls of the graphics code: the window's device context for its colour depth, and bitmap
-// files loaded as DIB sections.
+// The GDI calls of the graphics code: the window's device context for its colour depth, bitmap
+// files loaded as DIB sections, memory device contexts that hold one, and blits from them onto the
+// device context of a DirectDraw surface.
 #pragma once
 #include "platform/video/bmp.h"
+#include "platform/video/pixels.h"
 #include "platform/video/wintypes.h"
 
 HDC GetDC(HWND hwnd);
@@ -19,7 +21,29 @@ BOOL DeleteObject(HGDIOBJ object);
 // The colour table of a DIB section of 8 bits or fewer: entries [start, start + count) that exist.
 UINT GetDIBColorTable(HGDIOBJ bitmap, UINT start, UINT count, RGBQUAD* colors);
 
+constexpr DWORD SRCCOPY = 0x00CC0020;
+
+// A memory device context; a bitmap selected into it is the source of BitBlt and StretchBlt.
+HDC CreateCompatibleDC(HDC hdc);
+BOOL DeleteDC(HDC hdc);
+// Selects a bitmap into a memory device context; returns the one it held before (null at first), or
+// null for a bad handle.
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
+// Copies from the bitmap of a memory device context onto a surface's device context (SRCCOPY only).
+// A negative destination width or height mirrors: the rectangle then runs from x (or y) back
+// |w| - 1 pixels, so x + w - 1 with -w covers the columns x .. x + w - 1 in reverse. Stretching
+// takes the nearest source pixel (sx + k * sw / |w|); pixels outside either side are skipped. Colours
+// are written as GDI writes them: channels cut by a shift, the unused bits 0, and at 8 bits the first
+// palette entry of that colour, else the nearest one.
+BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop);
+BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);
+
 namespace video {
 // The decoded image behind a bitmap handle, or null.
 const BmpImage* BitmapImage(HGDIOBJ bitmap);
+// A device context that draws into the pixels (a DirectDraw surface's); at 8 bits through the palette
+// given (256 entries; null: black). Freed with DeleteDC.
+HDC CreatePixelsDC(PixelBuffer* pixels, const PALETTEENTRY* palette);
+// The colour (0xAARRGGBB, alpha ignored) as GDI writes it into a pixel of the format.
+uint32_t GdiPixel(PixelFormat format, uint32_t argb, const PALETTEENTRY* palette);
 }  // namespace video

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/time/clock.h"
+#include "platform/video/bmp.h"
 #include "platform/video/d3dx9.h"
 #include "video_fixture.h"
 
@@ -256,4 +257,137 @@ TEST_F(Direct3DTest, DeviceCreationAndD3DXFollowTheMachineSwitches) {
 
   video::test::FailDirect3DCreate(true);
   EXPECT_EQ(Direct3DCreate9(D3D_SDK_VERSION), nullptr);
+}
+
+namespace {
+struct Vertex {
+  float x, y, z, rhw;
+  DWORD color;
+  float u, v;
+};
+// The quad of the pixels (x, y) .. (x + w - 1, y + h - 1) with the whole texture.
+void QuadAt(Vertex* v, int x, int y, int w, int h, DWORD color) {
+  float l = x - 0.5f, t = y - 0.5f, r = x + w - 0.5f, b = y + h - 0.5f;
+  v[0] = {l, t, 0, 1, color, 0, 0};
+  v[1] = {l, b, 0, 1, color, 0, 1};
+  v[2] = {r, t, 0, 1, color, 1, 0};
+  v[3] = {r, b, 0, 1, color, 1, 1};
+}
+}  // namespace
+
+TEST_F(Direct3DTest, DrawsQuadsFromVertexAndIndexBuffersInsideAScene) {
+  Create(false, D3DFMT_X8R8G8B8);
+  IDirect3DVertexBuffer9* vb = nullptr;
+  ASSERT_EQ(device_->CreateVertexBuffer(8 * sizeof(Vertex), D3DUSAGE_WRITEONLY,
+                                        D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, D3DPOOL_MANAGED, &vb, nullptr),
+            D3D_OK);
+  void* p = nullptr;
+  ASSERT_EQ(vb->Lock(0, 0, &p, 0), D3D_OK);
+  QuadAt(static_cast<Vertex*>(p), 1, 1, 2, 2, 0xFFFF0000);
+  QuadAt(static_cast<Vertex*>(p) + 4, 5, 0, 1, 3, 0xFF00FF00);
+  vb->Unlock();
+  IDirect3DIndexBuffer9* ib = nullptr;
+  ASSERT_EQ(device_->CreateIndexBuffer(8 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr), D3D_OK);
+  ASSERT_EQ(ib->Lock(0, 0, &p, 0), D3D_OK);
+  for (WORD i = 0; i < 8; ++i) static_cast<WORD*>(p)[i] = i;
+  ib->Unlock();
+
+  device_->SetStreamSource(0, vb, 0, sizeof(Vertex));
+  device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+  device_->SetIndices(ib);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);  // outside a scene
+  ASSERT_EQ(device_->BeginScene(), D3D_OK);
+  // The device's own stage: the diffuse colour times a texture; with no texture bound, white.
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 4, 4, 4, 2), D3D_OK);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 6, 2), D3DERR_INVALIDCALL);  // past the buffer
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 6, 0, 4, 4, 2), D3DERR_INVALIDCALL);
+  device_->SetStreamSource(0, vb, 0, 20);
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);  // another vertex size
+  device_->SetStreamSource(0, vb, 0, sizeof(Vertex));
+
+  IDirect3DSurface9* back = nullptr;
+  device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+  EXPECT_EQ(PixelAt(back, 1, 1), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(back, 2, 2), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(back, 3, 3), 0u);
+  EXPECT_EQ(PixelAt(back, 5, 2), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(back, 5, 3), 0u);
+
+  // A bound texture is sampled, and one that is released is unbound.
+  IDirect3DTexture9* t = nullptr;
+  ASSERT_EQ(device_->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+  D3DLOCKED_RECT lr{};
+  t->LockRect(0, &lr, nullptr, 0);
+  *static_cast<uint32_t*>(lr.pBits) = 0xFF0000FF;
+  t->UnlockRect(0);
+  device_->SetTexture(0, t);
+  device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  EXPECT_EQ(PixelAt(back, 1, 1), 0xFF000000u);  // blue times the red diffuse
+  t->Release();
+  device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  EXPECT_EQ(PixelAt(back, 1, 1), 0xFFFF0000u);
+
+  // A lost device takes the draw and does nothing.
+  video::test::LoseDevice();
+  EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+  EXPECT_EQ(device_->EndScene(), D3D_OK);
+  back->Release();
+  ib->Release();
+  vb->Release();
+}
+
+TEST_F(Direct3DTest, TexturesFromBitmapFilesWithAColourKey) {
+  Create(true, D3DFMT_X8R8G8B8);
+  ASSERT_TRUE(video::SaveBmpFile("pic.bmp", video::BmpImage::FromArgb(3, 2, 24, {0xFF00FF, 0x123456, 0xFF0000,
+                                                                              0xFFFFFF, 0xFF00FF, 0x00FF00})));
+  video::test::SetTextureLimits({true, false, 4096, 4096});
+  IDirect3DTexture9* t = nullptr;
+  D3DXIMAGE_INFO info{};
+  ASSERT_EQ(D3DXCreateTextureFromFileExA(device_, "pic.bmp", D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_A8R8G8B8,
+                                         D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, 0xFFFF00FF, &info, nullptr,
+                                         &t),
+            D3D_OK);
+  EXPECT_EQ(info.Width, 3u);
+  IDirect3DSurface9* level = nullptr;
+  t->GetSurfaceLevel(0, &level);
+  D3DSURFACE_DESC d{};
+  level->GetDesc(&d);
+  EXPECT_EQ(d.Width, 4u);  // fitted to the device; the picture sits at the top left
+  EXPECT_EQ(PixelAt(level, 0, 0), 0u);
+  EXPECT_EQ(PixelAt(level, 1, 0), 0xFF123456u);
+  EXPECT_EQ(PixelAt(level, 1, 1), 0u);
+  EXPECT_EQ(PixelAt(level, 3, 0), 0u);
+  level->Release();
+  t->Release();
+
+  ASSERT_EQ(D3DXCreateTextureFromFileExA(device_, "pic.bmp", 0, 0, 1, D3DUSAGE_DYNAMIC, D3DFMT_A1R5G5B5,
+                                         D3DPOOL_SYSTEMMEM, D3DX_FILTER_NONE, D3DX_DEFAULT, 0xFF123456, nullptr,
+                                         nullptr, &t),
+            D3D_OK);
+  t->GetSurfaceLevel(0, &level);
+  EXPECT_EQ(PixelAt(level, 0, 0), 0xFC1Fu);
+  EXPECT_EQ(PixelAt(level, 1, 0), 0u);
+  level->Release();
+  t->Release();
+  EXPECT_EQ(D3DXCreateTextureFromFileExA(device_, "missing.bmp", 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                         D3DX_FILTER_NONE, D3DX_DEFAULT, 0, nullptr, nullptr, &t),
+            D3DXERR_INVALIDDATA);
+  EXPECT_EQ(t, nullptr);
+}
+
+TEST_F(Direct3DTest, TheSpriteBracketsBatchesAndWaitsOutALostDevice) {
+  Create(true, D3DFMT_X8R8G8B8);
+  ID3DXSprite* sprite = nullptr;
+  ASSERT_EQ(D3DXCreateSprite(device_, &sprite), D3D_OK);
+  EXPECT_EQ(sprite->End(), D3DERR_INVALIDCALL);
+  EXPECT_EQ(sprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_SORT_TEXTURE), D3D_OK);
+  EXPECT_EQ(sprite->Begin(0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(sprite->OnLostDevice(), D3D_OK);
+  EXPECT_FALSE(sprite->InBatch());
+  EXPECT_EQ(sprite->Begin(0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(sprite->OnResetDevice(), D3D_OK);
+  EXPECT_EQ(sprite->Begin(0), D3D_OK);
+  EXPECT_EQ(sprite->End(), D3D_OK);
+  EXPECT_EQ(sprite->Release(), 0u);
 }

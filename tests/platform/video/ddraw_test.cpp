@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "platform/video/bmp.h"
 #include "platform/video/ddraw.h"
+#include "platform/video/gdi.h"
 #include "video_fixture.h"
 
 namespace {
@@ -262,4 +264,57 @@ TEST_F(DirectDrawTest, LockIsExclusiveAndUnlockingThePrimaryShowsIt) {
   EXPECT_EQ(presenter_->LastFrame().At(3, 1), 0xFFABCDEFu);
   EXPECT_EQ(primary->Unlock(nullptr), DDERR_NOTLOCKED);
   primary->Release();
+}
+
+TEST_F(DirectDrawTest, GdiDrawsBitmapsOntoSurfacesMirroredAndInTheSurfaceFormat) {
+  ASSERT_EQ(dd_->SetCooperativeLevel(hwnd_, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
+  std::vector<RGBQUAD> colours = {{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {250, 250, 250, 0}};
+  ASSERT_TRUE(video::SaveBmpFile("cells.bmp", video::BmpImage::FromIndices(4, 1, 8, {0, 1, 2, 3}, colours)));
+  HGDIOBJ bitmap =
+      static_cast<HGDIOBJ>(LoadImageA(nullptr, "cells.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  ASSERT_NE(bitmap, nullptr);
+  struct Case {
+    int bpp;
+    std::vector<uint32_t> pixels;
+  };
+  // Cells of two mirrored in place: green red | white blue. At 8 bits each colour takes the palette's
+  // nearest entry (white 250 finds 255); 32-bit pixels have a top byte of 0.
+  const Case cases[] = {{32, {0x00FF00, 0xFF0000, 0xFAFAFA, 0x0000FF}}, {16, {0x07E0, 0xF800, 0xFFDF, 0x001F}},
+                        {8, {2, 1, 4, 3}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bpp);
+    ASSERT_EQ(dd_->SetDisplayMode(64, 48, static_cast<DWORD>(c.bpp), 0, 0), DD_OK);
+    IDirectDrawSurface7* primary = Primary();
+    PALETTEENTRY entries[256] = {};
+    entries[1] = {255, 0, 0, 0};
+    entries[2] = {0, 255, 0, 0};
+    entries[3] = {0, 0, 255, 0};
+    entries[4] = {255, 255, 255, 0};
+    entries[5] = {255, 0, 0, 0};  // a second red: the first one is taken
+    IDirectDrawPalette* palette = nullptr;
+    ASSERT_EQ(dd_->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr), DD_OK);
+    primary->SetPalette(palette);
+    IDirectDrawSurface7* s = Plain(5, 1);
+    HDC dc = nullptr;
+    ASSERT_EQ(s->GetDC(&dc), DD_OK);
+    DDSURFACEDESC2 d{};
+    d.dwSize = sizeof d;
+    EXPECT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DDERR_SURFACEBUSY);  // the device context holds it
+    HDC memory = CreateCompatibleDC(dc);
+    EXPECT_EQ(SelectObject(memory, bitmap), nullptr);
+    EXPECT_TRUE(StretchBlt(dc, 1, 0, -2, 1, memory, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_TRUE(StretchBlt(dc, 3, 0, -2, 1, memory, 2, 0, 2, 1, SRCCOPY));
+    EXPECT_TRUE(BitBlt(dc, 4, 0, 3, 1, memory, 3, 0, SRCCOPY));  // clipped on both sides
+    EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, memory, 0, 0, 0));       // only copies
+    DeleteDC(memory);
+    ASSERT_EQ(s->ReleaseDC(dc), DD_OK);
+    std::vector<uint32_t> got;
+    for (int x = 0; x < 4; ++x) got.push_back(s->Pixels().Get(x, 0));
+    EXPECT_EQ(got, c.pixels);
+    EXPECT_EQ(s->Pixels().Get(4, 0), c.pixels[2]);
+    s->Release();
+    palette->Release();
+    primary->Release();
+  }
+  DeleteObject(bitmap);
 }

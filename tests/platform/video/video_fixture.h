@@ -1,5 +1,5 @@
 // A clean virtual machine for each test: default display and video memory, no windows' geometry,
-// a virtual clock, a fresh headless presenter and one window.
+// a virtual clock, a fresh headless presenter and one window, in a fresh current folder.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -11,11 +11,13 @@
 #include "platform/video/presenter.h"
 #include "platform/video/window.h"
 #include "platform/win/messages.h"
+#include "support/tempdir.h"
 
-class VideoTest : public ::testing::Test {
+class VideoTest : public TempDirTest {
  protected:
   std::unique_ptr<FakeClock> clock_;  // the program clock stands still unless a sleep moves it
   void SetUp() override {
+    TempDirTest::SetUp();
     video::test::ResetMachine();
     video::test::ResetWindows();
     clock_ = std::make_unique<FakeClock>(0);
@@ -29,6 +31,7 @@ class VideoTest : public ::testing::Test {
     video::SetPresenter(nullptr);
     video::test::ResetMachine();
     video::test::ResetWindows();
+    TempDirTest::TearDown();
   }
 
   std::shared_ptr<video::HeadlessPresenter> presenter_;

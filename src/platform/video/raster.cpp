@@ -1,0 +1,444 @@
+#include "platform/video/raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/video/d3d9.h"
+
+namespace video {
+
+namespace {
+
+inline uint32_t Div255(uint32_t v) { return (v + 127) / 255; }
+inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
+
+uint32_t Arg(const RasterState& s, uint32_t arg, uint32_t texel, uint32_t diffuse) {
+  switch (arg & 0x7) {
+    case D3DTA_TEXTURE: return texel;
+    case D3DTA_TFACTOR: return s.textureFactor;
+    default: return diffuse;  // DIFFUSE, and CURRENT, which is the diffuse colour at stage 0
+  }
+}
+
+uint32_t Combine(uint32_t op, uint32_t a, uint32_t b, uint32_t factorAlpha) {
+  switch (op) {
+    case D3DTOP_SELECTARG1: return a;
+    case D3DTOP_SELECTARG2: return b;
+    case D3DTOP_MODULATE: return Div255(a * b);
+    case D3DTOP_MODULATE2X: return std::min(2 * Div255(a * b), 255u);
+    case D3DTOP_MODULATE4X: return std::min(4 * Div255(a * b), 255u);
+    case D3DTOP_ADD: return std::min(a + b, 255u);
+    case D3DTOP_ADDSIGNED: return static_cast<uint32_t>(std::clamp(static_cast<int>(a + b) - 128, 0, 255));
+    case D3DTOP_SUBTRACT: return a > b ? a - b : 0;
+    case D3DTOP_BLENDFACTORALPHA: return Div255(a * factorAlpha + b * (255 - factorAlpha));
+    default: return a;
+  }
+}
+
+uint32_t Factor(uint32_t blend, uint32_t srcAlpha, uint32_t dstAlpha) {
+  switch (blend) {
+    case D3DBLEND_ZERO: return 0;
+    case D3DBLEND_SRCALPHA: return srcAlpha;
+    case D3DBLEND_INVSRCALPHA: return 255 - srcAlpha;
+    case D3DBLEND_DESTALPHA: return dstAlpha;
+    case D3DBLEND_INVDESTALPHA: return 255 - dstAlpha;
+    default: return 255;  // ONE and the factors this layer does not know
+  }
+}
+
+uint32_t BlendArgb(const RasterState& s, uint32_t src, uint32_t dst) {
+  uint32_t fs = Factor(s.srcBlend, src >> 24, dst >> 24), fd = Factor(s.dstBlend, src >> 24, dst >> 24);
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8)
+    out |= std::min(Div255(Channel(src, shift) * fs + Channel(dst, shift) * fd), 255u) << shift;
+  return out;
+}
+
+// SRCALPHA / INVSRCALPHA for a source alpha strictly between 0 and 255.
+inline uint32_t BlendStandard(uint32_t src, uint32_t dst) {
+  uint32_t a = src >> 24, ia = 255 - a, out = 0;
+  for (int shift = 0; shift < 32; shift += 8)
+    out |= Div255(Channel(src, shift) * a + Channel(dst, shift) * ia) << shift;
+  return out;
+}
+
+enum class BlendMode { Replace, Standard, Other };
+
+BlendMode ModeOf(const RasterState& s) {
+  if (!s.blend || (s.srcBlend == D3DBLEND_ONE && s.dstBlend == D3DBLEND_ZERO)) return BlendMode::Replace;
+  if (s.srcBlend == D3DBLEND_SRCALPHA && s.dstBlend == D3DBLEND_INVSRCALPHA) return BlendMode::Standard;
+  return BlendMode::Other;
+}
+
+int FloorToInt(double t) {
+  if (!(t > -1e9)) return -1000000000;
+  if (!(t < 1e9)) return 1000000000;
+  int i = static_cast<int>(t);
+  return t < i ? i - 1 : i;
+}
+
+int CeilToInt(double t) {
+  if (!(t > -1e9)) return -1000000000;
+  if (!(t < 1e9)) return 1000000000;
+  return static_cast<int>(std::ceil(t));
+}
+
+// Float inputs that stand for exact values (x - 0.5, sx / width) are put back on a grid of 1/256, so
+// that exact mappings give exact texels.
+double Snap(double v) {
+  double scaled = v * 256.0;
+  if (!(std::fabs(scaled) < 1e15)) return v;
+  double r = static_cast<double>(static_cast<int64_t>(scaled + (scaled < 0 ? -0.5 : 0.5)));
+  return std::fabs(scaled - r) < 1e-3 ? r / 256.0 : v;
+}
+
+class Sampler {
+ public:
+  Sampler(const PixelBuffer* texture, const RasterState& s)
+      : tex_(texture), clampU_(s.clampU), clampV_(s.clampV) {
+    if (tex_ && tex_->Empty()) tex_ = nullptr;
+  }
+  bool Bound() const { return tex_ != nullptr; }
+  int Width() const { return tex_->Width(); }
+  int Height() const { return tex_->Height(); }
+  int AddressU(int t) const { return Address(t, tex_->Width(), clampU_); }
+  int AddressV(int t) const { return Address(t, tex_->Height(), clampV_); }
+  uint32_t Fetch(int x, int y) const {
+    if (!tex_) return 0xFFFFFFFF;
+    return UnpackArgb(tex_->Format(), tex_->Get(x, y));
+  }
+  uint32_t Sample(double u, double v) const {
+    if (!tex_) return 0xFFFFFFFF;
+    return Fetch(AddressU(FloorToInt(u * tex_->Width())), AddressV(FloorToInt(v * tex_->Height())));
+  }
+
+ private:
+  static int Address(int t, int size, bool clamp) {
+    if (static_cast<unsigned>(t) < static_cast<unsigned>(size)) return t;
+    if (clamp) return t < 0 ? 0 : size - 1;
+    int m = t % size;
+    return m < 0 ? m + size : m;
+  }
+  const PixelBuffer* tex_;
+  bool clampU_, clampV_;
+};
+
+bool RefersTo(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t what) {
+  if (op == D3DTOP_DISABLE) return false;
+  bool first = (arg1 & 0x7) == what && op != D3DTOP_SELECTARG2;
+  bool second = (arg2 & 0x7) == what && op != D3DTOP_SELECTARG1;
+  return first || second;
+}
+
+// Whether the operation gives the texture's channel unchanged, the other argument being `other`
+// (the channel's value of the non-texture argument).
+bool Identity(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t other1, uint32_t other2, uint32_t full) {
+  bool tex1 = (arg1 & 0x7) == D3DTA_TEXTURE, tex2 = (arg2 & 0x7) == D3DTA_TEXTURE;
+  switch (op) {
+    case D3DTOP_SELECTARG1: return tex1;
+    case D3DTOP_SELECTARG2: return tex2;
+    case D3DTOP_MODULATE: return (tex1 && !tex2 && other2 == full) || (tex2 && !tex1 && other1 == full);
+    case D3DTOP_ADD: return (tex1 && !tex2 && other2 == 0) || (tex2 && !tex1 && other1 == 0);
+    case D3DTOP_SUBTRACT: return tex1 && !tex2 && other2 == 0;
+    default: return false;
+  }
+}
+
+// What the stage makes of a texel, for a uniform diffuse colour.
+enum class Source { Constant, Texel, TexelConstantAlpha, Generic };
+
+Source Classify(const RasterState& s, bool bound, uint32_t diffuse, uint32_t* constant) {
+  bool texColor = s.colorOp != D3DTOP_DISABLE && RefersTo(s.colorOp, s.colorArg1, s.colorArg2, D3DTA_TEXTURE);
+  bool texAlpha = s.colorOp != D3DTOP_DISABLE && s.alphaOp != D3DTOP_DISABLE &&
+                  RefersTo(s.alphaOp, s.alphaArg1, s.alphaArg2, D3DTA_TEXTURE);
+  if (!bound || (!texColor && !texAlpha)) {
+    *constant = ShadeTexel(s, 0xFFFFFFFF, diffuse);
+    return Source::Constant;
+  }
+  uint32_t c1 = Arg(s, s.colorArg1, 0, diffuse), c2 = Arg(s, s.colorArg2, 0, diffuse);
+  bool rgb = Identity(s.colorOp, s.colorArg1, s.colorArg2, c1 & 0xFFFFFF, c2 & 0xFFFFFF, 0xFFFFFF);
+  if (!rgb) return Source::Generic;
+  if (!texAlpha) {
+    *constant = ShadeTexel(s, 0, diffuse) & 0xFF000000;
+    return Source::TexelConstantAlpha;
+  }
+  uint32_t a1 = Arg(s, s.alphaArg1, 0, diffuse) >> 24, a2 = Arg(s, s.alphaArg2, 0, diffuse) >> 24;
+  return Identity(s.alphaOp, s.alphaArg1, s.alphaArg2, a1, a2, 0xFF) ? Source::Texel : Source::Generic;
+}
+
+bool Is32(PixelFormat f) { return f == PixelFormat::X8R8G8B8 || f == PixelFormat::A8R8G8B8; }
+
+// Reusable tables of texel columns and rows and a row of gathered texels, so that a draw does not
+// allocate.
+thread_local std::vector<int> t_columns;
+thread_local std::vector<int> t_rows;
+thread_local std::vector<uint32_t> t_texels;
+
+// A rectangle of 32-bit texels onto a 32-bit target: row j of the target (n pixels from `d`, rows
+// `pitch` pixels apart) takes the texels of texture row rows[j] at columns[k], or, with a step of +1
+// or -1, the texels that follow (precede) columns[0]. The texels are transformed by (p & alphaAnd) |
+// alphaOr first (an opaque texture format, a constant alpha). The pixel loops are kept simple and
+// free of branches so that the compiler can vectorise them, with wider vectors where the machine has
+// them.
+template <bool kTargetX8>
+VIDEO_WIDE_VECTORS void TexelRect32(
+    uint32_t* __restrict d, size_t pitch, const PixelBuffer& texture, const int* columns, const int* rows, int n,
+    int count, int step, uint32_t* __restrict gathered, BlendMode mode, uint32_t alphaOr, uint32_t alphaAnd) {
+  const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
+  const bool copy = mode == BlendMode::Replace || (alphaOr >> 24) == 0xFF;
+  const bool plain = alphaAnd == 0xFFFFFFFF && alphaOr == 0;
+  for (int j = 0; j < count; ++j, d += pitch) {
+    const uint32_t* trow = reinterpret_cast<const uint32_t*>(texture.Row(rows[j]));
+    const uint32_t* __restrict src = trow + columns[0];
+    if (step == -1) {
+      for (int k = 0; k < n; ++k) gathered[k] = src[-k];
+      src = gathered;
+    } else if (step != 1) {
+      for (int k = 0; k < n; ++k) gathered[k] = trow[columns[k]];
+      src = gathered;
+    }
+    // A row of opaque texels (a background) is copied without reading the target.
+    uint32_t all = 0xFFFFFFFF;
+    if (!copy)
+      for (int k = 0; k < n; ++k) all &= (src[k] & alphaAnd) | alphaOr;
+    if (copy || (all >> 24) == 0xFF) {
+      for (int k = 0; k < n; ++k) d[k] = (src[k] & alphaAnd) | alphaOr | opaque;
+      continue;
+    }
+    // Opaque texels are copied and transparent ones left in one pass; texels between the two, if the
+    // row has any, are then blended one by one.
+    uint32_t partial = 0;
+    if (plain) {
+      for (int k = 0; k < n; ++k) {
+        uint32_t p = src[k], a = p >> 24;
+        uint32_t keep = 0u - static_cast<uint32_t>(a == 0xFF);
+        d[k] = (p & keep) | (d[k] & ~keep);
+        partial |= ~keep & static_cast<uint32_t>(a != 0);
+      }
+    } else {
+      for (int k = 0; k < n; ++k) {
+        uint32_t p = (src[k] & alphaAnd) | alphaOr, a = p >> 24;
+        uint32_t keep = 0u - static_cast<uint32_t>(a == 0xFF);
+        d[k] = (p & keep) | (d[k] & ~keep);
+        partial |= ~keep & static_cast<uint32_t>(a != 0);
+      }
+    }
+    if (!partial) continue;
+    for (int k = 0; k < n; ++k) {
+      uint32_t p = (src[k] & alphaAnd) | alphaOr, a = p >> 24;
+      if (a != 0 && a != 0xFF) d[k] = BlendStandard(p, d[k] | opaque) | opaque;
+    }
+  }
+}
+
+// The texel of each pixel along one axis: floor of the coordinate at the pixel centre, then wrapped
+// or clamped. The step +1 or -1 when they follow one another (a plain or mirrored copy), else 0.
+int TexelTable(std::vector<int>& out, const Sampler& sampler, bool vertical, int p0, int n, double e0, double e1,
+               double t0, double t1) {
+  out.resize(static_cast<size_t>(n));
+  double slope = (t1 - t0) / (e1 - e0);
+  double first = t0 + (p0 - e0) * slope;
+  // A plain or mirrored copy that stays inside the texture: one texel after the other.
+  if (slope == 1.0 || slope == -1.0) {
+    int step = slope > 0 ? 1 : -1, f = FloorToInt(first), last = f + step * (n - 1);
+    int size = vertical ? sampler.Height() : sampler.Width();
+    if (std::min(f, last) >= 0 && std::max(f, last) < size) {
+      for (int k = 0; k < n; ++k) out[k] = f + step * k;
+      return step;
+    }
+  }
+  for (int k = 0; k < n; ++k) {
+    int t = FloorToInt(first + k * slope);
+    out[k] = vertical ? sampler.AddressV(t) : sampler.AddressU(t);
+  }
+  int step = n > 1 ? out[1] - out[0] : 1;
+  if (step != 1 && step != -1) return 0;
+  for (int k = 1; k < n; ++k)
+    if (out[k] != out[0] + step * k) return 0;
+  return step;
+}
+
+// One pixel of the general case: the stage result blended into the target.
+inline void WritePixel(PixelBuffer& target, BlendMode mode, const RasterState& s, int x, int y, uint32_t src) {
+  PixelFormat f = target.Format();
+  if (mode == BlendMode::Replace) {
+    target.Set(x, y, PackArgb(f, src));
+    return;
+  }
+  if (mode == BlendMode::Standard) {
+    uint32_t a = src >> 24;
+    if (a == 0) return;
+    if (a == 0xFF) {
+      target.Set(x, y, PackArgb(f, src));
+      return;
+    }
+    target.Set(x, y, PackArgb(f, BlendStandard(src, UnpackArgb(f, target.Get(x, y)))));
+    return;
+  }
+  target.Set(x, y, PackArgb(f, BlendArgb(s, src, UnpackArgb(f, target.Get(x, y)))));
+}
+
+// An axis-aligned quad with texture coordinates that follow the axes and one colour. False when the
+// vertices do not have that shape.
+bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const RasterState& s, const RasterVertex* v) {
+  double xa, xb, ya, yb, ua, ub, va, vb;
+  if (v[0].x == v[1].x && v[2].x == v[3].x && v[0].y == v[2].y && v[1].y == v[3].y) {
+    if (v[0].u != v[1].u || v[2].u != v[3].u || v[0].v != v[2].v || v[1].v != v[3].v) return false;
+    xa = v[0].x, xb = v[2].x, ua = v[0].u, ub = v[2].u;
+    ya = v[0].y, yb = v[1].y, va = v[0].v, vb = v[1].v;
+  } else if (v[0].y == v[1].y && v[2].y == v[3].y && v[0].x == v[2].x && v[1].x == v[3].x) {
+    if (v[0].v != v[1].v || v[2].v != v[3].v || v[0].u != v[2].u || v[1].u != v[3].u) return false;
+    xa = v[0].x, xb = v[1].x, ua = v[0].u, ub = v[1].u;
+    ya = v[0].y, yb = v[2].y, va = v[0].v, vb = v[2].v;
+  } else {
+    return false;
+  }
+  uint32_t diffuse = v[0].diffuse;
+  for (int i = 1; i < 4; ++i)
+    if (v[i].diffuse != diffuse || v[i].rhw != v[0].rhw) return false;
+  if (xa > xb) std::swap(xa, xb), std::swap(ua, ub);
+  if (ya > yb) std::swap(ya, yb), std::swap(va, vb);
+  if (!(xb > xa) || !(yb > ya)) return true;  // no area: nothing to draw
+
+  // Top-left rule: a centre on the left or top edge is inside, on the right or bottom edge outside.
+  int px0 = std::max(CeilToInt(xa), 0), px1 = std::min(CeilToInt(xb), target.Width());
+  int py0 = std::max(CeilToInt(ya), 0), py1 = std::min(CeilToInt(yb), target.Height());
+  if (px0 >= px1 || py0 >= py1) return true;
+  int n = px1 - px0, rows = py1 - py0;
+
+  Sampler sampler(texture, s);
+  uint32_t constant = 0;
+  Source source = Classify(s, sampler.Bound(), diffuse, &constant);
+  BlendMode mode = ModeOf(s);
+
+  if (source == Source::Constant) {
+    uint32_t a = constant >> 24;
+    if (mode == BlendMode::Standard && a == 0) return true;
+    if (mode == BlendMode::Replace || (mode == BlendMode::Standard && a == 0xFF)) {
+      target.Fill(px0, py0, n, rows, PackArgb(target.Format(), constant));
+      return true;
+    }
+    for (int y = py0; y < py1; ++y)
+      for (int x = px0; x < px1; ++x) WritePixel(target, mode, s, x, y, constant);
+    return true;
+  }
+
+  double x0 = Snap(xa), x1 = Snap(xb), tu0 = Snap(ua * sampler.Width()), tu1 = Snap(ub * sampler.Width());
+  double y0 = Snap(ya), y1 = Snap(yb), tv0 = Snap(va * sampler.Height()), tv1 = Snap(vb * sampler.Height());
+  int step = TexelTable(t_columns, sampler, false, px0, n, x0, x1, tu0, tu1);
+  TexelTable(t_rows, sampler, true, py0, rows, y0, y1, tv0, tv1);
+
+  PixelBuffer copy;
+  if (texture == &target) {
+    copy = *texture;
+    texture = &copy;
+  }
+  PixelFormat tf = target.Format(), xf = texture->Format();
+  bool fast = Is32(tf) && Is32(xf) && mode != BlendMode::Other &&
+              (source == Source::Texel || source == Source::TexelConstantAlpha);
+  if (fast) {
+    uint32_t alphaOr = source == Source::TexelConstantAlpha ? constant : 0;
+    uint32_t alphaAnd = source == Source::TexelConstantAlpha ? 0x00FFFFFF : 0xFFFFFFFF;
+    if (xf == PixelFormat::X8R8G8B8 && source == Source::Texel) alphaOr = 0xFF000000;
+    t_texels.resize(static_cast<size_t>(n));
+    uint32_t* d = reinterpret_cast<uint32_t*>(target.Row(py0)) + px0;
+    size_t pitch = static_cast<size_t>(target.Pitch()) / 4;
+    if (tf == PixelFormat::X8R8G8B8)
+      TexelRect32<true>(d, pitch, *texture, t_columns.data(), t_rows.data(), n, rows, step, t_texels.data(), mode,
+                        alphaOr, alphaAnd);
+    else
+      TexelRect32<false>(d, pitch, *texture, t_columns.data(), t_rows.data(), n, rows, step, t_texels.data(), mode,
+                         alphaOr, alphaAnd);
+    return true;
+  }
+  Sampler fetch(texture, s);
+  for (int j = 0; j < rows; ++j) {
+    for (int k = 0; k < n; ++k) {
+      uint32_t texel = fetch.Fetch(t_columns[k], t_rows[j]);
+      WritePixel(target, mode, s, px0 + k, py0 + j, ShadeTexel(s, texel, diffuse));
+    }
+  }
+  return true;
+}
+
+inline double Edge(const RasterVertex& p, const RasterVertex& q, double x, double y) {
+  return (double(q.x) - p.x) * (y - p.y) - (double(q.y) - p.y) * (x - p.x);
+}
+
+// For a triangle of positive area: the edges whose pixels on the line belong to it.
+inline bool TopLeft(const RasterVertex& p, const RasterVertex& q) {
+  return (p.y == q.y && q.x > p.x) || q.y < p.y;
+}
+
+inline bool Inside(double w, bool topLeft) { return w > 0 || (w == 0 && topLeft); }
+
+}  // namespace
+
+uint32_t ShadeTexel(const RasterState& s, uint32_t texel, uint32_t diffuse) {
+  if (s.colorOp == D3DTOP_DISABLE) return diffuse;
+  uint32_t c1 = Arg(s, s.colorArg1, texel, diffuse), c2 = Arg(s, s.colorArg2, texel, diffuse);
+  uint32_t f = s.textureFactor >> 24;
+  uint32_t out = 0;
+  for (int shift = 0; shift < 24; shift += 8)
+    out |= Combine(s.colorOp, Channel(c1, shift), Channel(c2, shift), f) << shift;
+  uint32_t alpha = diffuse >> 24;
+  if (s.alphaOp != D3DTOP_DISABLE)
+    alpha = Combine(s.alphaOp, Arg(s, s.alphaArg1, texel, diffuse) >> 24, Arg(s, s.alphaArg2, texel, diffuse) >> 24, f);
+  return out | alpha << 24;
+}
+
+void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const RasterState& s, const RasterVertex& a,
+                    const RasterVertex& b, const RasterVertex& c) {
+  const RasterVertex* v0 = &a;
+  const RasterVertex* v1 = &b;
+  const RasterVertex* v2 = &c;
+  double area = Edge(*v0, *v1, v2->x, v2->y);
+  if (!(std::fabs(area) > 0)) return;
+  if (area < 0) {
+    std::swap(v1, v2);
+    area = -area;
+  }
+  double minX = std::min({v0->x, v1->x, v2->x}), maxX = std::max({v0->x, v1->x, v2->x});
+  double minY = std::min({v0->y, v1->y, v2->y}), maxY = std::max({v0->y, v1->y, v2->y});
+  int px0 = std::max(CeilToInt(minX), 0), px1 = std::min(FloorToInt(maxX), target.Width() - 1);
+  int py0 = std::max(CeilToInt(minY), 0), py1 = std::min(FloorToInt(maxY), target.Height() - 1);
+  if (px0 > px1 || py0 > py1) return;
+
+  PixelBuffer copy;
+  if (texture == &target) {
+    copy = *texture;
+    texture = &copy;
+  }
+  Sampler sampler(texture, s);
+  BlendMode mode = ModeOf(s);
+  bool tl0 = TopLeft(*v1, *v2), tl1 = TopLeft(*v2, *v0), tl2 = TopLeft(*v0, *v1);
+  for (int y = py0; y <= py1; ++y) {
+    for (int x = px0; x <= px1; ++x) {
+      double w0 = Edge(*v1, *v2, x, y), w1 = Edge(*v2, *v0, x, y), w2 = Edge(*v0, *v1, x, y);
+      if (!Inside(w0, tl0) || !Inside(w1, tl1) || !Inside(w2, tl2)) continue;
+      // Perspective-correct weights through rhw; with equal rhw they are the plain barycentric ones.
+      double l0 = w0 / area * v0->rhw, l1 = w1 / area * v1->rhw, l2 = w2 / area * v2->rhw;
+      double q = l0 + l1 + l2;
+      if (!(q != 0)) continue;
+      l0 /= q, l1 /= q, l2 /= q;
+      double u = l0 * v0->u + l1 * v1->u + l2 * v2->u;
+      double vv = l0 * v0->v + l1 * v1->v + l2 * v2->v;
+      uint32_t diffuse = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        double ch = l0 * Channel(v0->diffuse, shift) + l1 * Channel(v1->diffuse, shift) +
+                    l2 * Channel(v2->diffuse, shift);
+        diffuse |= static_cast<uint32_t>(std::clamp(static_cast<int>(ch + 0.5), 0, 255)) << shift;
+      }
+      WritePixel(target, mode, s, x, y, ShadeTexel(s, sampler.Sample(u, vv), diffuse));
+    }
+  }
+}
+
+void RasterQuad(PixelBuffer& target, const PixelBuffer* texture, const RasterState& s, const RasterVertex* v) {
+  if (AxisAlignedQuad(target, texture, s, v)) return;
+  RasterTriangle(target, texture, s, v[0], v[1], v[2]);
+  RasterTriangle(target, texture, s, v[1], v[2], v[3]);
+}
+
+}  // namespace video
