@@ -198,8 +198,8 @@ TEST_F(SaveDataTest, OlderFilesAreBroughtToTheCurrentMeaning) {
     std::vector<int32_t> vars = Counting(c.vars, 1);
     vars.resize(1001, 0);
     EXPECT_EQ(Plain(s.m_vCommonVar), vars);
-    if (c.version < 754) EXPECT_EQ(Plain(s.m_vCommonVarBackup), std::vector<int32_t>(1001, 0));
-    else EXPECT_EQ(Plain(s.m_vCommonVarBackup), std::vector<int32_t>{7});
+    const std::vector<int32_t> backup = c.version < 754 ? std::vector<int32_t>(1001, 0) : std::vector<int32_t>{7};
+    EXPECT_EQ(Plain(s.m_vCommonVarBackup), backup);
   }
 }
 
