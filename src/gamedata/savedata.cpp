@@ -405,7 +405,7 @@ void cSaveData::MoveRankTableCursor(int gameType, int steps) {
     while (!offered(m_nRankTable)) step();
     return;
   }
-  for (int n = std::abs(steps); n > 0; --n) {
+  for (int64_t n = steps < 0 ? -static_cast<int64_t>(steps) : steps; n > 0; --n) {
     do step();
     while (!offered(m_nRankTable));
   }
