@@ -117,6 +117,17 @@ int ReadValueVector(V& v, cDataFile& f) {
   return 1;
 }
 
+// The same, for lists whose stored count of 0 means "keep what the list holds".
+template <class V>
+int ReadValueVectorKeptWhenEmpty(V& v, cDataFile& f) {
+  using T = typename V::value_type;
+  uint32_t n;
+  if (!f.ReadCount(n, sizeof(T))) return 0;
+  if (n == 0) return 1;
+  v.assign(n, T{});
+  return f.ReadBytes(v.data(), n * sizeof(T)) ? 1 : 0;
+}
+
 template <class V>
 void WriteValueVector(const V& v, cDataFile& f) {
   f.WriteValue(static_cast<uint32_t>(v.size()));

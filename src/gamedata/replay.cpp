@@ -44,17 +44,6 @@ int16_t PlayWord(const cCheckedVector<int16_t>& words, const cCheckedVector<int3
   return word;
 }
 
-// A stored list of values whose count of 0 leaves the list as it was.
-template <class V>
-int ReadListKeepingEmpty(V& list, cDataFile& f) {
-  using T = typename V::value_type;
-  uint32_t n;
-  if (!f.ReadCount(n, sizeof(T))) return 0;
-  if (n == 0) return 1;
-  list.assign(n, T{});
-  return f.ReadBytes(list.data(), n * sizeof(T)) ? 1 : 0;
-}
-
 bool RunsMatch(const cCheckedVector<int16_t>& words, const cCheckedVector<int32_t>& runs) {
   if (words.size() != runs.size()) return false;
   for (int32_t run : runs)
@@ -90,8 +79,8 @@ void cReplayData::RegisterFields(int /*version*/) {
 int cReplayData::Read(cDataFile& f) {
   m_nFileVersion = g_nFileDataVersion;
   if (!cDataRecord::Read(f)) return 0;
-  if (!ReadListKeepingEmpty(m_vDir, f) || !ReadListKeepingEmpty(m_vButton, f) ||
-      !ReadListKeepingEmpty(m_vDirRun, f) || !ReadListKeepingEmpty(m_vButtonRun, f))
+  if (!ReadValueVectorKeptWhenEmpty(m_vDir, f) || !ReadValueVectorKeptWhenEmpty(m_vButton, f) ||
+      !ReadValueVectorKeptWhenEmpty(m_vDirRun, f) || !ReadValueVectorKeptWhenEmpty(m_vButtonRun, f))
     return 0;
   // Playback indexes a run for every word: lists that do not pair up are damage.
   if (!RunsMatch(m_vDir, m_vDirRun) || !RunsMatch(m_vButton, m_vButtonRun)) {

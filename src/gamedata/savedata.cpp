@@ -81,15 +81,6 @@ void cSaveData::Reset(int challengeCount) {
 
 namespace {
 
-// A stored list of int32 that a count of 0 leaves as it was.
-int ReadIntListKeepingEmpty(cCheckedVector<int32_t>& list, cDataFile& f) {
-  uint32_t n;
-  if (!f.ReadCount(n, 4)) return 0;
-  if (n == 0) return 1;
-  list.assign(n, 0);
-  return f.ReadBytes(list.data(), n * sizeof(int32_t)) ? 1 : 0;
-}
-
 // A list that indexes need to reach: grown with zeros, never shortened.
 void GrowTo(cCheckedVector<int32_t>& list, int size) {
   if (list.Size() < size) list.resize(static_cast<size_t>(size), 0);
@@ -100,10 +91,10 @@ void GrowTo(cCheckedVector<int32_t>& list, int size) {
 int cSaveData::Read(cDataFile& f) {
   const uint32_t v = g_nFileDataVersion;
   if (!cDataRecord::Read(f) || !f.ReadValue(m_SaveTime)) return 0;
-  if (v > 500 && !ReadIntListKeepingEmpty(m_vCarrySwitch, f)) return 0;
+  if (v > 500 && !ReadValueVectorKeptWhenEmpty(m_vCarrySwitch, f)) return 0;
   if (!ReadRecordVector(m_vCharaSave, f) || !ReadRecordVector(m_vStageBest, f) || !ReadRecordVector(m_vChallenge, f))
     return 0;
-  if (!ReadIntListKeepingEmpty(m_vFlag, f) || !ReadIntListKeepingEmpty(m_vCommonVar, f)) return 0;
+  if (!ReadValueVectorKeptWhenEmpty(m_vFlag, f) || !ReadValueVectorKeptWhenEmpty(m_vCommonVar, f)) return 0;
 
   if (v < 166) m_bStageBgmLoop = 1;
   if (v < 169) m_bAutoSave = 0;

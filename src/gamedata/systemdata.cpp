@@ -12,16 +12,6 @@ namespace {
 // Entries of the database's music list, against which stored music numbers are checked.
 int MusicListSize() { return g_Database.m_vBgm.Size(); }
 
-// A byte or int32 list: u32 count, then the values. A count of 0 leaves the list as it was.
-template <class T>
-int ReadListKeptWhenEmpty(cCheckedVector<T>& list, cDataFile& f) {
-  uint32_t n;
-  if (!f.ReadCount(n, sizeof(T))) return 0;
-  if (n == 0) return 1;
-  list.resize(n);
-  return f.ReadBytes(list.data(), n * sizeof(T)) ? 1 : 0;
-}
-
 // A string list: u32 count, then each string.
 int ReadTextList(cCheckedVector<std::string>& list, cDataFile& f) {
   uint32_t n;
@@ -83,7 +73,7 @@ void cRankSetting::RegisterFields(int /*version*/) {
 
 int cRankSetting::Read(cDataFile& file) {
   if (!cDataRecord::Read(file)) return 0;
-  return ReadListKeptWhenEmpty(m_vShow, file);
+  return ReadValueVectorKeptWhenEmpty(m_vShow, file);
 }
 
 int cRankSetting::Write(cDataFile& file) {
@@ -204,15 +194,15 @@ int cSystemData::Write(cDataFile& file) { return Write(file, MusicListSize()); }
 int cSystemData::Read(cDataFile& f, int bgmCount) {
   const uint32_t v = g_nFileDataVersion;
   if (!cDataRecord::Read(f)) return 0;
-  if (!ReadListKeptWhenEmpty(m_vCarryOver, f)) return 0;
-  if (v > 500 && !ReadListKeptWhenEmpty(m_vCarryReset, f)) return 0;
+  if (!ReadValueVectorKeptWhenEmpty(m_vCarryOver, f)) return 0;
+  if (v > 500 && !ReadValueVectorKeptWhenEmpty(m_vCarryReset, f)) return 0;
   if (!ReadRecordVector(m_vItem, f)) return 0;
-  if (!ReadListKeptWhenEmpty(m_vStartLife, f)) return 0;
-  if (v > 190 && !ReadListKeptWhenEmpty(m_vLifeUnlimited, f)) return 0;
+  if (!ReadValueVectorKeptWhenEmpty(m_vStartLife, f)) return 0;
+  if (v > 190 && !ReadValueVectorKeptWhenEmpty(m_vLifeUnlimited, f)) return 0;
   if (v > 185 && !ReadRecordVector(m_vRankSetting, f)) return 0;
   if (!ReadTextList(m_vText, f) || !ReadTextList(m_vSysSound, f)) return 0;
-  if (!ReadListKeptWhenEmpty(m_vMenuBgm, f)) return 0;
-  if (v > 201 && !ReadListKeptWhenEmpty(m_vMenuBgmContinue, f)) return 0;
+  if (!ReadValueVectorKeptWhenEmpty(m_vMenuBgm, f)) return 0;
+  if (v > 201 && !ReadValueVectorKeptWhenEmpty(m_vMenuBgmContinue, f)) return 0;
   if (!ReadRecordVector(m_vTitleCmd, f) || !ReadRecordVector(m_vMapMenuCmd, f) || !ReadRecordVector(m_vOptionCmd, f))
     return 0;
   if (v > 673 && !ReadTextList(m_vRankRegText, f)) return 0;
