@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "gamedata/datapath.h"
+#include "gamedata/ranking.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/worldmap.h"
 #include "stagedata/charadata.h"
@@ -92,7 +93,8 @@ int cSaveData::Read(cDataFile& f) {
   const uint32_t v = g_nFileDataVersion;
   if (!cDataRecord::Read(f) || !f.ReadValue(m_SaveTime)) return 0;
   if (v > 500 && !ReadValueVectorKeptWhenEmpty(m_vCarrySwitch, f)) return 0;
-  if (!ReadRecordVector(m_vCharaSave, f) || !ReadRecordVector(m_vStageBest, f) || !ReadRecordVector(m_vChallenge, f))
+  if (!ReadRecordVectorGrowing(m_vCharaSave, f) || !ReadRecordVectorGrowing(m_vStageBest, f) ||
+      !ReadRecordVectorGrowing(m_vChallenge, f))
     return 0;
   if (!ReadValueVectorKeptWhenEmpty(m_vFlag, f) || !ReadValueVectorKeptWhenEmpty(m_vCommonVar, f)) return 0;
 
@@ -380,18 +382,19 @@ void cSaveData::NextLap() {
 }
 
 void cSaveData::MoveRankTableCursor(int gameType, int steps) {
-  constexpr int kTables = 5;
   const cCheckedVector<uint8_t>& show = g_SystemData.m_vRankSetting.At(gameType).m_vShow;
-  const auto offered = [&](int t) { return t >= 0 && t < kTables && t < show.Size() && show[t] != 0; };
+  const auto offered = [&](int t) { return t >= 0 && t < kRankTableCount && t < show.Size() && show[t] != 0; };
   bool any = false;
-  for (int t = 0; t < kTables; ++t) any = any || offered(t);
+  for (int t = 0; t < kRankTableCount; ++t) any = any || offered(t);
   if (!any) return;
   const int dir = steps < 0 ? -1 : 1;
+  // A table number from a damaged file may lie anywhere in the int range: the step is taken in a
+  // wider type, so that it wraps at the ends of that range too.
   const auto step = [&] {
-    m_nRankTable += dir;
-    if (m_nRankTable < 0) m_nRankTable = kTables - 1;
-    else if (m_nRankTable >= kTables) m_nRankTable = 0;
+    const int64_t next = int64_t{m_nRankTable} + dir;
+    m_nRankTable = next < 0 ? kRankTableCount - 1 : next >= kRankTableCount ? 0 : static_cast<int>(next);
   };
+
   if (steps == 0) {
     while (!offered(m_nRankTable)) step();
     return;

@@ -38,6 +38,10 @@ class cRankSetting : public cDataRecord {
   cCheckedVector<uint8_t> m_vShow;
 };
 
+// The most challenge stages a game can have. The count sizes a list in every progress and the
+// stage-select list, so a file that claims more is damaged rather than a size to allocate.
+constexpr int32_t kMaxChallengeStages = 9999;
+
 class cSystemData : public cDataRecord {
  public:
   cSystemData();

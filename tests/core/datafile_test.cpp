@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "support/bytes.h"
 #include "support/tempdir.h"
 #include "support/test_records.h"
@@ -218,6 +220,55 @@ TEST_F(DataFileTest, DamagedCountsAndLengthsFailWithoutHugeAllocations) {
     WriteFileBytes("bad.dat", c.bytes);
     cHolderRec r;
     EXPECT_EQ(r.Load("bad.dat"), 0) << c.what;
+  }
+}
+
+// An element that counts the copies of it alive, to see how many a list read builds.
+class cCountedRec : public cDataRecord {
+ public:
+  static inline int s_nAlive = 0;
+  static inline int s_nMostAlive = 0;
+  int32_t m_nValue = 0;
+  cCountedRec() { Count(); }
+  cCountedRec(const cCountedRec& other) : cDataRecord(other), m_nValue(other.m_nValue) { Count(); }
+  cCountedRec& operator=(const cCountedRec&) = default;
+  ~cCountedRec() override { --s_nAlive; }
+  void RegisterFields(int) override {
+    ClearFields();
+    AddField32(&m_nValue);
+  }
+
+ private:
+  static void Count() { s_nMostAlive = std::max(s_nMostAlive, ++s_nAlive); }
+};
+
+TEST_F(DataFileTest, AGrowingListBuildsOnlyTheElementsItReads) {
+  const auto element = [](ByteWriter& w, int32_t value) { w.U32(1).I32(value).U32(0); };
+  ByteWriter good;
+  good.U32(914).U32(3);
+  for (int32_t v : {7, 8, 9}) element(good, v);
+  // A count of 100 that the bytes after it could hold, but only one element is there.
+  ByteWriter claimed;
+  claimed.U32(914).U32(100);
+  element(claimed, 7);
+  claimed.Raw(std::vector<uint8_t>(800, 0xFF).data(), 800);
+
+  for (const auto* w : {&good, &claimed}) {
+    WriteFileBytes("list.dat", w->bytes);
+    cDataFile* f = DataFileOpenRead("list.dat");
+    ASSERT_NE(f, nullptr);
+    cCheckedVector<cCountedRec> list(2);
+    cCountedRec::s_nMostAlive = cCountedRec::s_nAlive;
+    const int ok = ReadRecordVectorGrowing(list, *f);
+    DataFileClose(f);
+    if (w == &good) {
+      ASSERT_EQ(ok, 1);
+      ASSERT_EQ(list.size(), 3u);
+      EXPECT_EQ((std::vector<int>{list[0].m_nValue, list[1].m_nValue, list[2].m_nValue}), (std::vector<int>{7, 8, 9}));
+    } else {
+      EXPECT_EQ(ok, 0);
+      EXPECT_LT(cCountedRec::s_nMostAlive, 10);
+    }
   }
 }
 

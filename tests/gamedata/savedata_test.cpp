@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <vector>
 
@@ -570,6 +571,8 @@ TEST_F(SaveDataTest, TheRankTableCursorMovesAmongTheOfferedTables) {
       {{1, 0, 0, 1, 0}, 3, 1, 0},  {{1, 0, 0, 1, 0}, 3, -1, 0}, {{1, 0, 0, 1, 0}, 3, 0, 3},
       {{1, 0, 0, 1, 0}, 1, 0, 3},  {{1, 0, 0, 1, 0}, 0, 2, 0},  {{1, 1, 1, 1, 1}, 0, -2, 3},
       {{0, 0, 0, 0, 0}, 2, 1, 2},  {{0, 0, 1}, 7, 0, 2},
+      // Numbers from damaged files at the ends of the int range wrap like any other.
+      {{1, 0, 0, 1, 0}, INT_MAX, 0, 0}, {{1, 0, 0, 1, 0}, INT_MAX, 1, 0}, {{1, 0, 0, 1, 0}, INT_MIN, -1, 3},
   };
   for (const Case& c : cases) {
     g_SystemData.m_vRankSetting.At(1).m_vShow.assign(c.show.begin(), c.show.end());

@@ -403,6 +403,15 @@ TEST_F(SystemDataFile, DamagedFilesFailWithoutTouchingTheLiveRecord) {
   EXPECT_EQ(live.m_strTitle, "live");
   EXPECT_EQ(live.m_vText.Size(), 29);
 
+  // A challenge count no game has would size a list in every progress: the file is damaged.
+  for (int32_t count : {kMaxChallengeStages, kMaxChallengeStages + 1, INT_MAX}) {
+    cSystemData claims = MakeCustomSystemData();
+    claims.m_nChallengeNum = count;
+    ASSERT_EQ(claims.Save("count.dat"), 1);
+    EXPECT_EQ(LoadRecordKeepingOnFailure(live, "count.dat"), count <= kMaxChallengeStages ? 1 : 0) << count;
+  }
+  EXPECT_EQ(live.m_nChallengeNum, kMaxChallengeStages);
+
   // A newer version is refused.
   auto newer = good;
   const uint32_t v915 = 915;

@@ -13,7 +13,7 @@ int32_t& Cell(cWorldMapData& m, int x, int y) { return m.m_vCell.At(x + (y << m.
 
 // The image of a map file as the given version stored it: a 20 x 15 grid with `kinds` tile kinds,
 // start (30, 7), `cells` cells with kind 12 at (3, 2) and kind 2 at (4, 2), and two places: one at
-// column 25 (off the grid) and one at (5, 6) with a node of each kind.
+// column 25 and one at row -2 (both off the grid) and one at (5, 6) with a node of each kind.
 std::vector<uint8_t> MapImage(uint32_t version, int kinds, uint32_t cells) {
   ByteWriter w;
   w.U32(version);
@@ -29,9 +29,11 @@ std::vector<uint8_t> MapImage(uint32_t version, int kinds, uint32_t cells) {
     for (int i = 0; i < ints; ++i) w.I32(i == 0 ? kind : 70 + i);
     w.U32(2).Str("caption").Str(stage);
   };
-  w.U32(2);
+  w.U32(3);
   w.U32(2).I32(25).I32(3).U32(1).Str("far").U32(1);
   node(0, "data\\stg4\\Far.stg4_914");
+  w.U32(2).I32(4).I32(-2).U32(1).Str("above").U32(1);
+  node(0, "data\\stg4\\Above.stg4_914");
   w.U32(2).I32(5).I32(6).U32(1).Str("town").U32(3);
   node(0, "data\\stg4\\Town-1.stg4_914");
   node(1, "");
@@ -180,7 +182,7 @@ TEST_F(WorldMapTest, OlderFilesAndNormalizing) {
     EXPECT_EQ(Cell(m, 4, 2), 2);
     EXPECT_EQ(m.m_nStartX, 19);
     EXPECT_EQ(m.m_nStartY, 7);
-    ASSERT_EQ(m.m_vPlace.size(), 1u);  // the place at column 25 is gone
+    ASSERT_EQ(m.m_vPlace.size(), 1u);  // the places off the grid are gone
     EXPECT_EQ(m.m_vPlace[0].m_strName, "town");
     ASSERT_EQ(m.m_vPlace[0].m_vNode.size(), 3u);
     EXPECT_EQ(m.m_vPlace[0].m_vNode[2].m_nKind, MAPNODE_WALL);
