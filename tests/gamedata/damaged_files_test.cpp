@@ -84,6 +84,17 @@ int64_t LoadBudget(size_t size) { return 64 * static_cast<int64_t>(size) + (1 <<
 
 // ---- damage ----
 
+uint32_t Word(const Bytes& b, size_t at) {
+  uint32_t w;
+  std::memcpy(&w, &b[at], 4);
+  return w;
+}
+
+void SetWord(Bytes& b, size_t at, uint32_t w) { std::memcpy(&b[at], &w, 4); }
+
+// The most elements of the smallest record body (8 bytes) that the bytes after a count at `at` hold.
+uint32_t LargestClaim(const Bytes& b, size_t at) { return static_cast<uint32_t>((b.size() - at - 4) / 8); }
+
 class cDamage {
  public:
   explicit cDamage(uint32_t seed) : m_Rng(seed) {}
@@ -100,14 +111,8 @@ class cDamage {
  private:
   static constexpr uint32_t kWords[] = {0,          0xFFFFFFFFu, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu,
                                         0xFFFFFF9Cu, 1,           2,           0x10000u,    0x3FFFFFFFu};
-  static constexpr uint32_t kVersions[] = {0, 100, 165, 172, 180, 185, 190, 204, 208, 286, 500, 501, 586, 723, 757, 758, 811, 913};
-
-  uint32_t Word(const Bytes& b, size_t at) {
-    uint32_t w;
-    std::memcpy(&w, &b[at], 4);
-    return w;
-  }
-  void SetWord(Bytes& b, size_t at, uint32_t w) { std::memcpy(&b[at], &w, 4); }
+  static constexpr uint32_t kVersions[] = {0,   100, 165, 172, 180, 185, 190, 204, 208,
+                                           286, 500, 501, 586, 723, 757, 758, 811, 913};
 
   // A position after the version whose word looks like a count or a text length.
   size_t CountPosition(const Bytes& b) {
@@ -123,40 +128,37 @@ class cDamage {
         for (uint32_t n = 1 + Below(4); n > 0; --n) b[4 + Below(b.size() - 4)] ^= static_cast<uint8_t>(1 + Below(255));
         break;
       case 1:
-      case 2: {  // a count or length set to an extreme value
-        const size_t at = CountPosition(b);
-        SetWord(b, at, kWords[Below(std::size(kWords))]);
+      case 2:  // a count or length set to an extreme value
+        SetWord(b, CountPosition(b), kWords[Below(std::size(kWords))]);
         break;
-      }
       case 3: {  // a count or length a little off
         const size_t at = CountPosition(b);
         SetWord(b, at, Word(b, at) + Below(5) - 2);
         break;
       }
-      case 9: {  // a count as large as the rest of the file could hold of small elements
+      case 4: {  // a count that the rest of the file could hold, of elements of 8 to 128 bytes
         const size_t at = CountPosition(b);
-        SetWord(b, at, static_cast<uint32_t>((b.size() - at - 4) >> Below(5)));
+        SetWord(b, at, LargestClaim(b, at) >> Below(5));
         break;
       }
-      case 4: {  // any word set to an extreme value
-        if (b.size() >= 8) SetWord(b, 4 + Below(b.size() - 7), kWords[Below(std::size(kWords))]);
+      case 5:  // any word set to an extreme value
+        SetWord(b, 4 + Below(b.size() - 7), kWords[Below(std::size(kWords))]);
         break;
-      }
-      case 5:  // cut short
+      case 6:  // cut short
         b.resize(Below(b.size()));
         break;
-      case 6: {  // a range repeated
+      case 7: {  // a range repeated
         const size_t from = Below(b.size()), len = 1 + Below(std::min<size_t>(64, b.size() - from));
         const Bytes range(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + len));
         b.insert(b.begin() + static_cast<long>(4 + Below(b.size() - 3)), range.begin(), range.end());
         break;
       }
-      case 7: {  // a range missing
+      case 8: {  // a range missing
         const size_t from = 4 + Below(b.size() - 4), len = 1 + Below(std::min<size_t>(64, b.size() - from));
         b.erase(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + len));
         break;
       }
-      case 8:  // stored as an older version
+      case 9:  // stored as an older version
         SetWord(b, 0, kVersions[Below(std::size(kVersions))]);
         break;
     }
@@ -170,12 +172,10 @@ class cDamage {
 std::vector<Bytes> ClaimingCopies(const Bytes& good, size_t from = 4) {
   std::vector<Bytes> copies;
   for (size_t at = std::max<size_t>(from, 4); at + 4 <= good.size(); ++at) {
-    uint32_t w;
-    std::memcpy(&w, &good[at], 4);
+    const uint32_t w = Word(good, at);
     if (w < 1 || w > 64) continue;
     Bytes b = good;
-    const uint32_t claim = static_cast<uint32_t>((b.size() - at - 4) / 8);
-    std::memcpy(&b[at], &claim, 4);
+    SetWord(b, at, LargestClaim(b, at));
     copies.push_back(std::move(b));
   }
   return copies;
@@ -191,18 +191,7 @@ std::vector<Bytes> Variants(cDamage& damage, const Bytes& good, int count, size_
 }
 
 // Whether the program opens a file of these bytes at all.
-bool Opens(const Bytes& b) {
-  if (b.size() < 4) return false;
-  uint32_t v;
-  std::memcpy(&v, b.data(), 4);
-  return v <= static_cast<uint32_t>(kDataVersion);
-}
-
-struct cVersionScope {
-  int32_t saved = g_nDataVersion;
-  explicit cVersionScope(int v) { g_nDataVersion = v; }
-  ~cVersionScope() { g_nDataVersion = saved; }
-};
+bool Opens(const Bytes& b) { return b.size() >= 4 && Word(b, 0) <= static_cast<uint32_t>(kDataVersion); }
 
 class DamagedFileTest : public StageTest {
  protected:
@@ -246,14 +235,14 @@ class DamagedFileTest : public StageTest {
   template <class Load>
   int LoadVariant(const std::string& path, const Bytes& variant, Load load) {
     EXPECT_TRUE(WriteFileBytes(ResolveHostPath(path), variant));
-    const int result = Reread(path, variant, load);
+    const int result = LoadWritten(path, variant, load);
     ++(result ? m_nLoaded : m_nFailed);
     return result;
   }
 
   // The same for the variant already written.
   template <class Load>
-  int Reread(const std::string& path, const Bytes& variant, Load load) {
+  int LoadWritten(const std::string& path, const Bytes& variant, Load load) {
     m_Watch.Start();
     const int result = load();
     const int64_t peak = m_Watch.Stop();
@@ -269,7 +258,6 @@ class DamagedFileTest : public StageTest {
   void ExpectBothOutcomes() {
     EXPECT_GT(m_nLoaded, 0);
     EXPECT_GT(m_nFailed, 0);
-    fprintf(stderr, "variants %d loaded %d\n", m_nLoaded + m_nFailed, m_nLoaded);
   }
 
   cAllocWatch m_Watch;
@@ -285,7 +273,6 @@ TEST_F(DamagedFileTest, SystemDataOfEveryLayoutLoadsOrFailsAndWritesBack) {
     SCOPED_TRACE(version);
     cSystemData source;
     source.m_strTitle = "Title";
-    source.m_vMenuBgm = {0, 0, 0, 0};
     ASSERT_EQ(SaveAsVersion(source, version, "good.dat"), 1);
     const Bytes good = ReadFileBytes("good.dat");
     for (const Bytes& variant : Variants(damage, good, 40, version == 914 ? 4 : SIZE_MAX)) {
@@ -323,7 +310,8 @@ TEST_F(DamagedFileTest, SystemIniOfAnyTextReadsToItsEndOrFails) {
           text += "FreeStage=data\\stg4\\" + std::string(damage.Below(600), 'a');
           break;
         case 3:
-          text += std::string(damage.Below(5000), 'K') + (damage.Below(2) ? "=" : "") + std::string(damage.Below(5000), '7');
+          text += std::string(damage.Below(5000), 'K') + (damage.Below(2) ? "=" : "");
+          text += std::string(damage.Below(5000), '7');
           break;
         case 4:
           for (uint32_t n = damage.Below(40); n > 0; --n) text += static_cast<char>(damage.Below(256));
@@ -384,7 +372,7 @@ TEST_F(DamagedFileTest, WorldMapLoadsOrFailsAndALoadedMapIsSearchedAndWrittenSaf
     cWorldMapData source = SampleMap();
     Bytes good;
     {
-      const cVersionScope scope(version);
+      const cDataVersionScope scope(version);
       good = Image(source);
     }
     for (const Bytes& variant : Variants(damage, good, 60, version == 914 ? 4 : SIZE_MAX)) {
@@ -508,7 +496,7 @@ TEST_F(DamagedFileTest, ProgressFilesLoadOrLeaveTheProgressAsItWasAndTheSlotList
       // The slot list shows a slot whose file opens, damaged inside or not.
       cSaveSlotList list(2);
       list[1].m_bUsed = 1;
-      Reread(path.file, variant, [&] {
+      LoadWritten(path.file, variant, [&] {
         LoadSaveSlotList(list);
         return 1;
       });

@@ -1,4 +1,4 @@
-// System data files as older editors stored them.
+// Data files as older editors stored them.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -6,14 +6,17 @@
 #include "core/datafile.h"
 #include "gamedata/systemdata.h"
 
+// Records write the layout of data version v while it lives.
+struct cDataVersionScope {
+  int32_t saved = g_nDataVersion;
+  explicit cDataVersionScope(int v) { g_nDataVersion = v; }
+  ~cDataVersionScope() { g_nDataVersion = saved; }
+};
+
 // Saves the record the way an editor of data version v stored it: the raw members and item
 // members registered for v, and the lists that version stores, in file order.
 inline int SaveAsVersion(cSystemData& d, int v, const char* path) {
-  struct cVersionScope {
-    int32_t saved = g_nDataVersion;
-    explicit cVersionScope(int v) { g_nDataVersion = v; }
-    ~cVersionScope() { g_nDataVersion = saved; }
-  } scope(v);
+  const cDataVersionScope scope(v);
   cDataFile* f = DataFileOpenWrite(path);
   if (!f) return 0;
   const auto writeTexts = [f](cCheckedVector<std::string>& list) {
