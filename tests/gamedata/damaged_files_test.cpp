@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -26,6 +25,7 @@
 #include "platform/fs/path.h"
 #include "platform/time/localtime.h"
 #include "progress_fixture.h"
+#include "replay_fixture.h"
 #include "stagedata/stage_fixture.h"
 #include "system_fixture.h"
 
@@ -200,27 +200,14 @@ class DamagedFileTest : public StageTest {
 
   void SetUp() override {
     StageTest::SetUp();
-    ResetGameData();
+    ResetGameWideData();
     for (const char* dir : {"data", "user_data", "user_data\\story", "user_data\\challenge", "user_data\\free",
                             "user_data\\rpl4"})
       ASSERT_TRUE(MakeGameDirectory(dir));
   }
   void TearDown() override {
-    ResetGameData();
+    ResetGameWideData();
     StageTest::TearDown();
-  }
-  static void ResetGameData() {
-    g_SystemData = cSystemData();
-    g_WorldMapData = cWorldMapData();
-    g_OptionData = cOptionData();
-    g_SystemIni = cSystemIni();
-    g_SaveSlotList.assign(kSaveSlotCount, cSaveSlotEntry());
-    for (cSaveData* save : {&g_SaveData, &g_ReplaySaveData, &g_PrevReplaySaveData}) save->Reset(0);
-    g_RankingData.Reset();
-    for (cReplayData* rec : {&g_ReplayData, &g_PrevReplayData}) {
-      rec->ClearRecording();
-      rec->m_nSeed = 0;
-    }
   }
 
   // The bytes a record writes.
@@ -254,6 +241,14 @@ class DamagedFileTest : public StageTest {
     return result;
   }
 
+  // What a loaded record writes reads again.
+  template <class R>
+  static void ExpectRereadableWrite(R& record) {
+    ASSERT_EQ(record.Save("again.dat"), 1);
+    R again;
+    EXPECT_EQ(again.Load("again.dat"), 1);
+  }
+
   // Both outcomes must have been seen for the run to mean something.
   void ExpectBothOutcomes() {
     EXPECT_GT(m_nLoaded, 0);
@@ -281,10 +276,7 @@ TEST_F(DamagedFileTest, SystemDataOfEveryLayoutLoadsOrFailsAndWritesBack) {
       // A new game sizes its challenge list by the loaded count.
       cSaveData progress;
       progress.Reset(d.m_nChallengeNum);
-      // What the editor's format gives back reads again.
-      ASSERT_EQ(d.Save("again.dat"), 1);
-      cSystemData again;
-      EXPECT_EQ(again.Load("again.dat"), 1);
+      ExpectRereadableWrite(d);
     }
   }
   ExpectBothOutcomes();
@@ -391,9 +383,7 @@ TEST_F(DamagedFileTest, WorldMapLoadsOrFailsAndALoadedMapIsSearchedAndWrittenSaf
         EXPECT_NE(m.FindPlace(p.m_nX, p.m_nY), nullptr);
         for (const cMapNode& n : p.m_vNode) m.IsStageOnMap(n.m_strStage, n.m_bVarSet, n.m_nVarIndex, n.m_nVarValue);
       }
-      ASSERT_EQ(m.Save("again.dat"), 1);
-      cWorldMapData again;
-      EXPECT_EQ(again.Load("again.dat"), 1);
+      ExpectRereadableWrite(m);
     }
   }
   ExpectBothOutcomes();
@@ -541,27 +531,6 @@ TEST_F(DamagedFileTest, RankingsLoadOrLeaveAResetSetAndALoadedSetTakesResults) {
 
 // ---- replays ----
 
-class DamagedReplayTest : public DamagedFileTest {
- protected:
-  // The live stage, progress and recording, as the file a save of them writes.
-  static Bytes LiveState() {
-    EXPECT_EQ(g_ReplayData.SaveFile("live.bin", g_StageData, g_PlayStageData, g_SaveData), 1);
-    return ReadFileBytes("live.bin");
-  }
-  static void SetLiveState() {
-    BuildSampleStage(g_StageData, 30, 15);
-    g_StageData.m_strName = "Live";
-    g_PlayStageData.CopyPlaySettings(g_StageData);
-    g_PlayStageData.ClearObjects();
-    g_SaveData.Reset(0);
-    g_SaveData.m_nTotalScore = 5;
-    g_ReplayData.ClearRecording();
-    const int16_t words[2] = {1, 0};
-    g_ReplayData.Record(words);
-    g_ReplayData.m_nSeed = 99;
-  }
-};
-
 // The frames a recording plays: the shorter channel's total, counted up to `most`.
 int64_t FramesOf(const cReplayData& rec, int64_t most) {
   int64_t dir = 0, button = 0;
@@ -570,7 +539,7 @@ int64_t FramesOf(const cReplayData& rec, int64_t most) {
   return std::min({dir, button, most});
 }
 
-TEST_F(DamagedReplayTest, ReplaysLoadWholeOrChangeNothingAndALoadedOnePlaysToItsEnd) {
+TEST_F(DamagedFileTest, ReplaysLoadWholeOrChangeNothingAndALoadedOnePlaysToItsEnd) {
   cDamage damage(0x8E9);
   BuildSampleStage(g_StageData, 24, 16);
   g_StageData.m_strName = "Forest";
@@ -588,7 +557,7 @@ TEST_F(DamagedReplayTest, ReplaysLoadWholeOrChangeNothingAndALoadedOnePlaysToIts
   // The counts this reader owns: those of the recording and the progress after the stage.
   const size_t recordAt = good.size() - (Image(g_ReplayData).size() - 4) - (Image(g_SaveData).size() - 4);
 
-  SetLiveState();
+  SetOtherLiveState();
   const Bytes live = LiveState();
   ASSERT_TRUE(WriteFileBytes("live.rpl4_914", live));
   constexpr int64_t kMostFrames = 100000;
@@ -596,6 +565,7 @@ TEST_F(DamagedReplayTest, ReplaysLoadWholeOrChangeNothingAndALoadedOnePlaysToIts
     const auto load = [&] { return g_ReplayData.LoadFile("a.rpl4_914", g_StageData, g_PlayStageData, g_SaveData); };
     if (!LoadVariant("a.rpl4_914", variant, load)) {
       EXPECT_EQ(LiveState(), live);
+      EXPECT_EQ(g_ReplayData.m_nFileVersion, static_cast<uint32_t>(kDataVersion));
       continue;
     }
     int64_t frames = 0;

@@ -1,16 +1,34 @@
-// A temp game folder with the player's folders, and the game-wide records the progress consults
-// (system data, world map, slot list, options) in their start-up state before and after each test.
+// A temp game folder with the player's folders, and the game-wide records in their start-up state
+// before and after each test.
 #pragma once
 #include <gtest/gtest.h>
 
 #include "gamedata/option.h"
+#include "gamedata/ranking.h"
+#include "gamedata/replay.h"
 #include "gamedata/savedata.h"
 #include "gamedata/systemdata.h"
+#include "gamedata/systemini.h"
 #include "gamedata/worldmap.h"
 #include "platform/fs/path.h"
 #include "platform/win/msgbox.h"
 #include "stagedata/database.h"
 #include "support/tempdir.h"
+
+// The game-wide records and the player's records in their start-up state.
+inline void ResetGameWideData() {
+  g_SystemData = cSystemData();
+  g_WorldMapData = cWorldMapData();
+  g_OptionData = cOptionData();
+  g_SystemIni = cSystemIni();
+  g_SaveSlotList.assign(kSaveSlotCount, cSaveSlotEntry());
+  for (cSaveData* save : {&g_SaveData, &g_ReplaySaveData, &g_PrevReplaySaveData}) save->Reset(0);
+  g_RankingData.Reset();
+  for (cReplayData* rec : {&g_ReplayData, &g_PrevReplayData}) {
+    rec->ClearRecording();
+    rec->m_nSeed = 0;
+  }
+}
 
 class ProgressTest : public TempDirTest {
  protected:
@@ -25,12 +43,8 @@ class ProgressTest : public TempDirTest {
     TempDirTest::TearDown();
   }
   static void ResetGlobals() {
-    g_SystemData = cSystemData();
-    g_WorldMapData = cWorldMapData();
-    g_OptionData = cOptionData();
+    ResetGameWideData();
     g_Database.SetDefaults();
-    g_SaveSlotList.assign(kSaveSlotCount, cSaveSlotEntry());
-    g_SaveData.Reset(0);
     msgbox::TakeRecords();
   }
 };

@@ -15,6 +15,7 @@
 #include "platform/fs/path.h"
 #include "platform/time/localtime.h"
 #include "progress_fixture.h"
+#include "replay_fixture.h"
 #include "shell/input.h"
 #include "stagedata/stage_fixture.h"
 #include "stagedata/stageauthor.h"
@@ -49,13 +50,6 @@ std::vector<Frame> ScriptedInput() {
 
 std::vector<int> Ints(const cCheckedVector<int16_t>& v) { return {v.begin(), v.end()}; }
 std::vector<int> Ints(const cCheckedVector<int32_t>& v) { return {v.begin(), v.end()}; }
-
-void RecordFrames(cReplayData& rec, const std::vector<std::pair<int, int>>& frames) {
-  for (auto [dir, button] : frames) {
-    const int16_t words[2] = {static_cast<int16_t>(dir), static_cast<int16_t>(button)};
-    rec.Record(words);
-  }
-}
 
 // The record's body as the file holds it, after the data version.
 Bytes RecordBody(int32_t seed, const std::vector<int16_t>& dir, const std::vector<int16_t>& button,
@@ -152,13 +146,7 @@ class ReplayTest : public StageTest {
     StageTest::TearDown();
   }
   static void ResetGameData() {
-    g_SystemData = cSystemData();
-    g_WorldMapData = cWorldMapData();
-    for (cSaveData* save : {&g_SaveData, &g_ReplaySaveData, &g_PrevReplaySaveData}) save->Reset(0);
-    for (cReplayData* rec : {&g_ReplayData, &g_PrevReplayData}) {
-      rec->ClearRecording();
-      rec->m_nSeed = 0;
-    }
+    ResetGameWideData();
     g_vInput.assign(2, cInput());
   }
 
@@ -183,26 +171,6 @@ class ReplayTest : public StageTest {
       const int16_t words[2] = {static_cast<int16_t>(g_vInput[0].m_wDir), static_cast<int16_t>(g_vInput[0].m_wButton)};
       g_ReplayData.Record(words);
     }
-  }
-
-  // Other live state, as a session that has played something else holds it.
-  static void SetOtherLiveState() {
-    BuildSampleStage(g_StageData, 30, 15);
-    g_StageData.m_strName = "Live";
-    g_StageData.m_strPath = "data\\stg4\\Live.stg4_914";
-    g_PlayStageData.CopyPlaySettings(g_StageData);
-    g_PlayStageData.ClearObjects();
-    g_SaveData.Reset(0);
-    g_SaveData.m_nTotalScore = 5;
-    g_ReplayData.ClearRecording();
-    RecordFrames(g_ReplayData, {{1, 0}, {1, 0}, {2, 4}});
-    g_ReplayData.m_nSeed = 99;
-  }
-
-  // Everything a replay load may change, as the file a save of it writes.
-  static Bytes LiveState() {
-    EXPECT_EQ(g_ReplayData.SaveFile("live.bin", g_StageData, g_PlayStageData, g_SaveData), 1);
-    return ReadFileBytes("live.bin");
   }
 };
 
