@@ -42,18 +42,19 @@ using Bytes = std::vector<uint8_t>;
 
 // ---- memory held while a file loads ----
 
-bool g_bWatching = false;
-int64_t g_nLiveBytes = 0;
-int64_t g_nPeakBytes = 0;
+// Per thread: the hooks see every thread's allocations, the watch only the loading thread's.
+thread_local bool t_bWatching = false;
+thread_local int64_t t_nLiveBytes = 0;
+thread_local int64_t t_nPeakBytes = 0;
 
 void OnMalloc(const volatile void*, size_t size) {
-  if (!g_bWatching) return;
-  g_nLiveBytes += static_cast<int64_t>(size);
-  g_nPeakBytes = std::max(g_nPeakBytes, g_nLiveBytes);
+  if (!t_bWatching) return;
+  t_nLiveBytes += static_cast<int64_t>(size);
+  t_nPeakBytes = std::max(t_nPeakBytes, t_nLiveBytes);
 }
 
 void OnFree(const volatile void* p) {
-  if (g_bWatching && p) g_nLiveBytes -= static_cast<int64_t>(__sanitizer_get_allocated_size(p));
+  if (t_bWatching && p) t_nLiveBytes -= static_cast<int64_t>(__sanitizer_get_allocated_size(p));
 }
 
 // The most memory allocated and not yet freed at any moment between Start and Stop; 0 without the
@@ -66,12 +67,12 @@ class cAllocWatch {
     m_bActive = installed;
   }
   void Start() {
-    g_nLiveBytes = g_nPeakBytes = 0;
-    g_bWatching = m_bActive;
+    t_nLiveBytes = t_nPeakBytes = 0;
+    t_bWatching = m_bActive;
   }
   int64_t Stop() {
-    g_bWatching = false;
-    return g_nPeakBytes;
+    t_bWatching = false;
+    return t_nPeakBytes;
   }
 
  private:
