@@ -19,6 +19,7 @@
 #include "platform/fs/path.h"
 #include "stagedata/anime.h"
 #include "stagedata/cmdparts_io.h"
+#include "stagedata/dbtesting.h"
 #include "stagedata/database.h"
 #include "stagedata/effect.h"
 #include "stagedata/stage_fixture.h"
@@ -346,6 +347,33 @@ class DamagedFileTest : public StageTest {
   }
 };
 
+// Writes the variants of each seed in turn to the game path `path` (`firstCount` of the first seed,
+// `otherCount` of each other one) and calls load(), which gives the load's result (0 or 1), then
+// check(the result). The number of variants that loaded.
+template <class Load, class Check>
+int CheckVariants(const std::string& label, const std::string& path, const std::vector<Bytes>& seeds,
+                  uint32_t firstCount, uint32_t otherCount, uint32_t firstSeed, Load&& load, Check&& check) {
+  VariantReport report;
+  int loaded = 0;
+  for (size_t s = 0; s < seeds.size(); ++s) {
+    Mutator mutator(seeds[s]);
+    const uint32_t count = s == 0 ? firstCount : otherCount;
+    for (uint32_t i = 0; i < count; ++i) {
+      std::string what;
+      const Bytes variant = mutator.Make(firstSeed + static_cast<uint32_t>(s * 1000 + i), what);
+      g_strCurrentVariant = label + " " + what;
+      SCOPED_TRACE(g_strCurrentVariant);
+      EXPECT_TRUE(WriteFileBytes(ResolveHostPath(path), variant));
+      const int result = load();
+      EXPECT_TRUE(result == 0 || result == 1) << result;
+      check(result);
+      if (testing::Test::HasFailure()) return loaded;
+      loaded += result;
+    }
+  }
+  return loaded;
+}
+
 }  // namespace
 
 TEST_F(DamagedFileTest, DamagedStagesLoadOrFailLeavingThePlayedStage) {
@@ -374,38 +402,29 @@ TEST_F(DamagedFileTest, DamagedStagesLoadOrFailLeavingThePlayedStage) {
   };
   notePlay();
 
-  VariantReport report;
-  int loaded = 0;
-  for (size_t s = 0; s < seeds.size(); ++s) {
-    Mutator mutator(seeds[s]);
-    const uint32_t count = s == 0 ? 200 : 25;
-    for (uint32_t i = 0; i < count; ++i) {
-      std::string what;
-      const Bytes variant = mutator.Make(static_cast<uint32_t>(s * 1000 + i), what);
-      g_strCurrentVariant = "stage " + what;
-      SCOPED_TRACE(g_strCurrentVariant);
-      ASSERT_TRUE(WriteFileBytes("damaged.stg4", variant));
-
-      const int result = LoadStageForPlay("damaged.stg4", 0, &g_PlayStageData, &g_HeroCharaData);
-      ASSERT_TRUE(result == 0 || result == 1) << result;
-      TakeBoxTexts();
-      TakeCloseRequests();
-      if (result == 0) {
-        ASSERT_TRUE(SameBytes(WrittenBytes(g_StageData), stageBefore));
-        ASSERT_TRUE(SameBytes(WrittenBytes(g_PlayStageData), settingsBefore));
-        ASSERT_TRUE(SameBytes(WrittenBytes(g_HeroCharaData), heroBefore));
-        continue;
-      }
-      ++loaded;
-      // What loaded writes, and what it wrote loads to the same stage.
-      const Bytes written = WrittenBytes(g_StageData);
-      ASSERT_FALSE(written.empty());
-      ASSERT_TRUE(WriteFileBytes("again.stg4", written));
-      ASSERT_EQ(LoadStageForPlay("again.stg4", 0, &g_PlayStageData, &g_HeroCharaData), 1);
-      ASSERT_TRUE(SameBytes(WrittenBytes(g_StageData), written));
-      notePlay();
-    }
-  }
+  const int loaded = CheckVariants(
+      "stage", "damaged.stg4", seeds, 200, 25, 0,
+      [] {
+        const int result = LoadStageForPlay("damaged.stg4", 0, &g_PlayStageData, &g_HeroCharaData);
+        TakeBoxTexts();
+        TakeCloseRequests();
+        return result;
+      },
+      [&](int result) {
+        if (result == 0) {
+          ASSERT_TRUE(SameBytes(WrittenBytes(g_StageData), stageBefore));
+          ASSERT_TRUE(SameBytes(WrittenBytes(g_PlayStageData), settingsBefore));
+          ASSERT_TRUE(SameBytes(WrittenBytes(g_HeroCharaData), heroBefore));
+          return;
+        }
+        // What loaded writes, and what it wrote loads to the same stage.
+        const Bytes written = WrittenBytes(g_StageData);
+        ASSERT_FALSE(written.empty());
+        ASSERT_TRUE(WriteFileBytes("again.stg4", written));
+        ASSERT_EQ(LoadStageForPlay("again.stg4", 0, &g_PlayStageData, &g_HeroCharaData), 1);
+        ASSERT_TRUE(SameBytes(WrittenBytes(g_StageData), written));
+        notePlay();
+      });
   // Damage that leaves a readable stage (a changed value, a changed text) is not rare.
   EXPECT_GT(loaded, 20);
 }
@@ -420,34 +439,24 @@ TEST_F(DamagedFileTest, DamagedCommonPalettesLoadOrFailLeavingThePalette) {
   for (int32_t version : {150, 766, 890}) seeds.push_back(WrittenAsVersion(g_CommonPalette, version));
   ASSERT_GT(seeds[0].size(), 2000u);
 
-  VariantReport report;
-  int loaded = 0;
-  for (size_t s = 0; s < seeds.size(); ++s) {
-    Mutator mutator(seeds[s]);
-    const uint32_t count = s == 0 ? 200 : 30;
-    for (uint32_t i = 0; i < count; ++i) {
-      std::string what;
-      const Bytes variant = mutator.Make(static_cast<uint32_t>(s * 1000 + i), what);
-      g_strCurrentVariant = "common palette " + what;
-      SCOPED_TRACE(g_strCurrentVariant);
-      ASSERT_TRUE(WriteFileBytes(ResolveHostPath(path), variant));
-      g_CommonPalette = good;
-
+  const int loaded = CheckVariants(
+      "common palette", path, seeds, 200, 30, 0,
       // As start-up loads it.
-      const int result = g_CommonPalette.Load(path);
-      ASSERT_TRUE(result == 0 || result == 1) << result;
-      if (result == 0) {
-        ASSERT_TRUE(SameBytes(WrittenBytes(g_CommonPalette), before));
-        continue;
-      }
-      ++loaded;
-      const Bytes written = WrittenBytes(g_CommonPalette);
-      ASSERT_FALSE(written.empty());
-      ASSERT_TRUE(WriteFileBytes(ResolveHostPath(path), written));
-      ASSERT_EQ(g_CommonPalette.Load(path), 1);
-      ASSERT_TRUE(SameBytes(WrittenBytes(g_CommonPalette), written));
-    }
-  }
+      [&] {
+        g_CommonPalette = good;
+        return g_CommonPalette.Load(path);
+      },
+      [&](int result) {
+        if (result == 0) {
+          ASSERT_TRUE(SameBytes(WrittenBytes(g_CommonPalette), before));
+          return;
+        }
+        const Bytes written = WrittenBytes(g_CommonPalette);
+        ASSERT_FALSE(written.empty());
+        ASSERT_TRUE(WriteFileBytes(ResolveHostPath(path), written));
+        ASSERT_EQ(g_CommonPalette.Load(path), 1);
+        ASSERT_TRUE(SameBytes(WrittenBytes(g_CommonPalette), written));
+      });
   EXPECT_GT(loaded, 20);
 }
 
@@ -482,52 +491,38 @@ TEST_F(DamagedFileTest, DamagedDatabaseFilesLoadOrFailLeavingTheirLists) {
   });
   cDatabase good;
   ASSERT_EQ(good.Load(), 1);
-  // The images of the ten lists as they stand.
-  const auto images = [](cDatabase& db) {
-    std::vector<Bytes> out;
-    db.ForEachFile([&](auto& list, const char*) {
-      EXPECT_EQ(WriteDbList(list, "image.dat"), 1);
-      out.push_back(GameFileBytes("image.dat"));
-      return true;
-    });
-    return out;
-  };
-  const std::vector<Bytes> goodImages = images(good);
+  const std::vector<Bytes> goodImages = dbbody::ListImages(good);
 
-  VariantReport report;
   int loaded = 0;
-  for (size_t f = 0; f < files.size(); ++f) {
-    Mutator mutator(files[f]);
-    for (uint32_t i = 0; i < 40; ++i) {
-      std::string what;
-      const Bytes variant = mutator.Make(static_cast<uint32_t>(f * 1000 + i), what);
-      g_strCurrentVariant = paths[f] + " " + what;
-      SCOPED_TRACE(g_strCurrentVariant);
-      ASSERT_TRUE(WriteFileBytes(ResolveHostPath(paths[f]), variant));
-
-      cDatabase db = good;
-      const int result = db.Load();
-      ASSERT_TRUE(result == 0 || result == 1) << result;
-      msgbox::TakeRecords();
-      if (result == 0) {
-        // The lists of the files before the damaged one took their files' contents, which differ from
-        // the loaded database only where a whole load clears the effect kind of entry 0; the damaged
-        // file's list and the later ones stay as they were.
-        db.ClearEffectKindZero();
-        const std::vector<Bytes> after = images(db);
-        for (size_t k = 0; k < after.size(); ++k) ASSERT_TRUE(SameBytes(after[k], goodImages[k])) << paths[k];
-      } else {
-        ++loaded;
-        images(db);
-        // The frame tables play what loaded.
-        cDatabase kept = g_Database;
-        g_Database = db;
-        cAnimFrameTable anime, effect;
-        BuildAnimeFrameTables(anime);
-        BuildEffectFrameTables(effect);
-        g_Database = kept;
-      }
-    }
+  for (size_t f = 0; f < files.size() && !HasFailure(); ++f) {
+    cDatabase db;
+    loaded += CheckVariants(
+        paths[f], paths[f], {files[f]}, 40, 0, static_cast<uint32_t>(f * 1000),
+        [&] {
+          db = good;
+          const int result = db.Load();
+          msgbox::TakeRecords();
+          return result;
+        },
+        [&](int result) {
+          if (result == 0) {
+            // The lists of the files before the damaged one took their files' contents, which differ
+            // from the loaded database only where a whole load clears the effect kind of entry 0; the
+            // damaged file's list and the later ones stay as they were.
+            db.ClearEffectKindZero();
+            const std::vector<Bytes> after = dbbody::ListImages(db);
+            for (size_t k = 0; k < after.size(); ++k) ASSERT_TRUE(SameBytes(after[k], goodImages[k])) << paths[k];
+            return;
+          }
+          dbbody::ListImages(db);
+          // The frame tables play what loaded.
+          cDatabase kept = g_Database;
+          g_Database = db;
+          cAnimFrameTable anime, effect;
+          BuildAnimeFrameTables(anime);
+          BuildEffectFrameTables(effect);
+          g_Database = kept;
+        });
     ASSERT_TRUE(WriteFileBytes(ResolveHostPath(paths[f]), files[f]));
   }
   EXPECT_GT(loaded, 20);
