@@ -86,17 +86,17 @@ cDataFile* DataFileOpenWrite(const char* path, PathOrigin origin = PathOrigin::P
 // for a read file, 1 when it was not damaged. A null file gives 0.
 int DataFileClose(cDataFile* file);
 
-// Sub-record lists: u32 count, then each element's body.
+// Sub-record lists: u32 count, then each element's body, read over a blank element. The elements
+// join the list as they are read: lists nest, and each nested count is bounded only by the bytes
+// left in the whole file, so blank elements made for every count at once would cost many times
+// what the file holds.
 template <class V>
 int ReadRecordVector(V& v, cDataFile& f) {
   uint32_t n;
   if (!f.ReadCount(n, 8)) return 0;  // a body takes at least its two counts
-  using T = typename V::value_type;
   v.clear();
-  T element;
-  v.assign(n, element);
-  for (auto& e : v)
-    if (!e.Read(f)) return 0;
+  for (uint32_t i = 0; i < n; ++i)
+    if (!v.emplace_back().Read(f)) return 0;
   return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 #include "stagedata/flow.h"
 
@@ -36,9 +37,12 @@ class cUpgradeCtx {
     p.insert(p.begin() + i, v);
     p.pop_back();
   }
-  // p(i) + 1 when `when` holds.
+  // p(i) + add when `when` holds, held within the range of a parameter (a damaged file may hold any
+  // value).
   void Bump(int i, bool when, int add = 1) {
-    if (when) P(i) += add;
+    if (!when) return;
+    int32_t& p = P(i);
+    p = static_cast<int32_t>(std::clamp<int64_t>(int64_t{p} + add, INT32_MIN, INT32_MAX));
   }
 
   cEdMove* Move() { return m_Cmd.m_pEdMove.get(); }
@@ -53,8 +57,8 @@ class cUpgradeCtx {
 // source 2 (p12, p13) moved up when items were inserted into the lists: add `add` to an item from
 // `from` on unless its owner is `exemptOwner`.
 void ShiftStatusItems(cUpgradeCtx& c, int exemptOwner, int from, int add) {
-  if (c.P(0) == 0 && c.P(3) != exemptOwner && c.P(4) >= from) c.P(4) += add;
-  if (c.P(6) == 2 && c.P(12) != exemptOwner && c.P(13) >= from) c.P(13) += add;
+  c.Bump(4, c.P(0) == 0 && c.P(3) != exemptOwner && c.P(4) >= from, add);
+  c.Bump(13, c.P(6) == 2 && c.P(12) != exemptOwner && c.P(13) >= from, add);
 }
 
 using UpgradeAction = void (*)(cUpgradeCtx&);
@@ -101,7 +105,7 @@ constexpr cCmdUpgradeRule kRules[] = {
     {210, CMD_STATUS2, kNoKind, [](cUpgradeCtx& c) { c.Bump(1, c.P(0) != 2 && c.P(1) >= 6); }},
     {219, 25, kNoKind,
      [](cUpgradeCtx& c) {
-       if (c.P(0) == 3) c.P(1) = std::min(c.P(1) + 1, 119);
+       if (c.P(0) == 3) c.P(1) = std::min(c.P(1), 118) + 1;
      }},
     {220, CMD_SHOT, kNoKind,
      [](cUpgradeCtx& c) {

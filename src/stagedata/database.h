@@ -2,6 +2,7 @@
 // by index. Each list is a file of its own under "data\database\": the data version, an int32
 // count, then the entries. Built-in defaults fill it at construction; start-up loads it once.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "core/record.h"
@@ -75,9 +76,14 @@ int ReadDbList(cCheckedVector<T>& list, cDataFile& file) {
     file.Fail();
     return 0;
   }
-  list.resize(static_cast<size_t>(n), T());
-  for (auto& entry : list)
-    if (!entry.Read(file)) return 0;
+  // Entries beyond the stored count go; the missing ones are appended as they are read, so that a
+  // count the rest of the file cannot fill costs nothing.
+  const size_t count = static_cast<size_t>(n);
+  if (list.size() > count) list.erase(list.begin() + static_cast<std::ptrdiff_t>(count), list.end());
+  for (size_t i = 0; i < count; ++i) {
+    if (i == list.size()) list.emplace_back();
+    if (!list[i].Read(file)) return 0;
+  }
   return 1;
 }
 

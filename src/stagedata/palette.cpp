@@ -27,9 +27,9 @@ void ResetPalette(cPaletteRef palette) {
   });
 }
 
-int ReadPaletteLists(cPaletteRef palette, cDataFile& file) {
-  return ReadRecordVector(palette.m_vBlock, file) && ReadRecordVector(palette.m_vChara, file) &&
-                 ReadRecordVector(palette.m_vItem, file)
+int ReadPaletteLists(cPaletteRef palette, cDataFile& file, bool (*stop)(cDataFile&)) {
+  return ReadPaletteList(palette.m_vBlock, file, stop) && ReadPaletteList(palette.m_vChara, file, stop) &&
+                 ReadPaletteList(palette.m_vItem, file, stop)
              ? 1
              : 0;
 }
@@ -68,7 +68,17 @@ void CheckDefinitions(cPaletteRef lists) {
 cCommonPaletteData::cCommonPaletteData() { ResetPalette(Lists()); }
 
 int cCommonPaletteData::Read(cDataFile& file) {
-  if (!cDataRecord::Read(file) || !ReadPaletteLists(Lists(), file)) return 0;
+  // The entries are read into the lists in place, as they take their templates from the palette
+  // being read; a damaged file puts the lists back as they were.
+  cCheckedVector<cBlockData> blocks(m_vBlock);
+  cCheckedVector<cCharaData> charas(m_vChara);
+  cCheckedVector<cItemData> items(m_vItem);
+  if (!cDataRecord::Read(file) || !ReadPaletteLists(Lists(), file)) {
+    m_vBlock.swap(blocks);
+    m_vChara.swap(charas);
+    m_vItem.swap(items);
+    return 0;
+  }
   BlankEntryZero(Lists());
   ForEachList(Lists(), [](auto& list) {
     for (auto& entry : list) std::fill(entry.m_vInherit.begin(), entry.m_vInherit.end(), 0);

@@ -92,9 +92,32 @@ void RepairPaletteRef(int8_t& kind, int16_t& index) {
 
 // Each list holds exactly its blank entry 0.
 void ResetPalette(cPaletteRef palette);
-// Reads the three lists as sub-record lists: each becomes the stored count of blank definitions,
-// and each entry then reads itself (taking its template as the palettes stand at that moment).
-int ReadPaletteLists(cPaletteRef palette, cDataFile& file);
+// Reads one list as a sub-record list: it becomes the stored count of blank definitions, and each
+// entry then reads itself over its blank one. The whole list stands while its entries read, since an
+// entry takes its template as the palettes stand at that moment (a later entry is still blank).
+// `stop`, when given, is asked before each entry and fails the read when it says so.
+template <class T>
+int ReadPaletteList(cCheckedVector<T>& list, cDataFile& file, bool (*stop)(cDataFile&) = nullptr) {
+  // Blank definitions cost far more than the bytes of the count that asks for them: a large count
+  // is first seen to be followed by that many entries, each read into a scratch entry.
+  constexpr uint32_t kUncheckedCount = 256;
+  const auto readEntries = [&](auto&& entryAt, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i)
+      if ((stop && stop(file)) || !entryAt(i).Read(file)) return false;
+    return true;
+  };
+  uint32_t n = 0;
+  if (!file.ReadCount(n, 8)) return 0;  // a body takes at least its two counts
+  if (n > kUncheckedCount) {
+    const uint64_t start = file.Position();
+    T scratch;
+    if (!readEntries([&](uint32_t) -> T& { return scratch = T(); }, n) || !file.Seek(start)) return 0;
+  }
+  list.assign(n, T());
+  return readEntries([&](uint32_t i) -> T& { return list[i]; }, n) ? 1 : 0;
+}
+// The three lists in file order.
+int ReadPaletteLists(cPaletteRef palette, cDataFile& file, bool (*stop)(cDataFile&) = nullptr);
 void WritePaletteLists(cPaletteRef palette, cDataFile& file);
 // The entry 0 of each list that is not empty becomes the blank definition, whatever was stored.
 void BlankEntryZero(cPaletteRef palette);

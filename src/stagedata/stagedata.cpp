@@ -49,18 +49,20 @@ bool ReadQuitRequested(cDataFile& file) {
   return true;
 }
 
-// A list of the tail: a count, then each element (after an int32 that is ignored, for the placed
-// lists) read over a blank one. The reader gives up between elements when it is told to quit.
+// A list of the tail other than the palette: a count, then each element (after an int32 that is
+// ignored, for the placed lists) read over a blank one. Elements join the list as they are read, so
+// that a count the rest of the file cannot fill costs nothing. The reader gives up between elements
+// when it is told to quit.
 template <class T>
 int ReadStageList(cCheckedVector<T>& list, cDataFile& file, bool padded) {
   uint32_t n = 0;
   if (!file.ReadCount(n, padded ? 12 : 8)) return 0;  // a body takes at least its two counts
-  list.assign(n, T());
-  for (T& element : list) {
+  list.clear();
+  for (uint32_t i = 0; i < n; ++i) {
     if (ReadQuitRequested(file)) return 0;
     int32_t pad = 0;
     if (padded && !file.ReadValue(pad)) return 0;
-    if (!element.Read(file)) return 0;
+    if (!list.emplace_back().Read(file)) return 0;
   }
   return 1;
 }
@@ -254,9 +256,7 @@ int cStageData::Read(cDataFile& file) {
 
   // Palette entries take their templates from the lists as they stand while they are read: the
   // palette of g_StageData, which is the record a stage is loaded into for play.
-  if (!ReadStageList(m_vPalBlock, file, false) || !ReadStageList(m_vPalChara, file, false) ||
-      !ReadStageList(m_vPalItem, file, false))
-    return 0;
+  if (!ReadPaletteLists(Palette(), file, &ReadQuitRequested)) return 0;
   BlankEntryZero(Palette());
   if (!ReadStageList(m_vBlock, file, true) || !ReadStageList(m_vChara, file, true) ||
       !ReadStageList(m_vItem, file, true))

@@ -148,6 +148,27 @@ TEST_F(FlowRecordTest, OlderCommandsAreUpgraded) {
   }
 }
 
+// Parameters at the ends of their range, as a damaged file may hold them, go through every rule of
+// every kind: a parameter a rule moves up stays at the largest value.
+TEST_F(FlowRecordTest, UpgradesHoldParametersAtTheEndsOfTheirRange) {
+  for (int32_t value : {INT32_MAX, INT32_MIN}) {
+    for (int category : {CMD_CATEGORY_OBJECT, CMD_CATEGORY_ITEM}) {
+      for (int kind = 0; kind < kCmdKindCount; ++kind) {
+        SCOPED_TRACE(testing::Message() << "value " << value << " category " << category << " kind " << kind);
+        Cmd stored;
+        stored.category = static_cast<int8_t>(category);
+        stored.kind = static_cast<int8_t>(kind);
+        stored.params.assign(22, value);
+        cFlowCmd c;
+        ASSERT_EQ(ReadBody(c, 100, CmdBody(100, stored)).m_nResult, 1);
+        if (value == INT32_MAX && category == CMD_CATEGORY_OBJECT && kind == CMD_STAGE_CLEAR) {
+          EXPECT_EQ(c.m_vParam.At(0), INT32_MAX);
+        }
+      }
+    }
+  }
+}
+
 TEST_F(FlowRecordTest, OlderCommandBlocksAreUpgraded) {
   auto shot = [](int16_t graphic) {
     cEdShot s;

@@ -68,16 +68,6 @@ cDatabase SampleDatabase() {
   return db;
 }
 
-std::vector<Bytes> ListImages(cDatabase& db) {
-  std::vector<Bytes> images;
-  db.ForEachFile([&](auto& list, const char*) {
-    EXPECT_EQ(WriteDbList(list, "image.dat"), 1);
-    images.push_back(ReadFileBytes("image.dat"));
-    return true;
-  });
-  return images;
-}
-
 std::vector<size_t> ListSizes(cDatabase& db) {
   std::vector<size_t> sizes;
   db.ForEachFile([&](auto& list, const char*) {

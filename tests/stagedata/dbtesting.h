@@ -10,6 +10,7 @@
 #include "core/datafile.h"
 #include "core/record.h"
 #include "objects/animseq.h"
+#include "stagedata/database.h"
 #include "support/bytes.h"
 
 inline void PrintTo(const cAnimSeqFrame& f, std::ostream* os) {
@@ -151,6 +152,17 @@ inline bool ReadBody(cDataRecord& r, uint32_t version, const Bytes& body) {
   if (!f) return false;
   bool ok = r.Read(*f) == 1 && f->BytesLeft() == 0;
   return DataFileClose(f) == 1 && ok;
+}
+
+// The files the ten lists of a database write, in load order.
+inline std::vector<Bytes> ListImages(cDatabase& db) {
+  std::vector<Bytes> images;
+  db.ForEachFile([&](auto& list, const char*) {
+    EXPECT_EQ(WriteDbList(list, "image.dat"), 1);
+    images.push_back(ReadFileBytes("image.dat"));
+    return true;
+  });
+  return images;
 }
 
 }  // namespace dbbody

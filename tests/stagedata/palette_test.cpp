@@ -59,38 +59,44 @@ TEST_F(CommonPaletteTest, FreshAndSmallestFiles) {
 }
 
 TEST_F(CommonPaletteTest, StoredEntriesReadAsTemplatesThatNeverInherit) {
-  cCommonPaletteData stored;
-  stored.m_vBlock.resize(3);
-  stored.m_vBlock[0] = PlacedBlock(0, 0, 5);
-  stored.m_vBlock[0].m_strName = "zero";
-  // Block 1 takes its name from block 2, which is still blank when block 1 is read; block 2 takes
-  // its graphic from block 1, read by then.
-  cBlockData& first = stored.m_vBlock[1] = PlacedBlock(0, 0, 7);
-  first.m_strName = "first";
-  SetTemplate(first, PAL_COMMON, 2, {0});
-  cBlockData& second = stored.m_vBlock[2] = PlacedBlock(0, 0, 9);
-  second.m_strName = "second";
-  SetTemplate(second, PAL_COMMON, 1, {2});
-  stored.m_vChara.resize(3);
-  stored.m_vChara[1].m_nMaxHP = 40;
-  stored.m_vChara[1].m_vInherit.assign(37, 1);
-  stored.m_vItem.resize(1);
-  SaveWithRoomFor(stored, 3);
+  // A long list is first seen to be in the file before its blank entries are made; its entries read
+  // as a short list's do.
+  for (size_t count : {size_t{3}, size_t{300}}) {
+    SCOPED_TRACE(count);
+    const auto last = static_cast<int16_t>(count - 1);
+    cCommonPaletteData stored;
+    stored.m_vBlock.resize(count);
+    stored.m_vBlock[0] = PlacedBlock(0, 0, 5);
+    stored.m_vBlock[0].m_strName = "zero";
+    // Block 1 takes its name from the last block, which is still blank when block 1 is read; the
+    // last block takes its graphic from block 1, read by then.
+    cBlockData& first = stored.m_vBlock[1] = PlacedBlock(0, 0, 7);
+    first.m_strName = "first";
+    SetTemplate(first, PAL_COMMON, last, {0});
+    cBlockData& second = stored.m_vBlock[count - 1] = PlacedBlock(0, 0, 9);
+    second.m_strName = "second";
+    SetTemplate(second, PAL_COMMON, 1, {2});
+    stored.m_vChara.resize(3);
+    stored.m_vChara[1].m_nMaxHP = 40;
+    stored.m_vChara[1].m_vInherit.assign(37, 1);
+    stored.m_vItem.resize(1);
+    SaveWithRoomFor(stored, count);
 
-  ASSERT_EQ(g_CommonPalette.Load(Path()), 1);
-  EXPECT_EQ(Sizes(), (std::vector<size_t>{3, 3, 2}));
-  const cCheckedVector<cBlockData>& blocks = g_CommonPalette.m_vBlock;
-  EXPECT_EQ(blocks[0].m_strName, "") << "entry 0 is the blank block";
-  EXPECT_EQ(blocks[0].m_sGraphic, 0);
-  EXPECT_EQ(blocks[1].m_strName, "");
-  EXPECT_EQ(blocks[1].m_sGraphic, 7);
-  EXPECT_EQ(blocks[2].m_strName, "second");
-  EXPECT_EQ(blocks[2].m_sGraphic, 7);
-  EXPECT_EQ((std::vector<int>{blocks[2].m_cPalKind, blocks[2].m_sPalIndex}), (std::vector<int>{PAL_COMMON, 1}));
-  EXPECT_EQ(g_CommonPalette.m_vChara[1].m_nMaxHP, 40);
-  for (const auto& e : g_CommonPalette.m_vBlock) EXPECT_EQ(Flags(e.m_vInherit), std::vector<int>(11, 0));
-  for (const auto& e : g_CommonPalette.m_vChara) EXPECT_EQ(Flags(e.m_vInherit), std::vector<int>(37, 0));
-  for (const auto& e : g_CommonPalette.m_vItem) EXPECT_EQ(Flags(e.m_vInherit), std::vector<int>(13, 0));
+    ASSERT_EQ(g_CommonPalette.Load(Path()), 1);
+    EXPECT_EQ(Sizes(), (std::vector<size_t>{count, 3, 2}));
+    const cCheckedVector<cBlockData>& blocks = g_CommonPalette.m_vBlock;
+    EXPECT_EQ(blocks[0].m_strName, "") << "entry 0 is the blank block";
+    EXPECT_EQ(blocks[0].m_sGraphic, 0);
+    EXPECT_EQ(blocks[1].m_strName, "");
+    EXPECT_EQ(blocks[1].m_sGraphic, 7);
+    EXPECT_EQ(blocks[last].m_strName, "second");
+    EXPECT_EQ(blocks[last].m_sGraphic, 7);
+    EXPECT_EQ((std::vector<int>{blocks[last].m_cPalKind, blocks[last].m_sPalIndex}), (std::vector<int>{PAL_COMMON, 1}));
+    EXPECT_EQ(g_CommonPalette.m_vChara[1].m_nMaxHP, 40);
+    for (const auto& e : g_CommonPalette.m_vBlock) EXPECT_EQ(Flags(e.m_vInherit), std::vector<int>(11, 0));
+    for (const auto& e : g_CommonPalette.m_vChara) EXPECT_EQ(Flags(e.m_vInherit), std::vector<int>(37, 0));
+    for (const auto& e : g_CommonPalette.m_vItem) EXPECT_EQ(Flags(e.m_vInherit), std::vector<int>(13, 0));
+  }
 }
 
 // Start-up reads the common palette while the stage palette holds only its blank entries, so the
@@ -138,11 +144,20 @@ TEST_F(CommonPaletteTest, DamagedFilesFailToLoad) {
       {"cut inside a character", Bytes(good.begin(), good.begin() + 200)},
       {"a block count beyond the file", ByteWriter().U32(914).U32(0).U32(0).U32(1000).U32(0).U32(0).bytes},
   };
+  // Start-up loads the palette in place: a failed load leaves it as it was, here unlike the file.
+  g_CommonPalette.m_vBlock.resize(4);
+  g_CommonPalette.m_vChara.resize(4);
+  g_CommonPalette.m_vChara[2].m_nMaxHP = 99;
+  ASSERT_EQ(g_CommonPalette.Save("before.cplt4"), 1);
+  const Bytes before = ReadFileBytes("before.cplt4");
   for (const auto& tc : cases) {
     SCOPED_TRACE(tc.what);
     ASSERT_TRUE(WriteFileBytes(HostPath(), tc.bytes));
     cCommonPaletteData palette;
     EXPECT_EQ(palette.Load(Path()), 0);
+    EXPECT_EQ(g_CommonPalette.Load(Path()), 0);
+    ASSERT_EQ(g_CommonPalette.Save("after.cplt4"), 1);
+    EXPECT_EQ(ReadFileBytes("after.cplt4"), before);
   }
 }
 
