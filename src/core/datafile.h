@@ -100,23 +100,6 @@ int ReadRecordVector(V& v, cDataFile& f) {
   return 1;
 }
 
-// The same for lists whose elements do not look at one another while they read. The list grows only
-// by the elements read, so a damaged count holds no more memory than the bodies the file really has
-// (an element in memory can be far larger than the 8 bytes of its smallest body).
-template <class V>
-int ReadRecordVectorGrowing(V& v, cDataFile& f) {
-  uint32_t n;
-  if (!f.ReadCount(n, 8)) return 0;
-  using T = typename V::value_type;
-  v.clear();
-  const T element;
-  for (uint32_t i = 0; i < n; ++i) {
-    v.push_back(element);
-    if (!v.back().Read(f)) return 0;
-  }
-  return 1;
-}
-
 template <class V>
 void WriteRecordVector(V& v, cDataFile& f) {
   f.WriteValue(static_cast<uint32_t>(v.size()));

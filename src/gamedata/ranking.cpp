@@ -37,7 +37,7 @@ void cRankTable::RegisterFields(int) {
 void cRankTable::FitPlaces() { m_vEntry.resize(kRankPlaceCount, cRankEntry()); }
 
 int cRankTable::Read(cDataFile& file) {
-  if (!cDataRecord::Read(file) || !ReadRecordVectorGrowing(m_vEntry, file)) return 0;
+  if (!cDataRecord::Read(file) || !ReadRecordVector(m_vEntry, file)) return 0;
   // Every place is looked up by its number.
   FitPlaces();
   return 1;
@@ -125,7 +125,7 @@ void cRankingData::Reset() {
 }
 
 int cRankingData::Read(cDataFile& file) {
-  if (!cDataRecord::Read(file) || !ReadRecordVectorGrowing(m_vTable, file)) return 0;
+  if (!cDataRecord::Read(file) || !ReadRecordVector(m_vTable, file)) return 0;
   if (g_nFileDataVersion <= 180) {
     // The HP and SP tables came later.
     m_vTable.resize(kRankTableCount, cRankTable());

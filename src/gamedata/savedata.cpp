@@ -93,8 +93,8 @@ int cSaveData::Read(cDataFile& f) {
   const uint32_t v = g_nFileDataVersion;
   if (!cDataRecord::Read(f) || !f.ReadValue(m_SaveTime)) return 0;
   if (v > 500 && !ReadValueVectorKeptWhenEmpty(m_vCarrySwitch, f)) return 0;
-  if (!ReadRecordVectorGrowing(m_vCharaSave, f) || !ReadRecordVectorGrowing(m_vStageBest, f) ||
-      !ReadRecordVectorGrowing(m_vChallenge, f))
+  if (!ReadRecordVector(m_vCharaSave, f) || !ReadRecordVector(m_vStageBest, f) ||
+      !ReadRecordVector(m_vChallenge, f))
     return 0;
   if (!ReadValueVectorKeptWhenEmpty(m_vFlag, f) || !ReadValueVectorKeptWhenEmpty(m_vCommonVar, f)) return 0;
 

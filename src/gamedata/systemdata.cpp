@@ -200,18 +200,18 @@ int cSystemData::Read(cDataFile& f, int bgmCount) {
   }
   if (!ReadValueVectorKeptWhenEmpty(m_vCarryOver, f)) return 0;
   if (v > 500 && !ReadValueVectorKeptWhenEmpty(m_vCarryReset, f)) return 0;
-  if (!ReadRecordVectorGrowing(m_vItem, f)) return 0;
+  if (!ReadRecordVector(m_vItem, f)) return 0;
   if (!ReadValueVectorKeptWhenEmpty(m_vStartLife, f)) return 0;
   if (v > 190 && !ReadValueVectorKeptWhenEmpty(m_vLifeUnlimited, f)) return 0;
-  if (v > 185 && !ReadRecordVectorGrowing(m_vRankSetting, f)) return 0;
+  if (v > 185 && !ReadRecordVector(m_vRankSetting, f)) return 0;
   if (!ReadTextList(m_vText, f) || !ReadTextList(m_vSysSound, f)) return 0;
   if (!ReadValueVectorKeptWhenEmpty(m_vMenuBgm, f)) return 0;
   if (v > 201 && !ReadValueVectorKeptWhenEmpty(m_vMenuBgmContinue, f)) return 0;
-  if (!ReadRecordVectorGrowing(m_vTitleCmd, f) || !ReadRecordVectorGrowing(m_vMapMenuCmd, f) ||
-      !ReadRecordVectorGrowing(m_vOptionCmd, f))
+  if (!ReadRecordVector(m_vTitleCmd, f) || !ReadRecordVector(m_vMapMenuCmd, f) ||
+      !ReadRecordVector(m_vOptionCmd, f))
     return 0;
   if (v > 673 && !ReadTextList(m_vRankRegText, f)) return 0;
-  if (!ReadRecordVectorGrowing(m_vIniKey, f)) return 0;
+  if (!ReadRecordVector(m_vIniKey, f)) return 0;
   Upgrade(static_cast<int>(v));
   ClampListIndices(bgmCount);
   return 1;

@@ -73,7 +73,7 @@ void cMapPlace::RegisterFields(int) {
 }
 
 int cMapPlace::Read(cDataFile& file) {
-  return cDataRecord::Read(file) && ReadRecordVectorGrowing(m_vNode, file);
+  return cDataRecord::Read(file) && ReadRecordVector(m_vNode, file);
 }
 
 int cMapPlace::Write(cDataFile& file) {
@@ -150,14 +150,14 @@ bool cWorldMapData::GridFitsCells() const {
 
 int cWorldMapData::Read(cDataFile& file) {
   if (!cDataRecord::Read(file)) return 0;
-  if (!ReadRecordVectorGrowing(m_vTileKind, file)) return 0;
+  if (!ReadRecordVector(m_vTileKind, file)) return 0;
   uint32_t cells;
   if (!file.ReadCount(cells, sizeof(int32_t))) return 0;
   if (cells > 0) {  // an empty list in the file keeps the cells there are
     m_vCell.assign(cells, 0);
     if (!file.ReadBytes(m_vCell.data(), cells * sizeof(int32_t))) return 0;
   }
-  if (!ReadRecordVectorGrowing(m_vPlace, file) || !ReadRecordVectorGrowing(m_vTemplatePlace, file)) return 0;
+  if (!ReadRecordVector(m_vPlace, file) || !ReadRecordVector(m_vTemplatePlace, file)) return 0;
 
   if (g_nFileDataVersion < 812) {
     // Older maps had ten fixed tile kinds: five blocked, five free.

@@ -259,7 +259,7 @@ TEST_F(DataFileTest, AGrowingListBuildsOnlyTheElementsItReads) {
     ASSERT_NE(f, nullptr);
     cCheckedVector<cCountedRec> list(2);
     cCountedRec::s_nMostAlive = cCountedRec::s_nAlive;
-    const int ok = ReadRecordVectorGrowing(list, *f);
+    const int ok = ReadRecordVector(list, *f);
     DataFileClose(f);
     if (w == &good) {
       ASSERT_EQ(ok, 1);
