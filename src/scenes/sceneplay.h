@@ -1,5 +1,5 @@
 // The play scene, as far as the stage data reaches it: the map cells ask it whether their conditions
-// hold.
+// hold, through the check the scenes register with the stage data.
 #pragma once
 #include "core/checked.h"
 #include "stagedata/cond.h"
@@ -27,3 +27,7 @@ class cScenePlay {
 };
 
 inline cScenePlay* g_pScenePlay = nullptr;
+
+// Registers the play scene's checks with the stage data (at start-up): a map cell with conditions asks
+// g_pScenePlay; while there is no play scene its conditions do not hold.
+void RegisterScenePlayChecks();

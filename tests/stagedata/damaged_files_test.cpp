@@ -17,13 +17,14 @@
 
 #include "gamedata/datapath.h"
 #include "platform/fs/path.h"
+#include "platform/win/msgbox.h"
 #include "stagedata/anime.h"
 #include "stagedata/cmdparts_io.h"
-#include "stagedata/dbtesting.h"
 #include "stagedata/database.h"
+#include "stagedata/dbtesting.h"
 #include "stagedata/effect.h"
-#include "stagedata/stage_fixture.h"
 #include "support/database_files.h"
+#include "support/stage_fixture.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
