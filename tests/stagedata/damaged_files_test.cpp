@@ -93,7 +93,7 @@ using Bytes = std::vector<uint8_t>;
 // The variant being loaded, printed when a sanitizer ends the program.
 std::string g_strCurrentVariant;
 
-void PrintCurrentVariant() { std::fprintf(stderr, "while loading the variant: %s\n", g_strCurrentVariant.c_str()); }
+[[maybe_unused]] void PrintCurrentVariant() { std::fprintf(stderr, "while loading the variant: %s\n", g_strCurrentVariant.c_str()); }
 
 struct VariantReport {
   VariantReport() {
