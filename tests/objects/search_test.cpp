@@ -81,21 +81,16 @@ TEST_F(SearchTest, FiltersEachSkipTheirCharacters) {
   d->m_Chara.m_bHiddenStatus = 1;
   d->m_vCharaVar[4] = 7;
   Add(5, 0, 0, 0, 0);  // inactive: the condition search does not look at activity
-  auto f = [](auto set) {
-    cCharaFilter filter;
-    set(filter);
-    return filter;
-  };
   const FilterCase cases[] = {
       {"dead skipped", {}, 2},
-      {"group", f([](cCharaFilter& x) { x.m_bGroupOn = 1, x.m_nGroup = 0; }), 4},
-      {"excluded number", f([](cCharaFilter& x) { x.m_bExcludeObjNoOn = 1, x.m_nObjNo = 2; }), 3},
-      {"invincible 1", f([](cCharaFilter& x) { x.m_bExcludeInvincible1 = 1; }), 3},
-      {"invincible 1 and 2", f([](cCharaFilter& x) { x.m_bExcludeInvincible1 = x.m_bExcludeInvincible2 = 1; }), 4},
-      {"no-hit", f([](cCharaFilter& x) { x.m_bExcludeUntouchable = 1, x.m_bGroupOn = 1, x.m_nGroup = 0; }), 5},
-      {"variable not divisible", f([](cCharaFilter& x) { x.m_bVarOn = 1, x.m_nVarIndex = 4, x.m_nValue = 5, x.m_nCompareOp = 7; }), 3},
-      {"variable above", f([](cCharaFilter& x) { x.m_bVarOn = 1, x.m_nVarIndex = 4, x.m_nValue = 0, x.m_nCompareOp = 4; }), 4},
-      {"bad operator", f([](cCharaFilter& x) { x.m_bVarOn = 1, x.m_nVarIndex = 4, x.m_nCompareOp = 8; }), 0},
+      {"group", {.m_bGroupOn = 1, .m_nGroup = 0}, 4},
+      {"excluded number", {.m_bExcludeObjNoOn = 1, .m_nObjNo = 2}, 3},
+      {"invincible 1", {.m_bExcludeInvincible1 = 1}, 3},
+      {"invincible 1 and 2", {.m_bExcludeInvincible1 = 1, .m_bExcludeInvincible2 = 1}, 4},
+      {"no-hit", {.m_bGroupOn = 1, .m_nGroup = 0, .m_bExcludeUntouchable = 1}, 5},
+      {"variable not divisible", {.m_bVarOn = 1, .m_nVarIndex = 4, .m_nValue = 5, .m_nCompareOp = 7}, 3},
+      {"variable above", {.m_bVarOn = 1, .m_nVarIndex = 4, .m_nValue = 0, .m_nCompareOp = 4}, 4},
+      {"bad operator", {.m_bVarOn = 1, .m_nVarIndex = 4, .m_nCompareOp = 8}, 0},
   };
   for (const FilterCase& fc : cases) {
     cCharaBase* found = FindCharaByCondition(list_, fc.filter);

@@ -23,8 +23,8 @@ class TrajectoryTest : public ObjectsTest {};
 
 // A walking character falls; in the third sub-step a hit knocks it up and to the left. Each sub-step
 // runs the play step's order, the root's moves standing in for the kinds': the horizontal move
-// takes the impact as its speed (the character has no move of its own), then gravity, then the vertical move beginning with
-// the impact's step, then the decays.
+// takes the impact as its speed (the character has no move of its own), then gravity, then the
+// vertical move beginning with the impact's step, then the decays.
 TEST_F(TrajectoryTest, FallingObjectHitByAnImpact) {
   g_StageData.SetCollisionLevel(4);  // n = 4, gravity 0.025 per sub-step
   cCharaBase c;
