@@ -118,6 +118,16 @@ TEST_F(CheckedLogTest, CopyingBetweenRecordsOfDifferentLayoutsStopsAtTheFirstMis
   EXPECT_EQ(extended.m_dD, 2.5);
   EXPECT_EQ(TakeCloseRequests(), 1);
   EXPECT_NE(FileText("Report_Game.txt").find(StrPrintf(line.c_str(), 3, 3)), std::string::npos);
+
+  // More strings than the source holds: the same for the strings.
+  shortB.m_strX = "only";
+  plain.m_strY = "kept";
+  plain.CopyFields(shortB);
+  EXPECT_EQ(plain.m_strX, "only");
+  EXPECT_EQ(plain.m_strY, "kept");
+  EXPECT_EQ(TakeCloseRequests(), 2);  // the raw members mismatch too
+  const int stringDesc = static_cast<int>(sizeof(cStringFieldDesc));
+  EXPECT_NE(FileText("Report_Game.txt").find(StrPrintf("err V[1] ( 1 , %d )\r\n", stringDesc)), std::string::npos);
 }
 
 TEST_F(CheckedLogTest, EmptyVectorHandsBackASharedDefault) {
