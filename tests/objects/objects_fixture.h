@@ -79,13 +79,6 @@ class ObjectsTest : public ::testing::Test {
     for (auto* v : {&g_ScrEffectFwd, &g_ScrEffectRev}) v->clear();
     g_MapCells.clear();
   }
-  // The switches that keep older behaviour, all on, as older data reads them.
-  static void OldDataSwitches() {
-    g_SystemData.m_bJumpDamping = 1;
-    g_SystemData.m_bImpactYLimited = 1;
-    g_SystemData.m_bImpactYFree = 1;
-    g_SystemData.m_bStopDropsEnded = 1;
-  }
 
   TestScenePlay scene_;
 };

@@ -335,3 +335,31 @@ TEST_F(PhysicsTest, StepImpactReplacesTheImpactsShareOfTheSpeed) {
 }
 
 }  // namespace
+
+namespace {
+
+// A second hit while the first one's vertical impact still rises: new data adds the new impact to
+// the speed the first one gave; with the old data's switches (all on) the new impact replaces the
+// old one's share.
+TEST_F(PhysicsTest, SecondHitWhileRisingAtNewAndOldSwitches) {
+  for (int old : {0, 1}) {
+    g_SystemData.m_bImpactYLimited = old;
+    g_SystemData.m_bImpactYFree = old;
+    g_SystemData.m_bJumpDamping = old;
+    g_SystemData.m_bStopDropsEnded = old;
+    cCharaBase c;
+    int out = 0;
+    c.ApplyImpact(4, 0, -1, out);
+    c.StepImpactY();
+    const double first = c.m_dImpactY;
+    EXPECT_EQ(c.m_dSpeedY, first);
+    c.ApplyImpact(2, 0, -1, out);
+    const double second = c.m_dImpactY;
+    c.ApplyFallGravity();  // rising: no gravity
+    c.StepImpactY();
+    EXPECT_EQ(c.m_dSpeedY, old ? first - first + second : first - 0 + second) << old;
+    EXPECT_EQ(c.m_dImpactPrevY, second);
+  }
+}
+
+}  // namespace
