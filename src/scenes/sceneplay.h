@@ -21,7 +21,7 @@ class cScenePlay {
     return 1;
   }
 
- // The view, horizontal then vertical.
+  // The view, horizontal then vertical.
   cScrollAxis m_ScrollX;
   cScrollAxis m_ScrollY;
 
