@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/record.h"
-#include "stagedata/animseq.h"
+#include "stagedata/animframes.h"
 
 class cAnimFrame : public cDataRecord {
  public:

@@ -9,6 +9,7 @@
 #include "stagedata/stageload.h"
 #include "support/bytes.h"
 #include "support/definition_fixture.h"
+#include "support/closerequests.h"
 #include "support/stage_builder.h"
 #include "support/test_logs.h"
 

@@ -23,14 +23,6 @@ void StopTestLogs() {
   msgbox::Reset();
 }
 
-int TakeCloseRequests() {
-  int n = 0;
-  MSG m;
-  while (PeekMessage(&m, g_hMainWnd, 0, 0, PM_REMOVE))
-    if (m.message == WM_CLOSE) ++n;
-  return n;
-}
-
 std::vector<std::string> TakeBoxTexts() {
   std::vector<std::string> texts;
   for (const MessageBoxRecord& r : msgbox::TakeRecords()) texts.push_back(r.text);

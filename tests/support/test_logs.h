@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "support/closerequests.h"
+
 void StartTestLogs();
 void StopTestLogs();
 
-// Close requests waiting for the main window, taken from its queue.
-int TakeCloseRequests();
 // The texts of the message boxes shown since the last call.
 std::vector<std::string> TakeBoxTexts();
 // The entries of a log file (lines ended by CR LF).

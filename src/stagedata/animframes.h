@@ -1,5 +1,6 @@
-// Frame sequences of the animation sequencer. A frame shows a picture number for a number of ticks,
-// or is a control code; while a held frame shows, an unforced change of sequence is refused.
+// Frame sequences as the database builds them for the animation sequencer (src/objects/animseq.h).
+// A frame shows a picture number for a number of ticks, or is a control code; while a held frame
+// shows, an unforced change of sequence is refused.
 #pragma once
 #include <vector>
 
