@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/log.h"
+#include "platform/audio/gmsynth.h"
 #include "platform/audio/mixer.h"
 #include "support/bytes.h"
 #include "support/media_writers.h"
@@ -25,6 +26,7 @@ class EffectsTest : public TempDirTest {
     ASSERT_EQ(ReportLogInit("Report_Game.txt"), 1);
     DebugLogInit(1, "DI_Zaze.txt");
     audio::Configure(audio::Backend::Null, 22050);
+    gmsynth::Close();  // no tail of earlier music in the sample-exact output
   }
   void TearDown() override {
     DS_Release();

@@ -61,6 +61,7 @@ class Synth final : public MidiSink, public audio::Source {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;  // null while no SoundFont loaded
   fluid_player_t* player = nullptr;
+  bool paused = false;
   bool tried = false;
   bool sourceAdded = false;
   std::atomic<float> gain{1.0f};
@@ -156,6 +157,7 @@ bool PlayerStart(const std::vector<uint8_t>& smf, bool loop) {
   }
   fluid_player_set_loop(g.player, loop ? -1 : 1);
   fluid_player_play(g.player);
+  g.paused = false;
   return true;
 }
 
@@ -164,6 +166,7 @@ void PlayerPause() {
   auto lock = audio::LockMixer();
   if (!g.player) return;
   fluid_player_stop(g.player);
+  g.paused = true;
   if (g.synth) fluid_synth_all_notes_off(g.synth, -1);
 }
 
@@ -176,7 +179,8 @@ void PlayerStop() {
 void PlayerStatus(bool* playing, int* tick) {
   Synth& g = G();
   auto lock = audio::LockMixer();
-  *playing = g.player && fluid_player_get_status(g.player) == FLUID_PLAYER_PLAYING;
+  // A player that has started counts as playing until it is paused or has played to its end.
+  *playing = g.player && !g.paused && fluid_player_get_status(g.player) != FLUID_PLAYER_DONE;
   *tick = g.player ? fluid_player_get_current_tick(g.player) : 0;
 }
 
