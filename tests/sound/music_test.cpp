@@ -99,6 +99,22 @@ TEST_F(MusicTest, SoftSynthPlaysATuneAtTheMasterVolume) {
   EXPECT_NE(ReadFileBytes("Report_Game.txt").size(), 0u);
 }
 
+TEST_F(MusicTest, ZeroTickLoopDoesNotSpin) {
+  WriteFileBytes("zero.mid", SmfWriter(0, 96).Track().NoteOn(0, 0, 60, 100).End(0).Bytes());
+  ASSERT_TRUE(bgm.Init(1, ogg, midi, kBgmSlots, 1));
+  WriteFileBytes("one.mid", SmfWriter(0, 96).Track().NoteOn(0, 0, 60, 100).End(1).Bytes());
+  for (const char* name : {"zero.mid", "one.mid"}) {
+    ASSERT_TRUE(Start(0, name, 100));
+    Peak(44100);  // returns: the pull is not held inside the synthesizer
+  }
+  module::SetAbsentForTest("GuruGuruSMF4.dll", true);
+  bgm.Release();
+  ASSERT_TRUE(bgm.Init(1, ogg, midi, kBgmSlots, 1));
+  ASSERT_FALSE(bgm.UsesSoftSynth());
+  ASSERT_TRUE(Start(0, "zero.mid", 100));
+  Peak(44100);
+}
+
 TEST_F(MusicTest, MissingSoftSynthFunctionsFallBack) {
   module::DropFunctionForTest("GuruGuruSMF4.dll", "GGS4Play");
   ASSERT_EQ(SoftSynthLoad(), 0);

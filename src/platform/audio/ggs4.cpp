@@ -17,6 +17,38 @@ std::map<int, std::vector<uint8_t>> g_list;
 std::atomic<ggs4::FileCheck> g_check{nullptr};
 std::atomic<float> g_gain{1.0f};
 bool g_open = false;
+// Ticks from the first to the last event of a single-track image (the form the MIDI reader makes);
+// -1 when the bytes are not such an image.
+int64_t TrackTicks(const std::vector<uint8_t>& b) {
+  if (b.size() < 22 || b[9] != 0 || b[11] != 1) return -1;
+  const size_t end = std::min<size_t>(b.size(), 22 + ((size_t{b[18]} << 24) | (b[19] << 16) | (b[20] << 8) | b[21]));
+  auto varLen = [&](size_t& p) {
+    uint32_t v = 0;
+    for (int i = 0; i < 4 && p < end; ++i) {
+      const uint8_t c = b[p++];
+      v = (v << 7) | (c & 0x7F);
+      if (!(c & 0x80)) break;
+    }
+    return v;
+  };
+  int64_t ticks = 0;
+  size_t p = 22;
+  while (p < end) {
+    ticks += varLen(p);
+    if (p >= end) break;
+    const uint8_t status = b[p++];
+    if (status == 0xFF) {
+      ++p;
+      p += varLen(p);
+    } else if (status == 0xF0 || status == 0xF7) {
+      p += varLen(p);
+    } else {
+      p += (status >= 0xC0 && status <= 0xDF) ? 1 : 2;
+    }
+  }
+  return ticks;
+}
+
 }  // namespace
 
 int GGS4OpenDevice(int, int) {
@@ -46,7 +78,9 @@ int GGS4Play(int options, int listNumber, int, int, int) {
   }
   gmsynth::SetSequencer(nullptr);
   gmsynth::SetGain(g_gain.load());
-  return gmsynth::PlayerStart(image, (options & 1) != 0) ? 0 : kFailed;
+  // A music of no length would restart without end inside one pull: it plays once.
+  const bool loop = (options & 1) != 0 && TrackTicks(image) != 0;
+  return gmsynth::PlayerStart(image, loop) ? 0 : kFailed;
 }
 
 void GGS4Stop(int) { gmsynth::PlayerStop(); }
