@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -41,6 +42,7 @@ class StreamDeviceTest : public ::testing::Test {
   void SetUp() override {
     audio::Configure(audio::Backend::Null, kRate);
     midistream::SetSinkForTest(&sink);
+    EnsureThreadQueue();  // the callbacks come to this thread
     UINT device = MIDI_MAPPER;
     ASSERT_EQ(midiStreamOpen(&stream, &device, 1, GetCurrentThreadId(), 0, CALLBACK_THREAD), 0u);
   }
@@ -132,6 +134,7 @@ TEST(AudioDeviceTest, WithoutASoundFontTheStreamDeviceHasNoDriver) {
 // The SDL back end (under SDL's dummy driver in tests) pulls the mixer from its own thread: a
 // buffer played on it runs to its end in real time.
 TEST(AudioDeviceTest, SdlDevicePullsTheMixer) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
   audio::Configure(audio::Backend::Sdl);
   const int rate = audio::Rate();
   ASSERT_GT(rate, 0);

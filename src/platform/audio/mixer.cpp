@@ -19,6 +19,7 @@ struct State {
   int rate = 0;  // 0: not open
   SDL_AudioDeviceID sdlDevice = 0;
   bool absent = false;
+  bool fellBack = false;  // the SDL device could not open: nothing pulls the mixer
   std::atomic<uint64_t> pulls{0};
   float scratch[kMaxSlice * 2];
 };
@@ -51,6 +52,7 @@ void SdlCallback(void*, Uint8* stream, int len) { Render(reinterpret_cast<float*
 void OpenLocked(State& s) {
   if (s.rate) return;
   s.pulls = 0;
+  s.fellBack = false;
   if (s.backend == Backend::Sdl && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
     SDL_AudioSpec want{}, have{};
     want.freq = 44100;
@@ -65,6 +67,7 @@ void OpenLocked(State& s) {
     }
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
+  s.fellBack = s.backend == Backend::Sdl;
   s.rate = s.configuredRate;
 }
 
@@ -106,7 +109,9 @@ int Rate() {
 
 bool Available() {
   if (S().absent) return false;
-  return Rate() > 0;
+  const bool open = Rate() > 0;
+  std::lock_guard<std::mutex> lock(S().mutex);
+  return open && !S().fellBack;
 }
 
 void SetAbsent(bool absent) { S().absent = absent; }

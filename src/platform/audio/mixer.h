@@ -24,10 +24,10 @@ enum class Backend { Null, Sdl };
 // Chooses the back end and, for the null device, its rate; closes an open device. Sources that
 // converted their data keep the old rate: configure before any sound is loaded.
 void Configure(Backend backend, int rate = 44100);
-// Opens the device when it is not open yet; its rate. A device that cannot open falls back to the
-// null device.
+// Opens the device when it is not open yet; its rate.
 int Rate();
-// Whether an output device exists: false while it is made absent.
+// Whether an output device exists: false while it is made absent, and when the SDL device could not
+// open (the null device then stands in, unpulled, so that music players still find a rate).
 bool Available();
 void SetAbsent(bool absent);
 void Shutdown();
