@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/log.h"
+#include "platform/audio/gmsynth.h"
 #include "platform/audio/mixer.h"
 #include "sound/bgmslots.h"
 #include "support/bytes.h"
@@ -184,6 +185,23 @@ TEST_F(MidiPlayerTest, PauseAndRestartResumeAtThePausedTick) {
   std::vector<RecordedMidi> ev = sink.Events();
   ASSERT_EQ(ev.size(), 4u);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(ev[i].sample, FrameOf(96 * i)) << i;  // the clock held while paused
+}
+
+TEST_F(MidiPlayerTest, WithoutASoundFontOpenIsReportedOnceAndTheMusicIsSilent) {
+  midistream::SetSinkForTest(nullptr);
+  gmsynth::Close();
+  gmsynth::SetSoundFontForTest("");
+  WriteFileBytes("n.mid", SmfWriter(0, 96).Track().NoteOn(0, 0, 60, 100).End(96).Bytes());
+  {
+    cMidiStream s("n.mid");
+    EXPECT_TRUE(s.HasImage());
+    s.Restart(1);
+    s.Stop(1);
+    s.Stop(0);
+  }
+  EXPECT_EQ(Report(), "Midi n.mid Open no MIDI driver (no SoundFont)\r\n");
+  gmsynth::SetSoundFontForTest(nullptr);
+  gmsynth::Close();
 }
 
 TEST_F(MidiPlayerTest, PlayerListRefusesUpperCaseAndLeavesNoThreads) {
