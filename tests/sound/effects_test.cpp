@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/log.h"
 #include "platform/audio/gmsynth.h"
 #include "platform/audio/mixer.h"
@@ -204,6 +207,33 @@ TEST_F(EffectsTest, CursorSoundPlaysOncePerMovingAxis) {
     EXPECT_EQ((g_vSound[0].nNext - before + 4) % 4, c.plays) << c.dir << " " << c.axes;
   }
   DS_PlayCursorSound(&cases[0].dir, 3, 5);  // no such sound: nothing
+}
+
+// The window thread plays, the game thread plays the cursor sound and changes volumes, and the
+// audio thread pulls, all at once.
+TEST_F(EffectsTest, VoicesAreSafeFromSeveralThreads) {
+  ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
+  WriteFileBytes("c.wav", RampWave(500));
+  g_vSoundSrc = {{"c.wav", 3, 0, 1}, {"c.wav", 2, 0, 1}};
+  g_vSound.resize(2);
+  DS_LoadSounds(g_vSound, g_vSoundSrc, 0);
+  std::atomic<bool> stop{false};
+  std::thread puller([&] {
+    std::vector<int16_t> out(2 * 256);
+    while (!stop) audio::PullS16(out.data(), 256);
+  });
+  std::thread game([&] {
+    const uint16_t dir = 1 | 8;
+    for (int i = 0; i < 2000; ++i) {
+      DS_PlayCursorSound(&dir, 3, 0);
+      DS_SetVolume(&g_vSound[1], i % 2, -37, 1);
+    }
+  });
+  for (int i = 0; i < 2000; ++i) DS_Play(&g_vSound[1], 0);
+  game.join();
+  stop = true;
+  puller.join();
+  EXPECT_EQ(DS_GetVolume(&g_vSound[1], 0), -10000);  // 1000 relative steps of -37, clamped
 }
 
 TEST_F(EffectsTest, WithoutADeviceEverythingDoesNothing) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cmath>
 
 #include "core/log.h"
@@ -198,6 +200,33 @@ TEST_F(MusicTest, WithoutTheOggLibraryMidiStillPlays) {
   EXPECT_EQ(bgm.CurrentSlot(), -1);
   ASSERT_TRUE(Start(0, "t.mid", 100));
   EXPECT_GT(Peak(44100), 0.05f);
+}
+
+// Requests from the window thread while the options scene releases and initialises again on the game
+// thread, with the audio thread pulling.
+TEST_F(MusicTest, ManagerCallsFromSeveralThreadsAreSerialised) {
+  ASSERT_TRUE(bgm.Init(1, ogg, midi, kBgmSlots, 1));
+  std::atomic<bool> stop{false};
+  std::thread puller([&] {
+    std::vector<float> out(2 * 256);
+    while (!stop) audio::Pull(out.data(), 256);
+  });
+  std::thread options([&] {
+    for (int i = 0; i < 20; ++i) {
+      bgm.Release();
+      bgm.Init(1, ogg, midi, kBgmSlots, i % 2);
+    }
+  });
+  for (int i = 0; i < 60; ++i) {
+    bgm.SetSlot(i % kBgmSlots, i % 2 ? "s.ogg" : "t.mid", 100);
+    bgm.Play(0, i % kBgmSlots, 1, 0, 1);
+    if (i % 7 == 0) bgm.Stop();
+  }
+  options.join();
+  stop = true;
+  puller.join();
+  ASSERT_TRUE(Start(0, "t.mid", 100));
+  EXPECT_EQ(bgm.CurrentSlot(), 0);
 }
 
 TEST_F(MusicTest, ManagerRequests) {
