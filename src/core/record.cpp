@@ -6,6 +6,8 @@
 #include <mutex>
 #include <tuple>
 #include <typeindex>
+#include <typeinfo>
+#include <unordered_map>
 
 int32_t g_nDiscardField = 0;
 int16_t g_sDiscardField = 0;
@@ -46,12 +48,33 @@ cFieldTables& FieldTables() {
   return *tables;
 }
 
+// The tables this thread has used, found without a lock. A class has one type_info object in this
+// program, so its address stands for the class.
+struct cLocalKey {
+  const std::type_info* m_pType;
+  int m_nVariant;
+  int m_nVersion;
+  bool operator==(const cLocalKey&) const = default;
+};
+
+struct cLocalKeyHash {
+  size_t operator()(const cLocalKey& k) const {
+    return std::hash<const void*>()(k.m_pType) ^ (static_cast<size_t>(k.m_nVersion) * 0x9E3779B97F4A7C15u) ^
+           static_cast<size_t>(k.m_nVariant);
+  }
+};
+
+thread_local std::unordered_map<cLocalKey, const cFieldTable*, cLocalKeyHash> t_KnownTables;
+
 }  // namespace
 
 const cFieldTable& cDataRecord::Fields(int version) {
   if (m_pTable && m_nTableVersion == version) return *m_pTable;
-  const cFieldTables::Key key{std::type_index(typeid(*this)), FieldVariant(), version};
-  const cFieldTable* table = FieldTables().Find(key);
+  const std::type_info& type = typeid(*this);
+  const int variant = FieldVariant();
+  const cFieldTable*& known = t_KnownTables[cLocalKey{&type, variant, version}];
+  const cFieldTables::Key key{std::type_index(type), variant, version};
+  const cFieldTable* table = known ? known : FieldTables().Find(key);
   if (!table) {
     auto made = std::make_unique<cFieldTable>();
     const cBuild outer = t_Build;
@@ -60,6 +83,7 @@ const cFieldTable& cDataRecord::Fields(int version) {
     t_Build = outer;
     table = FieldTables().Add(key, std::move(made));
   }
+  known = table;
   m_pTable = table;
   m_nTableVersion = version;
   m_pOwnTable.reset();

@@ -59,6 +59,7 @@ int ReadStageList(cCheckedVector<T>& list, cDataFile& file, bool padded) {
   uint32_t n = 0;
   if (!file.ReadCount(n, padded ? 12 : 8)) return 0;  // a body takes at least its two counts
   list.clear();
+  list.reserve(ListRoomFor<T>(n, file));
   for (uint32_t i = 0; i < n; ++i) {
     if (ReadQuitRequested(file)) return 0;
     int32_t pad = 0;
