@@ -9,6 +9,8 @@
 #include <typeinfo>
 #include <unordered_map>
 
+#include "core/log.h"
+
 int32_t g_nDiscardField = 0;
 int16_t g_sDiscardField = 0;
 
@@ -256,4 +258,13 @@ int cDataRecord::Save(const char* path, PathOrigin origin) {
   if (!f) return 0;
   Write(*f);
   return DataFileClose(f);
+}
+
+int SaveRecordKeepingNewerFile(cDataRecord& record, const char* path, PathOrigin origin) {
+  uint32_t version = 0;
+  if (DataFileReadVersion(path, version, origin) && version > static_cast<uint32_t>(g_nDataVersion)) {
+    ReportLog("%s は上位のバージョンのファイルのため上書きしません", path ? path : "");
+    return 0;
+  }
+  return record.Save(path, origin);
 }
