@@ -171,7 +171,7 @@ void cDataRecord::CopyFields(cDataRecord& src) {
   const size_t m = theirs.m_vString.size();
   for (size_t i = 0; i < mine.m_vString.size(); ++i) {
     if (i >= m) {
-      CheckedAccessFailed('V', static_cast<int>(i), static_cast<int>(m), sizeof(std::ptrdiff_t));
+      CheckedAccessFailed('V', static_cast<int>(i), static_cast<int>(m), sizeof(cStringFieldDesc));
       break;
     }
     StringAt(mine.m_vString[i]) = src.StringAt(theirs.m_vString[i]);

@@ -26,6 +26,12 @@ struct cFieldDesc {
   int8_t m_cSize;
 };
 
+// One registered text as it lies in a given record (for inspection).
+struct cStringFieldDesc {
+  cDataRecord* m_pRecord;
+  std::string* m_pString;
+};
+
 // Where values go that only older versions stored; never read.
 extern int32_t g_nDiscardField;
 extern int16_t g_sDiscardField;
