@@ -6,16 +6,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <iterator>
-#include <random>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "authoring/stageauthor.h"
 #include "core/datafile.h"
 #include "stagedata/database.h"
-#include "stagedata/stageauthor.h"
 #include "stagedata/stageload.h"
 
 namespace {
