@@ -143,9 +143,10 @@ struct FreeTypeLibrary {
   }
 };
 
+// Kept to the end of the process: faces may still be released by other objects' destructors.
 FreeTypeLibrary& Library() {
-  static FreeTypeLibrary lib;
-  return lib;
+  static FreeTypeLibrary* lib = new FreeTypeLibrary;
+  return *lib;
 }
 
 // An installed face at one size: Windows cell sizing from the OS/2 table.
@@ -313,8 +314,8 @@ struct Registry {
 };
 
 Registry& Faces() {
-  static Registry r;
-  return r;
+  static Registry* r = new Registry;
+  return *r;
 }
 
 }  // namespace
