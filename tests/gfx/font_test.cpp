@@ -379,3 +379,130 @@ TEST_F(FontTest, BoxesCommandWindowsAndTextBoxes) {
   EXPECT_TRUE(BoxAt(Grid(&BackBuffer, 0, 0, 120, 60), 22, 20, 7, 15));
   ReleaseFontObject(&g_Font[1]);
 }
+
+TEST_F(FontTest, SheetsComeBackAfterALoss) {
+  // Direct3D: a lost device; the recovery takes every font through its lost and reset steps.
+  StartMode(kDrawModes[0]);
+  const size_t listed = DDSurfaceList.size();
+  ASSERT_TRUE(Make(font_, 1));
+  Destination(true);
+  font_.DrawText(&dst_, 0, 0, "漢字");
+  Rows half = Grid(&font_.m_lpFastFont_Half->m_Sheet), full = Grid(&font_.m_lpFastFont_FullAdd->m_Sheet);
+  video::test::LoseDevice();
+  video::test::AllowDeviceReset();
+  ASSERT_EQ(DDRestoreSurface(), 1);
+  EXPECT_EQ(Grid(&font_.m_lpFastFont_Half->m_Sheet), half);
+  EXPECT_EQ(Grid(&font_.m_lpFastFont_FullAdd->m_Sheet), full);  // the grown glyphs in their cells
+  EXPECT_EQ(font_.m_lpFastFont_FullAdd->m_Sheet.bLost, 0);
+  DDFillSurfaceColour(&dst_, 'N');
+  font_.DrawText(&dst_, 0, 0, "A字");
+  Rows g = Grid(&dst_);
+  EXPECT_TRUE(BoxAt(g, 2, 0, 7, 15));
+  EXPECT_TRUE(BoxAt(g, 16, 0, 15, 15));
+  // Digit strips, redrawn on demand.
+  DDSURFACEDATA digits[1];
+  DDBITMAPDATA records[1];
+  records[0].bColorKey = 1;
+  DDFONTDATA data[1] = {};
+  data[0].nCharPitch = 16;
+  data[0].nLineHeight = 16;
+  EXPECT_EQ(DDCreateDigitSurfaces(digits, records, 1, &font_, data), 1);
+  EXPECT_EQ(digits[0].nWidth, 160);
+  for (int d = 0; d < 10; ++d) EXPECT_TRUE(BoxAt(Grid(&digits[0]), d * 16 + 2, 0, 7, 15)) << d;
+  DDFillSurfaceColour(&digits[0], 'N');
+  DDRenderDigits(&digits[0], &font_);
+  EXPECT_TRUE(BoxAt(Grid(&digits[0]), 9 * 16 + 2, 0, 7, 15));
+  DDReleaseSurface(&digits[0]);
+  DDReleaseSurface(&dst_);
+  ReleaseFontObject(&font_);
+  EXPECT_EQ(DDSurfaceList.size(), listed);
+  EXPECT_EQ(DDRestoreSurface(), 1);  // a released font is skipped
+  DDRelease();
+
+  // DirectDraw: lost surfaces, and the sheets drawn again.
+  StartMode(kDrawModes[2]);
+  ASSERT_TRUE(Make(font_, 1));
+  Destination(true);
+  font_.DrawText(&dst_, 0, 0, "漢");
+  full = Grid(&font_.m_lpFastFont_FullAdd->m_Sheet);
+  video::test::LoseSurfaces();
+  EXPECT_TRUE(DDRestore());
+  EXPECT_EQ(Grid(&font_.m_lpFastFont_FullAdd->m_Sheet), full);
+}
+
+TEST_F(FontTest, FontsThatCannotDrawFailCleanly) {
+  // Direct3D without a D3DX font: nothing is drawn and start-up is told.
+  StartMode(kDrawModes[0]);
+  video::test::FailD3DXCreateFont(true);
+  DDFONTDATA data[1] = {};
+  std::strcpy(data[0].szFaceName, text::kTestFaceName);
+  data[0].nCharHeight = data[0].nCharPitch = data[0].nLineHeight = 16;
+  data[0].bFastFont = 1;
+  EXPECT_EQ(DDCreateFonts(&font_, data, 1), 0);
+  video::test::FailD3DXCreateFont(false);
+  bool reported = false;
+  for (const std::string& line : ReportLines()) reported |= line.rfind("DDCreateFonts", 0) == 0;
+  EXPECT_TRUE(reported);
+  Destination(true);
+  EXPECT_EQ(font_.DrawText(&dst_, 0, 0, "A漢"), 0);
+  EXPECT_EQ(font_.Printf(&dst_, 0, 0, "%d", 1), 0);
+  EXPECT_TRUE(Blank(Grid(&dst_), 0, 0, 64, 48));
+  ReleaseFontObject(&font_);
+  DDReleaseSurface(&dst_);
+  DDRelease();
+
+  // DirectDraw without a work surface: a debug line, WM_CLOSE, and the font left unlisted.
+  StartMode(kDrawModes[2]);
+  int width = BackBuffer.nWidth;
+  BackBuffer.nWidth = 0;
+  EXPECT_FALSE(Make(other_, 1));
+  BackBuffer.nWidth = width;
+  EXPECT_TRUE(Has(DebugLines(), "DDCreateSurface Font::Work"));
+  MSG m;
+  EXPECT_TRUE(PeekMessage(&m, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  EXPECT_TRUE(std::find(DDFontList.begin(), DDFontList.end(), &other_) == DDFontList.end());
+  EXPECT_EQ(other_.DrawText(&BackBuffer, 0, 0, "A"), 0);
+
+  // Formatted boxes are cut at 511 bytes without splitting a character: "xx" and 254 of 300 "あ".
+  ASSERT_TRUE(font_.Create(text::kTestFaceName, 0, 16, 1, 16, IndexOf('W'), &BackBuffer, 1, IndexOf('R'), nullptr, 0));
+  std::string kana;
+  for (int i = 0; i < 300; ++i) kana += "あ";
+  DDFillSurfaceColour(&BackBuffer, 'N');
+  font_.PrintfBox(&BackBuffer, 10, 100, 0, 0, "xx%s", kana.c_str());
+  Rows g = Grid(&BackBuffer, 0, 99, 640, 1);
+  EXPECT_EQ(g[0].find_last_of('R'), 10u + 256u);  // 256 characters one pixel each, then the frame
+  // A destroyed font leaves the list.
+  {
+    Font temporary;
+    ASSERT_TRUE(Make(temporary, 0));
+    EXPECT_FALSE(std::find(DDFontList.begin(), DDFontList.end(), &temporary) == DDFontList.end());
+  }
+  EXPECT_EQ(std::count(DDFontList.begin(), DDFontList.end(), nullptr), 0);
+  EXPECT_EQ(DDFontList.size(), 1u);
+}
+
+TEST_F(FontTest, BracketsShiftOnlyUnderTheGamesProportionalGothicName) {
+  StartMode(kDrawModes[0]);
+  Destination(true, 64, 20);
+  auto leftmost = [&](const char* face, const char* text, int centre) {
+    Font f;
+    EXPECT_TRUE(f.Create(face, 0, 16, 16, 16, IndexOf('W'), nullptr, 0, 0, nullptr, 0));
+    f.m_bCenter = centre;
+    DDFillSurfaceColour(&dst_, 'N');
+    f.DrawText(&dst_, 8, 0, text);
+    ReleaseFontObject(&f);
+    Rows g = Grid(&dst_);
+    size_t best = std::string::npos;
+    for (const std::string& row : g) best = std::min(best, row.find_first_not_of('N'));
+    return static_cast<int>(best);
+  };
+  // Both names map to the same proportional Gothic face; only the game's own name shifts.
+  for (const char* text : {"（", "）", "{", ")"}) {
+    SCOPED_TRACE(text);
+    int plain = leftmost("HGPｺﾞｼｯｸM", text, 0);
+    ASSERT_NE(plain, -1);
+    EXPECT_EQ(leftmost("ＭＳ Ｐゴシック", text, 0), plain + 4);
+    EXPECT_EQ(leftmost("ＭＳ Ｐゴシック", text, 1), leftmost("HGPｺﾞｼｯｸM", text, 1));
+  }
+  EXPECT_EQ(leftmost("ＭＳ Ｐゴシック", "A", 0), leftmost("HGPｺﾞｼｯｸM", "A", 0));
+}
