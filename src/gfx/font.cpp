@@ -39,6 +39,7 @@ BOOL FastFont::Create(int kind, int cellWidth, int cellHeight, int columns, int 
   m_nRows = rows;
   m_nCapacity = columns * rows;
   m_GlyphList.clear();
+  m_Lookup.assign(65536, -1);
   m_nCount = 0;
   return DDCreateSurface(&m_Sheet, columns * cellWidth, rows * cellHeight, 1, 0, 0, nullptr, 0);
 }
@@ -51,6 +52,8 @@ int FastFont::AddChar(const char* character) {
   g.nIndex = m_nCount;
   g.nX = (m_nCount % m_nColumns) * m_nCellWidth;
   g.nY = (m_nCount / m_nColumns) * m_nCellHeight;
+  int16_t& slot = m_Lookup[static_cast<uint8_t>(character[0]) << 8 | static_cast<uint8_t>(character[1])];
+  if (slot < 0) slot = static_cast<int16_t>(m_GlyphList.size());
   m_GlyphList.push_back(g);
   ++m_nCount;
   return 1;
@@ -62,9 +65,9 @@ int FastFont::DrawCell(DDSURFACEDATA* dst, int x, int y, unsigned char b, DWORD 
 }
 
 const FASTFONTGLYPH* FastFont::Find(const char* character) const {
-  for (const FASTFONTGLYPH& g : m_GlyphList)
-    if (g.szChar[0] == character[0] && g.szChar[1] == character[1]) return &g;
-  return nullptr;
+  if (m_Lookup.empty()) return nullptr;
+  int16_t slot = m_Lookup[static_cast<uint8_t>(character[0]) << 8 | static_cast<uint8_t>(character[1])];
+  return slot < 0 ? nullptr : &m_GlyphList[static_cast<size_t>(slot)];
 }
 
 int FastFont::DrawChar(DDSURFACEDATA* dst, int x, int y, const char* character, DWORD flags) {
