@@ -133,6 +133,9 @@ class Font {
   bool IconStripPresent() const;
 
  private:
+  // Whether anything was drawn through the font or as an icon since DrawText cleared Work: a cached
+  // text that drew nothing there needs no blit of the cleared work surface.
+  bool m_bWorkDrawn = false;
   void DeleteSheets();
   int BracketShift(const char* p, int n) const;
   int DrawD3DXText(const char* text, int n, int x, int y);
