@@ -39,6 +39,7 @@ BOOL FastFont::Create(int kind, int cellWidth, int cellHeight, int columns, int 
   m_nRows = rows;
   m_nCapacity = columns * rows;
   m_GlyphList.clear();
+  m_Lookup.assign(65536, -1);
   m_nCount = 0;
   return DDCreateSurface(&m_Sheet, columns * cellWidth, rows * cellHeight, 1, 0, 0, nullptr, 0);
 }
@@ -51,6 +52,8 @@ int FastFont::AddChar(const char* character) {
   g.nIndex = m_nCount;
   g.nX = (m_nCount % m_nColumns) * m_nCellWidth;
   g.nY = (m_nCount / m_nColumns) * m_nCellHeight;
+  int16_t& slot = m_Lookup[static_cast<uint8_t>(character[0]) << 8 | static_cast<uint8_t>(character[1])];
+  if (slot < 0) slot = static_cast<int16_t>(m_GlyphList.size());
   m_GlyphList.push_back(g);
   ++m_nCount;
   return 1;
@@ -62,9 +65,9 @@ int FastFont::DrawCell(DDSURFACEDATA* dst, int x, int y, unsigned char b, DWORD 
 }
 
 const FASTFONTGLYPH* FastFont::Find(const char* character) const {
-  for (const FASTFONTGLYPH& g : m_GlyphList)
-    if (g.szChar[0] == character[0] && g.szChar[1] == character[1]) return &g;
-  return nullptr;
+  if (m_Lookup.empty()) return nullptr;
+  int16_t slot = m_Lookup[static_cast<uint8_t>(character[0]) << 8 | static_cast<uint8_t>(character[1])];
+  return slot < 0 ? nullptr : &m_GlyphList[static_cast<size_t>(slot)];
 }
 
 int FastFont::DrawChar(DDSURFACEDATA* dst, int x, int y, const char* character, DWORD flags) {
@@ -271,6 +274,7 @@ int Font::DrawD3DXText(const char* text, int n, int x, int y) {
 }
 
 void Font::DrawChar(DDSURFACEDATA* target, HDC dc, int x, int y, const char* text, int n) {
+  m_bWorkDrawn = true;
   int px, py;
   if (m_bCenter) {
     int w = 0, h = 0;
@@ -336,6 +340,7 @@ int Font::DrawString(DDSURFACEDATA* target, HDC dc, int x0, int y0, DDSURFACEDAT
   DDBeginLayer(1);
   const char* p = text ? text : "";
   if (m_nCharPitch == 0) {
+    m_bWorkDrawn = true;
     for (int k = 0;; ++k) {
       int len = LineLength(p);
       int y = y0 + k * m_nLineHeight;
@@ -392,6 +397,7 @@ int Font::DrawString(DDSURFACEDATA* target, HDC dc, int x0, int y0, DDSURFACEDAT
 
 int Font::DrawIcons(DDSURFACEDATA* target, int x, int y, const char* text) {
   if (!m_bIcon || !IconStripPresent() || m_nCharPitch == 0 || !text) return 0;
+  m_bWorkDrawn = true;
   DDBeginLayer(0);
   int dx = 0, dy = 0;
   for (const char* p = text; *p;) {
@@ -436,11 +442,12 @@ int Font::DrawText(DDSURFACEDATA* dst, int x, int y, const char* text) {
     Measure(size, text);
     DDFillRect(&Work, 0, 0, size[0], size[1], 0);
     if (!cached && !BeginD3DXDrawing(m_lpSprite, &Work)) return 0;
+    m_bWorkDrawn = false;
     DrawString(&Work, nullptr, 0, 0, dst, x, y, text, m_bIcon);
     if (!cached) m_lpSprite->End();
     DrawIcons(&Work, 0, 0, text);
     if (!cached) DDRestoreRenderTarget();
-    DDBlt(dst, x, y, size[0], size[1], &Work, 0, 0, 1);
+    if (m_bWorkDrawn) DDBlt(dst, x, y, size[0], size[1], &Work, 0, 0, 1);
     return 1;
   }
   if (!HasSurface(&Work) || !m_hFont) return 0;
@@ -460,10 +467,11 @@ int Font::DrawText(DDSURFACEDATA* dst, int x, int y, const char* text) {
   HGDIOBJ old = SelectObject(dc, m_hFont);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, m_dwColor);
+  m_bWorkDrawn = false;
   DrawString(&Work, dc, 0, 0, dst, x, y, text, m_bIcon);
   if (old) SelectObject(dc, old);
   work->ReleaseDC(dc);
-  DDBlt(dst, x, y, size[0], size[1], &Work, 0, 0, 1);
+  if (m_bWorkDrawn) DDBlt(dst, x, y, size[0], size[1], &Work, 0, 0, 1);
   DrawIcons(dst, x, y, text);
   return 1;
 }

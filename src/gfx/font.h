@@ -55,8 +55,12 @@ class FastFont {
   int DrawCell(DDSURFACEDATA* dst, int x, int y, unsigned char b, DWORD flags);
   // Blits the character's cell; 0 when it is not in the sheet.
   int DrawChar(DDSURFACEDATA* dst, int x, int y, const char* character, DWORD flags);
-  // The glyph of the character, or null.
+  // The glyph of the character (the first added for it), or null.
   const FASTFONTGLYPH* Find(const char* character) const;
+
+ private:
+  // The list position of each two-byte code's glyph, -1 for none: the list's first match at once.
+  std::vector<int16_t> m_Lookup;
 };
 
 class Font {
@@ -129,6 +133,9 @@ class Font {
   bool IconStripPresent() const;
 
  private:
+  // Whether anything was drawn through the font or as an icon since DrawText cleared Work: a cached
+  // text that drew nothing there needs no blit of the cleared work surface.
+  bool m_bWorkDrawn = false;
   void DeleteSheets();
   int BracketShift(const char* p, int n) const;
   int DrawD3DXText(const char* text, int n, int x, int y);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <vector>
 
 #include "core/log.h"
 #include "gfx/blit.h"
@@ -11,6 +12,7 @@
 #include "gfx/fill.h"
 #include "gfx/globals.h"
 #include "gfx/layer.h"
+#include "platform/video/pixels.h"
 
 int DDDrawFrame(DDSURFACEDATA* dst, int x, int y, int w, int h, int t, DWORD palNum) {
   DDBeginBoxBatch();
@@ -223,6 +225,22 @@ void FadeChannelTable(uint16_t* table, int max, int shift, int colour, int alpha
   }
 }
 
+VIDEO_WIDE_VECTORS void FadeRow16(uint16_t* __restrict out, const uint16_t* in, int w, const uint16_t* table) {
+  for (int x = 0; x < w; ++x) out[x] = table[in[x]];
+}
+
+// Byte 2 = (red x u + alpha x byte 2) >> 8, bytes 1 and 0 alike; byte 3 kept.
+VIDEO_WIDE_VECTORS void FadeRow32(uint32_t* __restrict out, const uint32_t* in, int w, uint32_t kr, uint32_t kg,
+                                  uint32_t kb, uint32_t a) {
+  for (int x = 0; x < w; ++x) {
+    uint32_t p = in[x];
+    uint32_t r = ((kr + a * ((p >> 16) & 0xFF)) >> 8) & 0xFF;
+    uint32_t g = ((kg + a * ((p >> 8) & 0xFF)) >> 8) & 0xFF;
+    uint32_t b = ((kb + a * (p & 0xFF)) >> 8) & 0xFF;
+    out[x] = (out[x] & 0xFF000000u) | r << 16 | g << 8 | b;
+  }
+}
+
 }  // namespace
 
 int DDFade_UnPal(DDSURFACEDATA* dst, int alpha, BYTE red, BYTE green, BYTE blue, DDSURFACEDATA* src) {
@@ -230,6 +248,7 @@ int DDFade_UnPal(DDSURFACEDATA* dst, int alpha, BYTE red, BYTE green, BYTE blue,
     DebugLogF("D3DではDDFade_UnPalは未対応");
     return 1;
   }
+  alpha = std::clamp(alpha, 0, 256);
   cDDEffectLocks locks;
   if (!locks.Lock(dst, src)) return 0;
   const cDDLock& d = locks.Dst();
@@ -238,6 +257,7 @@ int DDFade_UnPal(DDSURFACEDATA* dst, int alpha, BYTE red, BYTE green, BYTE blue,
   const int h = std::min(locks.DstSD()->nHeight, locks.SrcSD()->nHeight);
   const int keep = 256 - alpha;
   if (DDScreenBpp == 16) {
+    // Every pixel value through one table made from the three channel tables.
     uint16_t rt[256], gt[256], bt[256];
     const int rm = std::min(DDPixelFormat[4], 255), gm = std::min(DDPixelFormat[5], 255),
               bm = std::min(DDPixelFormat[6], 255);
@@ -245,28 +265,13 @@ int DDFade_UnPal(DDSURFACEDATA* dst, int alpha, BYTE red, BYTE green, BYTE blue,
     FadeChannelTable(gt, gm, DDPixelFormat[1], green, alpha);
     FadeChannelTable(bt, bm, DDPixelFormat[2], blue, alpha);
     const int rs = DDPixelFormat[0], gs = DDPixelFormat[1], bs = DDPixelFormat[2];
-    for (int y = 0; y < h; ++y) {
-      const uint16_t* in = s.Row16(y);
-      uint16_t* out = d.Row16(y);
-      for (int x = 0; x < w; ++x) {
-        uint32_t p = in[x];
-        out[x] = static_cast<uint16_t>(rt[(p >> rs) & rm] | gt[(p >> gs) & gm] | bt[(p >> bs) & bm]);
-      }
-    }
+    std::vector<uint16_t> table(65536);
+    for (uint32_t p = 0; p < 65536; ++p)
+      table[p] = static_cast<uint16_t>(rt[(p >> rs) & rm] | gt[(p >> gs) & gm] | bt[(p >> bs) & bm]);
+    for (int y = 0; y < h; ++y) FadeRow16(d.Row16(y), s.Row16(y), w, table.data());
   } else if (DDScreenBpp == 32) {
-    const uint32_t kr = red * keep, kg = green * keep, kb = blue * keep;
     const uint32_t a = static_cast<uint32_t>(alpha);
-    for (int y = 0; y < h; ++y) {
-      const uint32_t* in = s.Row32(y);
-      uint32_t* out = d.Row32(y);
-      for (int x = 0; x < w; ++x) {
-        uint32_t p = in[x];
-        uint32_t r = ((kr + a * ((p >> 16) & 0xFF)) >> 8) & 0xFF;
-        uint32_t g = ((kg + a * ((p >> 8) & 0xFF)) >> 8) & 0xFF;
-        uint32_t b = ((kb + a * (p & 0xFF)) >> 8) & 0xFF;
-        out[x] = (out[x] & 0xFF000000u) | r << 16 | g << 8 | b;
-      }
-    }
+    for (int y = 0; y < h; ++y) FadeRow32(d.Row32(y), s.Row32(y), w, red * keep, green * keep, blue * keep, a);
   }
   return 1;
 }

@@ -506,3 +506,41 @@ TEST_F(FontTest, BracketsShiftOnlyUnderTheGamesProportionalGothicName) {
   }
   EXPECT_EQ(leftmost("ＭＳ Ｐゴシック", "A", 0), leftmost("HGPｺﾞｼｯｸM", "A", 0));
 }
+
+TEST_F(FontTest, TheMessageFontMeasuresOnTheWindowAsItDraws) {
+  for (const DrawMode& mode : {kDrawModes[0], kDrawModes[2]}) {
+    SCOPED_TRACE(mode.name);
+    StartMode(mode);
+    ASSERT_TRUE(font_.Create("ＭＳ ゴシック", 0, 16, 0, 16, IndexOf('W'), nullptr, 0, 0, nullptr, 0));
+    HDC dc = GetDC(hwnd_);
+    ASSERT_NE(dc, nullptr);
+    HGDIOBJ old = SelectObject(dc, font_.m_hFont);
+    SIZE size{};
+    ASSERT_TRUE(GetTextExtentPoint32A(dc, "漢字Aa", 6, &size));
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    EXPECT_EQ(size.cy, 16);
+    int measured[2];
+    font_.Measure(measured, "漢字Aa");
+    EXPECT_EQ(measured[0], size.cx);
+    // The drawn text ends inside that width, and the drawing writes nothing but the text colour.
+    Destination(true, 80, 20);
+    font_.DrawText(&dst_, 0, 0, "漢字Aa");
+    Rows g = Grid(&dst_);
+    int right = -1;
+    for (const std::string& row : g) {
+      for (int x = 0; x < 80; ++x) {
+        if (row[x] == 'N') continue;
+        right = std::max(right, x);
+        if (!lpDTCon) {
+          EXPECT_EQ(row[x], 'W');
+        }
+      }
+    }
+    EXPECT_GT(right, size.cx / 2);
+    EXPECT_LT(right, size.cx);
+    ReleaseFontObject(&font_);
+    DDReleaseSurface(&dst_);
+    DDRelease();
+  }
+}

@@ -71,9 +71,7 @@ int Face::Draw(const char* text, size_t n, int x, int y, Rendering rendering, Sp
     int used = 1;
     uint32_t cp = DecodeCp932(p + i, n - i, &used);
     i += static_cast<size_t>(used);
-    if (!cp) continue;
-    DrawGlyph(cp, pen, y, rendering, sink);
-    pen += Advance(cp);
+    if (cp) pen += DrawGlyph(cp, pen, y, rendering, sink);
   }
   return pen - x;
 }
@@ -107,10 +105,11 @@ class TestFace final : public Face {
   bool BuiltIn() const override { return true; }
 
  protected:
-  void DrawGlyph(uint32_t cp, int x, int y, Rendering, SpanSink& sink) const override {
-    if (cp == 0x20 || cp == 0x3000) return;
-    const int w = Advance(cp) - 1, h = height_ - 1;
-    if (w <= 0 || h <= 0) return;
+  int DrawGlyph(uint32_t cp, int x, int y, Rendering, SpanSink& sink) const override {
+    const int advance = Advance(cp);
+    if (cp == 0x20 || cp == 0x3000) return advance;
+    const int w = advance - 1, h = height_ - 1;
+    if (w <= 0 || h <= 0) return advance;
     const uint32_t bits = cp * 0x9E3779B1u ^ cp >> 7;
     std::vector<uint8_t> row(static_cast<size_t>(w));
     for (int j = 0; j < h; ++j) {
@@ -121,6 +120,7 @@ class TestFace final : public Face {
       }
       sink.Span(x, y + j, row.data(), w);
     }
+    return advance;
   }
 
  private:
@@ -192,11 +192,12 @@ class FreeTypeFace final : public Face {
   bool BuiltIn() const override { return false; }
 
  protected:
-  void DrawGlyph(uint32_t cp, int x, int y, Rendering rendering, SpanSink& sink) const override {
+  int DrawGlyph(uint32_t cp, int x, int y, Rendering rendering, SpanSink& sink) const override {
     const Entry& e = Get(cp, rendering);
     const Glyph& g = e.glyph;
     for (int j = 0; j < g.height; ++j)
       sink.Span(x + g.left, y + g.top + j, g.coverage.data() + static_cast<size_t>(j) * g.width, g.width);
+    return e.advance;
   }
 
  private:

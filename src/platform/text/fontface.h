@@ -46,7 +46,8 @@ class Face {
   virtual bool BuiltIn() const = 0;
 
  protected:
-  virtual void DrawGlyph(uint32_t codePoint, int x, int y, Rendering rendering, SpanSink& sink) const = 0;
+  // Draws the glyph with the cell's top-left at (x, y); returns its advance.
+  virtual int DrawGlyph(uint32_t codePoint, int x, int y, Rendering rendering, SpanSink& sink) const = 0;
 };
 
 // A face for a game face name (code page 932) at a cell height and an average character width

@@ -112,26 +112,41 @@ class TargetSink final : public text::SpanSink {
   }
   void Span(int x, int y, const uint8_t* coverage, int count) override {
     if (y < 0 || y >= out_.Height()) return;
-    for (int i = 0; i < count; ++i) {
+    const int from = std::max(0, -x), to = std::min(count, out_.Width() - x);
+    if (out_.Format() == video::PixelFormat::X8R8G8B8 || out_.Format() == video::PixelFormat::A8R8G8B8) {
+      const uint32_t opaque = out_.Format() == video::PixelFormat::X8R8G8B8 ? 0xFF000000u : 0u;
+      uint32_t* row = reinterpret_cast<uint32_t*>(out_.Row(y)) + x;
+      for (int i = from; i < to; ++i) {
+        if (!coverage[i]) continue;
+        uint32_t a = coverage[i] * alpha_ / 255;
+        row[i] = a == 255 ? solid_ : Blend(a, row[i] | opaque) | opaque;
+      }
+      return;
+    }
+    for (int i = from; i < to; ++i) {
       int px = x + i;
-      if (!coverage[i] || px < 0 || px >= out_.Width()) continue;
+      if (!coverage[i]) continue;
       uint32_t a = coverage[i] * alpha_ / 255;
       if (a == 255) {
         out_.Set(px, y, solid_);
         continue;
       }
-      uint32_t d = video::UnpackArgb(out_.Format(), out_.Get(px, y));
-      uint32_t s = (color_ & 0x00FFFFFFu) | a << 24;
-      uint32_t r = 0;
-      for (int shift = 0; shift < 32; shift += 8) {
-        uint32_t sc = s >> shift & 0xFF, dc = d >> shift & 0xFF;
-        r |= ((sc * a + dc * (255 - a)) / 255) << shift;
-      }
-      out_.Set(px, y, video::PackArgb(out_.Format(), r));
+      out_.Set(px, y, video::PackArgb(out_.Format(), Blend(a, video::UnpackArgb(out_.Format(), out_.Get(px, y)))));
     }
   }
 
  private:
+  // The colour with alpha a over the ARGB pixel d, on all four channels.
+  uint32_t Blend(uint32_t a, uint32_t d) const {
+    uint32_t s = (color_ & 0x00FFFFFFu) | a << 24;
+    uint32_t r = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      uint32_t sc = s >> shift & 0xFF, dc = d >> shift & 0xFF;
+      r |= ((sc * a + dc * (255 - a)) / 255) << shift;
+    }
+    return r;
+  }
+
   video::PixelBuffer& out_;
   D3DCOLOR color_;
   uint32_t alpha_;
@@ -167,7 +182,7 @@ int ID3DXFont::DrawTextA(ID3DXSprite*, const char* text, int count, RECT* rect, 
   for (size_t start = 0;;) {
     const char* nl = static_cast<const char*>(std::memchr(text + start, '\n', n - start));
     size_t end = nl ? static_cast<size_t>(nl - text) : n;
-    width = std::max(width, face_->Measure(text + start, end - start));
+    if (format & DT_CALCRECT) width = std::max(width, face_->Measure(text + start, end - start));
     ++lines;
     if (!nl) break;
     start = end + 1;

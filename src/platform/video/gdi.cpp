@@ -1,5 +1,6 @@
 #include "platform/video/gdi.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -269,10 +270,15 @@ class PixelSink final : public text::SpanSink {
   PixelSink(video::PixelBuffer& out, uint32_t pixel) : out_(out), pixel_(pixel) {}
   void Span(int x, int y, const uint8_t* coverage, int count) override {
     if (y < 0 || y >= out_.Height()) return;
-    for (int i = 0; i < count; ++i) {
-      int px = x + i;
-      if (coverage[i] >= 128 && px >= 0 && px < out_.Width()) out_.Set(px, y, pixel_);
+    int from = std::max(0, -x), to = std::min(count, out_.Width() - x);
+    if (out_.Format() == video::PixelFormat::X8R8G8B8 || out_.Format() == video::PixelFormat::A8R8G8B8) {
+      uint32_t* row = reinterpret_cast<uint32_t*>(out_.Row(y)) + x;
+      for (int i = from; i < to; ++i)
+        if (coverage[i] >= 128) row[i] = pixel_;
+      return;
     }
+    for (int i = from; i < to; ++i)
+      if (coverage[i] >= 128) out_.Set(x + i, y, pixel_);
   }
 
  private:
