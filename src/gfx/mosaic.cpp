@@ -158,25 +158,54 @@ struct SummedArea {
 
 thread_local SummedArea t_area;
 
-void BuildArea(SummedArea& area, const cDDEffectLocks& locks, const DDSourceWalk& walk, bool keyed) {
+template <class T>
+void BuildAreaOf(SummedArea& area, const cDDEffectLocks& locks, const DDSourceWalk& walk, bool keyed) {
   const size_t columns = static_cast<size_t>(area.a1 - area.a0) + 1;
   area.cells.assign(columns * (static_cast<size_t>(area.b1 - area.b0) + 1) * 4, 0);
+  const bool direct3D = lpDTCon != nullptr, sixteen = sizeof(T) == 2;
+  const uint32_t key = DDColorKey;
+  const int* f = DDPixelFormat;
   for (int j = area.b0; j < area.b1; ++j) {
-    const int row = walk.Y(j);
-    uint32_t run[4] = {0, 0, 0, 0};
-    for (int i = area.a0; i < area.a1; ++i) {
-      uint32_t p = locks.Src().Get(walk.X(i), row);
-      if (!Transparent(keyed, p)) {
-        uint32_t rgb[3];
-        Channels(p, rgb);
-        run[0] += rgb[0], run[1] += rgb[1], run[2] += rgb[2], run[3] += 1;
+    const T* in = DDRowOf<T>(locks.Src(), walk.Y(j));
+    uint32_t* cell = area.At(area.a0 + 1, j + 1);
+    const uint32_t* above = area.At(area.a0 + 1, j);
+    uint32_t r = 0, g = 0, b = 0, n = 0;
+    for (int i = area.a0; i < area.a1; ++i, cell += 4, above += 4) {
+      uint32_t p = in[walk.X(i)];
+      bool skip = keyed && (direct3D ? (sixteen ? (p & 0xA000) == 0 : (p >> 24) == 0) : p == key);
+      if (!skip) {
+        if (sixteen) {
+          r += (p >> f[0]) & static_cast<uint32_t>(f[4]);
+          g += (p >> f[1]) & static_cast<uint32_t>(f[5]);
+          b += (p >> f[2]) & static_cast<uint32_t>(f[6]);
+        } else {
+          r += (p >> 16) & 0xFF, g += (p >> 8) & 0xFF, b += p & 0xFF;
+        }
+        ++n;
       }
-      uint32_t* cell = area.At(i + 1, j + 1);
-      const uint32_t* above = area.At(i + 1, j);
-      for (int k = 0; k < 4; ++k) cell[k] = above[k] + run[k];
+      cell[0] = above[0] + r, cell[1] = above[1] + g, cell[2] = above[2] + b, cell[3] = above[3] + n;
     }
   }
 }
+
+void BuildArea(SummedArea& area, const cDDEffectLocks& locks, const DDSourceWalk& walk, bool keyed) {
+  if (DDScreenBpp == 16) BuildAreaOf<uint16_t>(area, locks, walk, keyed);
+  else BuildAreaOf<uint32_t>(area, locks, walk, keyed);
+}
+
+// Integer division by a count that repeats from pixel to pixel: a reciprocal and one correction step
+// instead of a division for each channel.
+struct Divisor {
+  uint32_t k;
+  double inverse;
+  explicit Divisor(uint32_t count) : k(count), inverse(1.0 / count) {}
+  uint32_t Of(uint32_t sum) const {
+    uint64_t q = static_cast<uint64_t>(static_cast<int64_t>(sum * inverse));
+    while (q * k > sum) --q;
+    while ((q + 1) * k <= sum) ++q;
+    return static_cast<uint32_t>(q);
+  }
+};
 
 }  // namespace
 
@@ -219,6 +248,7 @@ bool DDBlurBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int halfWidth, in
     if (t_area.a1 <= t_area.a0 || t_area.b1 <= t_area.b0) return true;
     BuildArea(t_area, locks, walk, keyed);
   }
+  Divisor divisor(1);
   for (int r = j0; r < j1; ++r) {
     for (int i = i0; i < i1; ++i) {
       uint32_t p;
@@ -245,7 +275,8 @@ bool DDBlurBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int halfWidth, in
         }
       }
       if (sums[3] == 0) continue;
-      uint32_t avg[3] = {sums[0] / sums[3], sums[1] / sums[3], sums[2] / sums[3]};
+      if (sums[3] != divisor.k) divisor = Divisor(sums[3]);
+      uint32_t avg[3] = {divisor.Of(sums[0]), divisor.Of(sums[1]), divisor.Of(sums[2])};
       locks.Dst().Set(x + i, y + r, BlurPixel(avg, op, d, locks.Dst().Get(x + i, y + r)));
     }
   }
