@@ -57,14 +57,17 @@ uint32_t BlendArgb(const RasterState& s, uint32_t src, uint32_t dst) {
 }
 
 // SRCALPHA / INVSRCALPHA for a source alpha strictly between 0 and 255.
-// Two channels at a time, each in 16 bits: x / 255 rounded is (t + (t >> 8)) >> 8 with t = x + 128,
-// exact for every x up to 255 x 255.
+// (v + 127) / 255 for each 16-bit lane of v (lanes up to 255 x 255), two channels at once.
+inline uint32_t Div255Lanes(uint32_t v) {
+  v += 0x00800080u;
+  return ((v + ((v >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Each channel: (src x a + dst x (255 - a) + 127) / 255, a the source alpha.
 inline uint32_t BlendStandard(uint32_t src, uint32_t dst) {
   uint32_t a = src >> 24, ia = 255 - a;
-  uint32_t rb = (src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia + 0x00800080u;
-  uint32_t ag = ((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia + 0x00800080u;
-  rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-  ag = ((ag + ((ag >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  uint32_t rb = Div255Lanes((src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia);
+  uint32_t ag = Div255Lanes(((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia);
   return rb | ag << 8;
 }
 
@@ -239,12 +242,6 @@ VIDEO_WIDE_VECTORS void TexelRect32(
 
 // A rectangle of a 32-bit target with one colour blended over it (source alpha over its inverse): each
 // channel's source share is the same for every pixel, so a pixel costs a multiply and Div255 per channel.
-// (v + 127) / 255 for each 16-bit lane of v (lanes up to 255 x 255), two channels at once.
-inline uint32_t Div255Lanes(uint32_t v) {
-  v += 0x00800080u;
-  return ((v + ((v >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-}
-
 // A rectangle of a 32-bit target with one colour blended over it (source alpha over its inverse): the
 // source's share of each channel is the same for every pixel.
 template <bool kTargetX8>
