@@ -17,6 +17,8 @@ int64_t ISqrt(int64_t n) {
   return r;
 }
 
+thread_local std::vector<double> t_scales;
+
 // A point of a mirrored alias as the point of its partner's picture (each cell read backwards).
 int MirrorCoord(int p, int cell) {
   if (cell <= 0 || p < 0) return p;
@@ -52,8 +54,18 @@ bool DDLensBlt(DDSURFACEDATA* dst, int cx, int cy, int radius, int depth, DDSURF
   // Only rows and columns inside the destination can change.
   const int64_t i0 = std::max<int64_t>(-R, -int64_t{cy}), i1 = std::min<int64_t>(R, int64_t{d->nHeight} - 1 - cy);
   const int64_t j0 = std::max<int64_t>(-R, -int64_t{cx}), j1 = std::min<int64_t>(R, int64_t{d->nWidth} - 1 - cx);
+  const int64_t reach = std::max(j0 < 0 ? -j0 : j0, j1 < 0 ? -j1 : j1);
+  std::vector<double>& scales = t_scales;
   for (int64_t i = i0; i <= i1; ++i) {
     const int dy = static_cast<int>(cy + i);
+    // The scale of each column distance inside the disc, shared by the columns left and right of the
+    // centre (-1 where the root is 0: the offsets stay).
+    const int64_t inside = std::min(reach, ISqrt(R * R - i * i));
+    scales.resize(static_cast<size_t>(inside) + 1);
+    for (int64_t j = 0; j <= inside; ++j) {
+      const double root = std::sqrt(static_cast<double>(KK - (i * i + j * j)));
+      scales[static_cast<size_t>(j)] = root != 0 ? depthD / root : -1.0;
+    }
     for (int64_t j = j0; j <= j1; ++j) {
       const int dx = static_cast<int>(cx + j);
       const int64_t d2 = i * i + j * j;
@@ -62,9 +74,8 @@ bool DDLensBlt(DDSURFACEDATA* dst, int cx, int cy, int radius, int depth, DDSURF
         continue;
       }
       int64_t oi = i, oj = j;
-      const double root = std::sqrt(static_cast<double>(KK - d2));
-      if (root != 0) {
-        const double scale = depthD / root;
+      const double scale = scales[static_cast<size_t>(j < 0 ? -j : j)];
+      if (scale >= 0) {
         oi = static_cast<int64_t>(static_cast<double>(i) * scale + 0.5);
         oj = static_cast<int64_t>(static_cast<double>(j) * scale + 0.5);
       }
