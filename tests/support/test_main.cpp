@@ -7,10 +7,6 @@
 #include "core/datafile.h"
 #include "platform/win/msgbox.h"
 
-// fontconfig keeps a few blocks of its configuration without a reference to them until the process
-// ends; they are not ours to free.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   setenv("SDL_VIDEODRIVER", "dummy", 1);
