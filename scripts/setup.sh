@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libsdl2-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  libfluidsynth-dev libvorbis-dev timgm6mb-soundfont sox
 )
 missing=()
 for p in "${packages[@]}"; do
