@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "platform/video/d3d9.h"
@@ -294,6 +295,43 @@ int TexelTable(std::vector<int>& out, const Sampler& sampler, bool vertical, int
   return step;
 }
 
+// Stage 0 for a uniform diffuse colour as four tables of 256 entries: every channel of the result
+// depends only on the same channel of the texel (the operations combine channel by channel, the
+// other argument being the diffuse colour or the texture factor), so one table look-up a channel
+// gives exactly what ShadeTexel gives.
+class StageTable {
+ public:
+  StageTable(const RasterState& s, uint32_t diffuse) {
+    for (uint32_t v = 0; v < 256; ++v) {
+      uint32_t out = ShadeTexel(s, v * 0x01010101u, diffuse);
+      for (int c = 0; c < 4; ++c) table_[c][v] = static_cast<uint8_t>(out >> (8 * c));
+    }
+  }
+  uint32_t Shade(uint32_t texel) const {
+    return uint32_t{table_[3][texel >> 24]} << 24 | uint32_t{table_[2][(texel >> 16) & 0xFF]} << 16 |
+           uint32_t{table_[1][(texel >> 8) & 0xFF]} << 8 | table_[0][texel & 0xFF];
+  }
+
+ private:
+  uint8_t table_[4][256];
+};
+
+// A rectangle of 32-bit texels through the stage table onto a 32-bit target (SRCALPHA / INVSRCALPHA
+// or no blending), rows and columns as for TexelRect32.
+template <bool kTargetX8>
+void StagedRect32(uint32_t* __restrict d, size_t pitch, const PixelBuffer& texture, const int* columns,
+                  const int* rows, int n, int count, const StageTable& stage, uint32_t texelOr, BlendMode mode) {
+  const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
+  for (int j = 0; j < count; ++j, d += pitch) {
+    const uint32_t* trow = reinterpret_cast<const uint32_t*>(texture.Row(rows[j]));
+    for (int k = 0; k < n; ++k) {
+      uint32_t p = stage.Shade(trow[columns[k]] | texelOr), a = p >> 24;
+      if (mode == BlendMode::Replace || a == 0xFF) d[k] = p | opaque;
+      else if (a != 0) d[k] = BlendStandard(p, d[k] | opaque) | opaque;
+    }
+  }
+}
+
 // One pixel of the general case: the stage result blended into the target.
 inline void WritePixel(PixelBuffer& target, BlendMode mode, const RasterState& s, int x, int y, uint32_t src) {
   PixelFormat f = target.Format();
@@ -397,10 +435,30 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
     return true;
   }
   Sampler fetch(texture, s);
+  if (static_cast<int64_t>(n) * rows < 256) {
+    for (int j = 0; j < rows; ++j) {
+      for (int k = 0; k < n; ++k) {
+        uint32_t texel = fetch.Fetch(t_columns[k], t_rows[j]);
+        WritePixel(target, mode, s, px0 + k, py0 + j, ShadeTexel(s, texel, diffuse));
+      }
+    }
+    return true;
+  }
+  const StageTable stage(s, diffuse);
+  if (Is32(tf) && Is32(xf) && mode != BlendMode::Other) {
+    uint32_t* d = reinterpret_cast<uint32_t*>(target.Row(py0)) + px0;
+    size_t pitch = static_cast<size_t>(target.Pitch()) / 4;
+    uint32_t texelOr = xf == PixelFormat::X8R8G8B8 ? 0xFF000000u : 0u;
+    if (tf == PixelFormat::X8R8G8B8)
+      StagedRect32<true>(d, pitch, *texture, t_columns.data(), t_rows.data(), n, rows, stage, texelOr, mode);
+    else
+      StagedRect32<false>(d, pitch, *texture, t_columns.data(), t_rows.data(), n, rows, stage, texelOr, mode);
+    return true;
+  }
   for (int j = 0; j < rows; ++j) {
     for (int k = 0; k < n; ++k) {
       uint32_t texel = fetch.Fetch(t_columns[k], t_rows[j]);
-      WritePixel(target, mode, s, px0 + k, py0 + j, ShadeTexel(s, texel, diffuse));
+      WritePixel(target, mode, s, px0 + k, py0 + j, stage.Shade(texel));
     }
   }
   return true;
@@ -457,10 +515,37 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
   Sampler sampler(texture, s);
   BlendMode mode = ModeOf(s);
   bool tl0 = TopLeft(*v1, *v2), tl1 = TopLeft(*v2, *v0), tl2 = TopLeft(*v0, *v1);
+  auto inside = [&](int x, int y) {
+    return Inside(Edge(*v1, *v2, x, y), tl0) && Inside(Edge(*v2, *v0, x, y), tl1) && Inside(Edge(*v0, *v1, x, y), tl2);
+  };
+  // One colour on all three vertices: stage 0 through its table, and 32-bit pixels written directly.
+  const bool uniform = v0->diffuse == v1->diffuse && v1->diffuse == v2->diffuse;
+  std::unique_ptr<StageTable> stage;
+  if (uniform && static_cast<int64_t>(px1 - px0 + 1) * (py1 - py0 + 1) >= 512)
+    stage = std::make_unique<StageTable>(s, v0->diffuse);
+  const bool direct = stage && Is32(target.Format()) && mode != BlendMode::Other;
+  const uint32_t opaque = target.Format() == PixelFormat::X8R8G8B8 ? 0xFF000000u : 0u;
+  const RasterVertex* edges[3][2] = {{v1, v2}, {v2, v0}, {v0, v1}};
   for (int y = py0; y <= py1; ++y) {
-    for (int x = px0; x <= px1; ++x) {
+    // The row's span from the three edges, then settled by the exact test at both ends: the pixels
+    // inside a triangle form one run per row.
+    double lo = px0, hi = px1;
+    for (const auto& e : edges) {
+      double e0 = Edge(*e[0], *e[1], 0.0, y), slope = -(double(e[1]->y) - e[0]->y);
+      if (slope > 0) lo = std::max(lo, -e0 / slope);
+      else if (slope < 0) hi = std::min(hi, -e0 / slope);
+      else if (e0 < 0) lo = px1 + 1.0;
+    }
+    if (lo > hi + 2) continue;
+    int xl = std::clamp(FloorToInt(lo) - 1, px0, px1), xr = std::clamp(CeilToInt(hi) + 1, px0, px1);
+    while (xl <= xr && !inside(xl, y)) ++xl;
+    while (xr >= xl && !inside(xr, y)) --xr;
+    if (xl > xr) continue;
+    while (xl > px0 && inside(xl - 1, y)) --xl;
+    while (xr < px1 && inside(xr + 1, y)) ++xr;
+    uint32_t* row = direct ? reinterpret_cast<uint32_t*>(target.Row(y)) : nullptr;
+    for (int x = xl; x <= xr; ++x) {
       double w0 = Edge(*v1, *v2, x, y), w1 = Edge(*v2, *v0, x, y), w2 = Edge(*v0, *v1, x, y);
-      if (!Inside(w0, tl0) || !Inside(w1, tl1) || !Inside(w2, tl2)) continue;
       // Perspective-correct weights through rhw; with equal rhw they are the plain barycentric ones.
       double l0 = w0 / area * v0->rhw, l1 = w1 / area * v1->rhw, l2 = w2 / area * v2->rhw;
       double q = l0 + l1 + l2;
@@ -468,6 +553,17 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
       l0 /= q, l1 /= q, l2 /= q;
       double u = l0 * v0->u + l1 * v1->u + l2 * v2->u;
       double vv = l0 * v0->v + l1 * v1->v + l2 * v2->v;
+      if (stage) {
+        uint32_t p = stage->Shade(sampler.Sample(u, vv));
+        if (!direct) {
+          WritePixel(target, mode, s, x, y, p);
+          continue;
+        }
+        uint32_t a = p >> 24;
+        if (mode == BlendMode::Replace || a == 0xFF) row[x] = p | opaque;
+        else if (a != 0) row[x] = BlendStandard(p, row[x] | opaque) | opaque;
+        continue;
+      }
       uint32_t diffuse = 0;
       for (int shift = 0; shift < 32; shift += 8) {
         double ch = l0 * Channel(v0->diffuse, shift) + l1 * Channel(v1->diffuse, shift) +
