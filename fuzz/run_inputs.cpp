@@ -1,6 +1,7 @@
 // The entry of a fuzz target built without a fuzzer: runs every file of the folders (and files)
 // given, in name order, through the target once. A reader's fault ends the program through the
-// sanitizers or the target's checks; a missing folder is skipped, but some input must run.
+// sanitizers or the target's checks, after the input's path was printed ("input: PATH") to stderr;
+// a missing folder is skipped, but some input must run.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
   for (const fs::path& p : inputs) {
     std::ifstream in(p, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::fprintf(stderr, "%s\n", p.string().c_str());
+    std::fprintf(stderr, "input: %s\n", p.string().c_str());
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
   }
   std::printf("ran %zu inputs\n", inputs.size());

@@ -9,14 +9,8 @@
 
 namespace {
 
-struct cPlayState {
-  FuzzBytes stage, settings, hero;
-  bool operator==(const cPlayState&) const = default;
-};
-
-cPlayState NotePlay() {
-  return {FuzzWrittenBytes(g_StageData), FuzzWrittenBytes(g_PlayStageData), FuzzWrittenBytes(g_HeroCharaData)};
-}
+// The stage in play, its settings and its hero, as written.
+FuzzBytes NotePlay() { return FuzzWrittenBodies(g_StageData, g_PlayStageData, g_HeroCharaData); }
 
 int LoadForPlay(const char* path) {
   const int result = LoadStageForPlay(path, 0, &g_PlayStageData, &g_HeroCharaData);
@@ -39,12 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_PlayStageData.CopyPlaySettings(g_StageData);
   g_PlayStageData.ClearObjects();
   g_HeroCharaData = g_StageData.m_vChara.At(g_StageData.FindHero());
-  const cPlayState before = NotePlay();
+  static const FuzzBytes kBefore = NotePlay();
 
   FuzzWriteFile("data\\stg4\\fuzz.stg4", data, size);
   const int loaded = FuzzWatchedLoad(size, [] { return LoadForPlay("data\\stg4\\fuzz.stg4"); });
   if (!loaded) {
-    FUZZ_CHECK(NotePlay() == before);
+    FUZZ_CHECK(NotePlay() == kBefore);
     return 0;
   }
   FUZZ_CHECK(g_StageData.HasHero() && g_StageData.HasUsableMapSize());
