@@ -39,13 +39,16 @@ if [ -z "$target" ] || [ "$target" = "list" ]; then
   echo "usage: $0 TARGET [SECONDS]" >&2
   exit 2
 fi
-jobs=${FUZZ_BUILD_JOBS:-4}
-cmake --build "$build" --target "fuzz_$target" -j "$jobs"
-# The replaying program: the same target in the sanitizer build of the tests.
-if [ ! -f build/test/build.ninja ]; then
-  cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLAYER_SANITIZE=ON -DPLAYER_TESTS=ON >/dev/null
+# The fuzzing program, and the replaying one: the same target in the sanitizer build of the tests.
+# FUZZ_NO_BUILD=1 takes both as built (for several runs at once, which must not build together).
+if [ "${FUZZ_NO_BUILD:-0}" != 1 ]; then
+  jobs=${FUZZ_BUILD_JOBS:-4}
+  cmake --build "$build" --target "fuzz_$target" -j "$jobs"
+  if [ ! -f build/test/build.ninja ]; then
+    cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLAYER_SANITIZE=ON -DPLAYER_TESTS=ON >/dev/null
+  fi
+  cmake --build build/test --target "fuzz_$target" -j "$jobs"
 fi
-cmake --build build/test --target "fuzz_$target" -j "$jobs"
 
 corpus=build/fuzz/corpus/$target
 crashes=build/fuzz/crashes/$target
