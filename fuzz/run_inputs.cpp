@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
   std::vector<fs::path> inputs;
   for (int i = 1; i < argc; ++i) {
     std::error_code ec;
-    const fs::path arg = argv[i];
+    // Absolute: the target makes a temporary game folder its current folder.
+    const fs::path arg = fs::absolute(argv[i]);
     if (fs::is_regular_file(arg, ec)) {
       inputs.push_back(arg);
     } else if (fs::is_directory(arg, ec)) {

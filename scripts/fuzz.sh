@@ -50,9 +50,10 @@ if [ "${FUZZ_NO_BUILD:-0}" != 1 ]; then
   cmake --build build/test --target "fuzz_$target" -j "$jobs"
 fi
 
-corpus=build/fuzz/corpus/$target
-crashes=build/fuzz/crashes/$target
-log=build/fuzz/$target.log
+# Absolute paths: a target makes a temporary game folder its current folder.
+corpus=$PWD/build/fuzz/corpus/$target
+crashes=$PWD/build/fuzz/crashes/$target
+log=$PWD/build/fuzz/$target.log
 mkdir -p "$corpus" "$crashes"
 if [ -d "fuzz/corpus/$target" ]; then cp -n fuzz/corpus/"$target"/* "$corpus"/; fi
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
