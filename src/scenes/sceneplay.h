@@ -1,7 +1,8 @@
-// The play scene, as far as the stage data reaches it: the map cells ask it whether their conditions
-// hold.
+// The play scene, as far as the stage data and the game objects reach it: the map cells ask it
+// whether their conditions hold; the objects read its view.
 #pragma once
 #include "core/checked.h"
+#include "scenes/scrollaxis.h"
 #include "stagedata/cond.h"
 #include "stagedata/mapcell.h"
 
@@ -19,6 +20,10 @@ class cScenePlay {
     cell.m_bCondLatched = 1;
     return 1;
   }
+
+  // The view, horizontal then vertical.
+  cScrollAxis m_ScrollX;
+  cScrollAxis m_ScrollY;
 
  protected:
   // The conditions tested on the hero (element 0 of the hero vector), combined by logic: 0 every one
