@@ -4,7 +4,7 @@
 #include "gamedata/savedata.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/worldmap.h"
-#include "stagedata/stageauthor.h"
+#include "authoring/stageauthor.h"
 #include "support.h"
 
 // The game-wide records a progress is read against, and a live progress of a game in play.

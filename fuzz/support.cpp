@@ -10,7 +10,7 @@
 #include "platform/fs/path.h"
 #include "platform/win/messages.h"
 #include "platform/win/msgbox.h"
-#include "shell/mainwnd.h"
+#include "core/mainwnd.h"
 
 // The sanitizer runtime's allocation hooks; absent (null) in a build without it.
 extern "C" {

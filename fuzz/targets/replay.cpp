@@ -6,7 +6,7 @@
 
 #include "gamedata/replay.h"
 #include "gamedata/savedata.h"
-#include "stagedata/stageauthor.h"
+#include "authoring/stageauthor.h"
 #include "stagedata/stagedata.h"
 #include "support.h"
 

@@ -3,7 +3,7 @@
 // writes, and what it wrote loads to the same stage.
 #include <cstdint>
 
-#include "stagedata/stageauthor.h"
+#include "authoring/stageauthor.h"
 #include "stagedata/stageload.h"
 #include "support.h"
 

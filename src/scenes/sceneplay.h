@@ -1,5 +1,6 @@
 // The play scene, as far as the stage data and the game objects reach it: the map cells ask it
-// whether their conditions hold; the objects read its view.
+// whether their conditions hold, through the check the scenes register with the stage data; the
+// objects read its view.
 #pragma once
 #include "core/checked.h"
 #include "scenes/scrollaxis.h"
@@ -32,3 +33,7 @@ class cScenePlay {
 };
 
 inline cScenePlay* g_pScenePlay = nullptr;
+
+// Registers the play scene's checks with the stage data (at start-up): a map cell with conditions asks
+// g_pScenePlay; while there is no play scene its conditions do not hold.
+void RegisterScenePlayChecks();
