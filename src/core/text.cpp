@@ -6,12 +6,6 @@
 
 #include "platform/text/cp932.h"
 
-namespace {
-
-bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
-}  // namespace
-
 std::string StrVPrintf(const char* format, va_list args) {
   if (!format) return "";
   char buf[512];
@@ -92,7 +86,7 @@ void FormatNumber(std::string& out, int value, int width, int zeros, int plus) {
 }
 
 int IsSjisDoubleByte(const char* p) {
-  return IsCp932LeadByte(static_cast<unsigned char>(p[0])) && IsTrailByte(static_cast<unsigned char>(p[1])) ? 1 : 0;
+  return IsCp932LeadByte(static_cast<unsigned char>(p[0])) && IsCp932TrailByte(static_cast<unsigned char>(p[1])) ? 1 : 0;
 }
 
 int SjisCharCount(std::string_view text) {

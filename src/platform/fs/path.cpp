@@ -56,7 +56,9 @@ std::vector<std::string> SplitGamePath(const std::string& path) {
   std::string cur;
   for (size_t i = 0; i < path.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsCp932LeadByte(c) && i + 1 < path.size()) {
+    // A lead byte before a byte that cannot end a character is a character of its own: the byte
+    // after it, a slash among them, keeps its meaning.
+    if (IsCp932LeadByte(c) && i + 1 < path.size() && IsCp932TrailByte(static_cast<unsigned char>(path[i + 1]))) {
       cur.push_back(path[i]);
       cur.push_back(path[i + 1]);
       ++i;
@@ -78,7 +80,10 @@ bool IsAbsoluteGamePath(const std::string& gamePath) {
   return gamePath[0] == '\\' || gamePath[0] == '/' || (gamePath.size() >= 2 && gamePath[1] == ':');
 }
 
-std::string ResolveHostPath(const std::string& gamePath, PathOrigin origin) {
+std::string ResolveHostPath(const std::string& fullPath, PathOrigin origin) {
+  // A path ends at its first zero byte, as the system's calls would read it: what follows would
+  // otherwise pass the checks below and be cut off only when the file is opened.
+  const std::string gamePath = fullPath.substr(0, fullPath.find('\0'));
   if (gamePath.empty()) return "";
   bool absolute = IsSeparator(gamePath, 0);
   if (gamePath.size() >= 2 && gamePath[1] == ':') return "";  // drive letters do not exist here

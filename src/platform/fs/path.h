@@ -20,8 +20,8 @@ bool IsAbsoluteGamePath(const std::string& gamePath);
 
 // The host path for a game path. Components are split at backslashes that are not trail bytes and
 // at slashes, converted to UTF-8, and matched without regard to case, folder by folder, when the
-// exact name is missing. Returns "" for a refused path: empty, a drive letter, or, for data paths,
-// an absolute path or a ".." component.
+// exact name is missing. A zero byte ends the path. Returns "" for a refused path: empty, a drive
+// letter, or, for data paths, an absolute path or a ".." component.
 std::string ResolveHostPath(const std::string& gamePath, PathOrigin origin = PathOrigin::Program);
 
 // fopen through the resolver; null when the path is refused or the open fails.

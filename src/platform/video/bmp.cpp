@@ -11,6 +11,11 @@ namespace {
 
 constexpr int kMaxSide = 32768;
 constexpr size_t kMaxPixelBytes = size_t(1) << 28;
+// Run-length data fills at most 255 pixels per code of two bytes, but delta and end codes may leave
+// the rest of a picture blank: a picture of more than 1 MiB of pixels needs at least one byte of codes
+// per 256 pixels, so that a few bytes of a damaged file never claim a huge picture.
+constexpr size_t kRleFreeBytes = size_t(1) << 20;
+constexpr size_t kRlePixelsPerByte = 256;
 
 class Reader {
  public:
@@ -217,12 +222,15 @@ bool DecodeBmp(const std::vector<uint8_t>& file, BmpImage* out) {
     if (!t.Ok()) return false;
   }
 
+  // The pixels are allocated only when the file can hold them.
   if (offBits > file.size()) return false;
+  const size_t pixelData = file.size() - offBits;
+  if (compression == BI_RLE8 ? need > kRleFreeBytes && need / kRlePixelsPerByte > pixelData : pixelData < need)
+    return false;
   img.bits.assign(need, 0);
   if (compression == BI_RLE8) {
     if (!DecodeRle8(file, offBits, &img)) return false;
   } else {
-    if (file.size() - offBits < need) return false;
     for (int y = 0; y < img.height; ++y) {
       int dstRow = topDown ? img.height - 1 - y : y;
       std::memcpy(img.bits.data() + static_cast<size_t>(dstRow) * img.stride,
