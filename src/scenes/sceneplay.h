@@ -1,10 +1,11 @@
 // The play scene, as far as the stage data, the game objects and the flow engine reach it: the map
-// cells ask it whether their conditions hold; flows run with its flow context and evaluate their
+// cells ask it whether their conditions hold; the objects read its view; flows run with its flow context and evaluate their
 // conditions through it.
 #pragma once
 #include <cstdint>
 
 #include "core/checked.h"
+#include "scenes/scrollaxis.h"
 #include "stagedata/cond.h"
 #include "stagedata/mapcell.h"
 
@@ -40,6 +41,10 @@ class cScenePlay {
   cCmdInstance* m_pCurCmd = nullptr;
 
   cCheckedVector<int32_t> m_vStageVar;  // the stage variables
+
+  // The view, horizontal then vertical.
+  cScrollAxis m_ScrollX;
+  cScrollAxis m_ScrollY;
 };
 
 inline cScenePlay* g_pScenePlay = nullptr;

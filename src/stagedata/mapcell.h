@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/checked.h"
 #include "stagedata/blockdata.h"
 
 class cMapCell : public cBlockData {
@@ -18,6 +19,10 @@ class cMapCell : public cBlockData {
 
   int32_t m_bCondLatched = 0;  // the conditions have held once
 };
+
+// The cells of the running stage with ten cells of margin on every side, row by row; a cell's index
+// is column + (row << the horizontal scroll axis's shift). Stage set-up builds it.
+extern cCheckedVector<cMapCell> g_MapCells;
 
 // Cell n of the overlay sheet, which holds 15 cells of 32 x 32 per column.
 inline int OverlayCellX(int n) { return n / 15 * 32; }

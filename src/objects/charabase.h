@@ -1,0 +1,155 @@
+// The flow-driven part of the hero and of every other character: the object's own copy of its
+// definition, impacts and the jump state, the ride and the cell under its feet, the character
+// variables, who links to it, its running animations and its character effect.
+#pragma once
+#include <cstdint>
+#include <list>
+
+#include "core/checked.h"
+#include "objects/effectplayer.h"
+#include "objects/gameobj.h"
+#include "stagedata/charadata.h"
+
+class cCharaBase;
+class cMapCell;
+class cShot;
+
+// A hit rectangle in stage pixels with its current and base offset and size.
+struct cHitRect {
+  double m_dLeft = 0;
+  double m_dTop = 0;
+  double m_dRight = 0;
+  double m_dBottom = 0;
+  int m_nOfsX = 0;
+  int m_nOfsY = 0;
+  int m_nW = 0;
+  int m_nH = 0;
+  int m_nBaseOfsX = 0;
+  int m_nBaseOfsY = 0;
+  int m_nBaseW = 0;
+  int m_nBaseH = 0;
+
+  void Assign(const cHitRect& other) { *this = other; }
+};
+
+// The animated change of an HP or SP gauge.
+struct cGaugeAnim {
+  int m_nTimer = 0;       // frames left
+  double m_dChange = 0;   // pixels
+  double m_dStep = 0;     // pixels per frame
+  int m_nLength = 0;      // filled pixels of the 50-pixel bar
+
+  void Assign(const cGaugeAnim& other) { *this = other; }
+};
+
+// Who points at an object: slot 0-3 a target slot of m_pObj, 4 its owner pointer.
+struct cObjLink {
+  cCharaBase* m_pObj = nullptr;
+  int m_nSlot = 0;
+  bool operator==(const cObjLink&) const = default;
+};
+
+constexpr int kLinkSlotOwner = 4;
+constexpr int kCharaVarCount = 9;
+
+// An animation that overrides the base animation while it plays: started by the animation command
+// or by a flow's animation cue (prioritised).
+struct cRunAnim {
+  cAnimSeq m_AnimSeq;
+  int m_nAnimNo = 0;
+  int m_bPriority = 0;
+  int m_nCountdown = 0;  // frames until the animation reaches its hold frame
+  int m_nHoldExt = 0;
+  int m_nFlowKey = 0;    // serial number of the flow instance that started it
+  int m_bPaused = 0;
+};
+
+using cCharaPtrList = std::list<cCharaBase*>;
+
+class cCharaBase : public cGameObj {
+ public:
+  // The look: the graphic words, the sequencer and the picture rectangle.
+  void CopyLook(const cCharaBase& other);
+
+  // Base animation from the database's animation set: one looping, held sequence per motion; the
+  // playing motion's number stays. Unforced, nothing happens when the set is the current one.
+  void SetAnimSet(int16_t setIndex, int force);
+  // Starts the animation cues of the running flows whose time has come.
+  void RunAnimCues();
+  // One cue's running animation: the database animation's sequence, prioritised, advanced by the
+  // skip, its first held frame lengthened by the hold extension when the cue's hold switch is on.
+  void StartCueAnim(int animNo, int countdown, int holdExt, int flowKey, int skip, int holdSwitch);
+  // The picture value to draw this frame; unless noAdvance every sequencer ticks first.
+  int StepAnims(int noAdvance);
+  void RemoveAnimsOfFlow(int flowKey);
+  void RemoveAnimsById(int animNo);
+  void StopAnimsOfFlow(int flowKey);
+  void ResumeAnimsOfFlow(int flowKey);
+
+  // Gravity unless flying, riding, suspended by the jump state or rising by an impact.
+  void ApplyFallGravity();
+  // Applies an impact after the resistance; out receives it. 0 does nothing.
+  void ApplyImpact(int8_t impact, double dirX, double dirY, int& out);
+  void CalcImpactSpeeds(double& outX, double& outY, int8_t impact, double dirX, double dirY, double* prevImpactY);
+  void ApplyCharaImpact(const cCharaBase& attacker, int& out);
+  void ApplyShotImpact(const cShot& shot, int& out);
+  // The first step of every character's MoveY: the impact's share of the vertical speed.
+  void StepImpactY();
+  void DecayImpactX();
+  void DecayImpactY();
+  void ClearImpactY();
+
+  cCharaData m_Chara;
+  cCheckedVector<cObjLink> m_vBackLink;
+  double m_dImpactX = 0;
+  double m_dImpactY = 0;
+  int m_bImpacted = 0;
+  double m_dImpactPrevY = 0;
+  // Jump state.
+  int m_bGravityOff = 0;  // gravity suspended
+  int m_bInAir = 0;
+  int m_bJumpEnded = 0;
+  int m_bJumping = 0;
+  cMapCell* m_pCellBelow = nullptr;  // written by the play scene's collision code
+  int m_bDead = 0;
+  cCharaBase* m_pRide = nullptr;  // the block character it stands on
+  cCheckedVector<int32_t> m_vCharaVar;
+  std::list<cRunAnim> m_lRunAnim;
+  cCharaEffectState m_CharaEffect;
+};
+
+// The filters of the target searches. The variable compare: 0 ==, 1 !=, 2 >=, 3 <=, 4 >, 5 <,
+// 6 |variable| divisible by value, 7 not divisible (a value of 0 divides everything).
+struct cCharaFilter {
+  int m_bGroupOn = 0;
+  int m_nGroup = 0;
+  int m_bVarOn = 0;
+  int m_nVarIndex = 0;
+  int m_nValue = 0;
+  int m_nCompareOp = 0;
+  int m_bExcludeObjNoOn = 0;
+  int m_bExcludeInvincible1 = 0;
+  int m_bExcludeInvincible2 = 0;
+  int m_bExcludeUntouchable = 0;
+  int m_nObjNo = 0;
+
+  // Dead characters never pass.
+  bool Passes(const cCharaBase& c) const;
+};
+
+// The variable compare of the searches; any operator outside 0-7 fails.
+bool CompareCharaVar(int32_t var, int32_t value, int op);
+
+// The first living character of the list that passes the filters.
+cCharaBase* FindCharaByCondition(const cCharaPtrList& list, const cCharaFilter& filter);
+// The newest link with the slot whose object is of the side (unless skipSideTest) and passes.
+cCharaBase* FindLinkedChara(const cCheckedVector<cObjLink>& links, int slot, int side, int skipSideTest,
+                            const cCharaFilter& filter);
+// The nearest character to (x, y) by the sum of the absolute differences to its picture centre on
+// screen; the earlier wins a tie. Mode 0: active on-screen characters, and only when none passes the
+// active off-screen ones; 1: every active one; 2: active on-screen ones.
+cCharaBase* FindNearestChara(int x, int y, const cCharaPtrList& list, int mode, const cCharaFilter& filter);
+// Every filter off; mode 2 when the stage asks for on-screen characters, else 0.
+cCharaBase* FindNearestCharaToPoint(int x, int y, const cCharaPtrList& list);
+// From the object's own picture centre on screen.
+cCharaBase* FindNearestCharaToCentre(const cGameObj& self, const cCharaPtrList& list);
