@@ -3,6 +3,7 @@
 #include "flow/flowinst.h"
 #include "gamedata/savedata.h"
 #include "objects/charabase.h"
+#include "objects/objlists.h"
 #include "scenes/sceneplay.h"
 
 int CompareByOp(int32_t a, int32_t b, int32_t op) {
@@ -32,8 +33,6 @@ int CheckLatched(cScenePlay& scene, const cCheckedVector<cCond>& conds, int logi
   latch = 1;
   return 1;
 }
-
-cCharaBase* Hero();
 
 }  // namespace
 
@@ -65,7 +64,7 @@ int cScenePlay::EvalCond(const cCond& cond, cCharaBase* subject) {
 }
 
 int cScenePlay::CheckBlockCond(cMapCell& cell) {
-  return CheckLatched(*this, cell.m_vCond, cell.m_cCondLogic, cell.m_bCondLatch, cell.m_bCondLatched, Hero());
+  return CheckLatched(*this, cell.m_vCond, cell.m_cCondLogic, cell.m_bCondLatch, cell.m_bCondLatched, GetHero());
 }
 
 int cScenePlay::CheckFlowCond(cFlowInstance* flow, cCharaBase* subject) {

@@ -25,10 +25,6 @@ constexpr size_t kMaxExpandedCmds = 65536;
 int StepsPerFrame() { return std::max(1, static_cast<int>(g_StageData.m_nStepsPerFrame)); }
 
 int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
-int ClampToInt(double v) {
-  if (std::isnan(v)) return 0;
-  return static_cast<int>(std::clamp(std::trunc(v), static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
 int16_t ClampToInt16(int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); }
 
 void EraseLink(cCheckedVector<cObjLink>& links, const cObjLink& link) {
@@ -64,11 +60,11 @@ int FramesToHold(int animNo) {
 // ---- Construction ----
 
 cCharaBase::cCharaBase()
-    : m_pTarget(kTargetSlots, nullptr),
+    : m_vCharaVar(kCharaVarCount, 0),
+      m_pTarget(kTargetSlots, nullptr),
       m_vFlowIdBlocked(kFlowIdCount, 0),
       m_vFlowIdEnded(kFlowIdCount, 0),
-      m_vFlowIdStartedNow(kFlowIdCount, 0),
-      m_vCharaVar(kCharaVarCount, 0) {}
+      m_vFlowIdStartedNow(kFlowIdCount, 0) {}
 
 cCharaBase::cCharaBase(const cCharaBase& other) : cCharaBase() {
   *this = other;
@@ -346,7 +342,7 @@ void cCharaBase::InitCircleMoveCmd(cCmdInstance& inst, const cEdMove& move) {
     // A time of 0 runs the whole span in the one pass the command lasts.
     inst.m_dSpeed = inst.m_nUseTime != 0 ? span / inst.m_nUseTime / n : span / n;
   } else if (move.m_nSpeedMode == 1) {
-    inst.m_nUseTime = inst.m_dSpeed != 0 ? ClampToInt(std::fabs(span / inst.m_dSpeed / n)) : 0;
+    inst.m_nUseTime = inst.m_dSpeed != 0 ? TruncToInt(std::fabs(span / inst.m_dSpeed / n)) : 0;
   }
 }
 
