@@ -244,43 +244,57 @@ void cCharaBase::UnlinkAll() {
 
 // ---- Flows ----
 
-int cCharaBase::ExpandLoopCmdsOnce(cCheckedVector<cFlowCmd>& cmds) {
+namespace {
+
+// Expands the first loop command: 0 when there is none, 2 when the list reached its bound.
+int ExpandFirstLoop(cCheckedVector<cFlowCmd>& cmds) {
   auto loop = std::find_if(cmds.begin(), cmds.end(), IsLoopCmd);
   if (loop == cmds.end()) return 0;
   const size_t at = static_cast<size_t>(loop - cmds.begin());
   int64_t count = std::max<int64_t>(1, loop->m_vParam.At(0));
   int64_t length = std::max<int64_t>(0, loop->m_vParam.At(1));
   length = std::min<int64_t>(length, static_cast<int64_t>(cmds.size() - at - 1));
-  if (length > 0 && count > 1) {
-    const int64_t room = static_cast<int64_t>(kMaxExpandedCmds) - static_cast<int64_t>(cmds.size()) + 1;
-    if ((count - 1) * length > room) {
-      count = std::max<int64_t>(1, room / length + 1);
+  int result = 1;
+  if (length <= 0 || count <= 1) {
+    cmds.erase(loop);
+    return result;
+  }
+  const int64_t room = static_cast<int64_t>(kMaxExpandedCmds) - static_cast<int64_t>(cmds.size()) + 1;
+  if ((count - 1) * length > room) {
+    count = std::max<int64_t>(1, room / length + 1);
+    result = 2;
+  }
+  // The list before the loop, the block count times, the rest: every command copied once.
+  const auto block = cmds.begin() + static_cast<ptrdiff_t>(at) + 1;
+  cCheckedVector<cFlowCmd> out;
+  out.reserve(cmds.size() - 1 + static_cast<size_t>((count - 1) * length));
+  out.insert(out.end(), cmds.begin(), loop);
+  for (int64_t i = 0; i < count; ++i) out.insert(out.end(), block, block + length);
+  out.insert(out.end(), block + length, cmds.end());
+  cmds.swap(out);
+  return result;
+}
+
+}  // namespace
+
+int cCharaBase::ExpandLoopCmdsOnce(cCheckedVector<cFlowCmd>& cmds) { return ExpandFirstLoop(cmds) != 0; }
+
+int cCharaBase::ExpandLoopCmds(cCheckedVector<cFlowCmd>& cmds) {
+  // A loop whose block holds only further loops copies them without end; a list grown to the bound
+  // has no room left. Either way the remaining loops are dropped.
+  size_t expansions = 0;
+  for (int r; (r = ExpandFirstLoop(cmds)) != 0;) {
+    if (r == 2 || ++expansions >= kMaxExpandedCmds) {
+      ++expansions;
       if (!LoopCapReported()) {
         LoopCapReported() = true;
         ReportLog("loop expansion cut at %d commands", static_cast<int>(kMaxExpandedCmds));
       }
-    }
-    const cCheckedVector<cFlowCmd> block(cmds.begin() + at + 1, cmds.begin() + at + 1 + length);
-    cCheckedVector<cFlowCmd> copies;
-    copies.reserve(static_cast<size_t>((count - 1) * length));
-    for (int64_t i = 1; i < count; ++i) copies.insert(copies.end(), block.begin(), block.end());
-    cmds.insert(cmds.begin() + at + 1, copies.begin(), copies.end());
-  }
-  cmds.erase(cmds.begin() + at);
-  return 1;
-}
-
-int cCharaBase::ExpandLoopCmds(cCheckedVector<cFlowCmd>& cmds) {
-  int expanded = 0;
-  while (ExpandLoopCmdsOnce(cmds)) {
-    expanded = 1;
-    if (cmds.size() >= kMaxExpandedCmds) {
-      // Full: the remaining loops can only be dropped.
       cmds.erase(std::remove_if(cmds.begin(), cmds.end(), IsLoopCmd), cmds.end());
       break;
     }
   }
-  return expanded;
+  return expansions > 0;
 }
 
 void cCharaBase::InitCmdInstance(cCmdInstance& inst, cFlowCmd& cmd) {
