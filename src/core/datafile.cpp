@@ -93,8 +93,14 @@ void cDataFile::WriteString(std::string& text) {
   if (len > 1) WriteBytes(text.c_str(), len);
 }
 
+namespace {
+
+std::string PathOrErr(const char* path) { return (path && *path) ? path : "err"; }
+
+}  // namespace
+
 cDataFile* DataFileOpenRead(const char* path, PathOrigin origin) {
-  std::string p = (path && *path) ? path : "err";
+  std::string p = PathOrErr(path);
   FILE* fp = OpenGameFile(p, "rb", origin);
   // A file that cannot be opened tells nothing of its version; the flag must not speak of an
   // earlier file.
@@ -127,8 +133,19 @@ cDataFile* DataFileOpenRead(const char* path, PathOrigin origin) {
   return f;
 }
 
+int DataFileReadVersion(const char* path, uint32_t& version, PathOrigin origin) {
+  FILE* fp = OpenGameFile(PathOrErr(path), "rb", origin);
+  if (!fp) return 0;
+  uint32_t v = 0;
+  const bool whole = std::fread(&v, sizeof v, 1, fp) == 1;
+  std::fclose(fp);
+  if (!whole) return 0;
+  version = v;
+  return 1;
+}
+
 cDataFile* DataFileOpenWrite(const char* path, PathOrigin origin) {
-  std::string p = (path && *path) ? path : "err";
+  std::string p = PathOrErr(path);
   if (ResolveHostPath(p, origin).empty()) return nullptr;
   std::string temp = p + ".tmp~";
   FILE* fp = OpenGameFile(temp, "wb", origin);

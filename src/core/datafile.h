@@ -80,6 +80,10 @@ class cDataFile {
 // Opens a data file positioned after its version; null when it cannot be opened or is too new.
 // A null or empty path opens "err".
 cDataFile* DataFileOpenRead(const char* path, PathOrigin origin = PathOrigin::Program);
+// The data version at the head of a file, for a look that reads nothing more: the values of the
+// file being read (g_nFileDataVersion, g_bDataFileTooNew) stay as they are. 0 when the file cannot
+// be opened or is too short to hold a version.
+int DataFileReadVersion(const char* path, uint32_t& version, PathOrigin origin = PathOrigin::Program);
 // Creates a data file and writes the data version; null when it cannot be created.
 cDataFile* DataFileOpenWrite(const char* path, PathOrigin origin = PathOrigin::Program);
 // Closes the file. For a written file, 1 when every byte was written and the file took its place;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/log.h"
+
 int32_t g_nDiscardField = 0;
 int16_t g_sDiscardField = 0;
 
@@ -139,4 +141,13 @@ int cDataRecord::Save(const char* path, PathOrigin origin) {
   if (!f) return 0;
   Write(*f);
   return DataFileClose(f);
+}
+
+int SaveRecordKeepingNewerFile(cDataRecord& record, const char* path, PathOrigin origin) {
+  uint32_t version = 0;
+  if (DataFileReadVersion(path, version, origin) && version > static_cast<uint32_t>(g_nDataVersion)) {
+    ReportLog("%s は上位のバージョンのファイルのため上書きしません", path ? path : "");
+    return 0;
+  }
+  return record.Save(path, origin);
 }

@@ -81,6 +81,11 @@ class cDataRecord {
   cCheckedVector<cStringFieldDesc> m_vStrField;
 };
 
+// Saves the record to path unless the file there is one this program refuses to read for being newer:
+// a save never destroys what a newer program wrote. The look at the old file leaves the values of a
+// file being read alone. 1 when saved.
+int SaveRecordKeepingNewerFile(cDataRecord& record, const char* path, PathOrigin origin = PathOrigin::Program);
+
 // Loads a file into a copy of the record and takes it only when the whole file read, so that a
 // failed load leaves the record as it was.
 template <class R>

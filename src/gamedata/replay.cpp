@@ -148,9 +148,10 @@ int cReplayData::LoadFile(const char* path, cStageData& stage, cStageData& playS
   const bool hasSnapshot = version > kLastVersionWithoutSnapshot;
   // Placed definitions take their templates from the palette of g_StageData while they are read,
   // so the stage is read in its own place and put back when any part of the file fails. The
-  // recording and the progress are read into copies and taken only when everything has read.
+  // recording and the progress are read into copies of the live ones (a list stored empty keeps
+  // what it held) and taken only when everything has read.
   const cStageData previousStage(stage);
-  cReplayData record;
+  cReplayData record(*this);
   cSaveData progress(save);
   // What an older file does not store takes the defaults, never the values of the stage before.
   stage.Reset();

@@ -44,7 +44,8 @@ class cReplayData : public cDataRecord {
   // written; a failure is logged and shown, and a file that was there stays as it was.
   int SaveFile(const char* path, cStageData& stage, const cStageData& playStage, cSaveData& snapshot);
   // Reads a replay file into the stage, this record and (from version 173) the progress, and fills
-  // playStage with the stage's settings and empty lists. Nothing changes unless the whole file read:
+  // playStage with the stage's settings and empty lists. A list of the recording that the file
+  // stores empty keeps what it held. Nothing changes unless the whole file read:
   // 0, after a logged and shown message, for a missing, damaged or too new file.
   int LoadFile(const char* path, cStageData& stage, cStageData& playStage, cSaveData& save);
 

@@ -186,16 +186,6 @@ std::string GetStoryPath(int slot) {
   return StrPrintf("%s%s.dat", g_DataPath[DATAPATH_STORY], number.c_str());
 }
 
-int SaveRecordKeepingNewerFile(cDataRecord& record, const char* path, PathOrigin origin) {
-  if (cDataFile* existing = DataFileOpenRead(path, origin)) {
-    DataFileClose(existing);
-  } else if (g_bDataFileTooNew) {
-    ReportLog("%s は上位のバージョンのファイルのため上書きしません", path);
-    return 0;
-  }
-  return record.Save(path, origin);
-}
-
 void cSaveData::SetStage(const char* stageFile, int varSet, int varIndex, int varValue) {
   m_strStage = stageFile ? stageFile : "";
   m_bVarSet = varSet;

@@ -149,7 +149,3 @@ std::string GetStoryPath(int slot);
 // Appends the variable suffix of a stage key: "data\stg4\Forest." with variable 5 set to 3 gives
 // "data\stg4\Forest_c005_3.". Nothing when varSet is 0.
 void AppendVarKey(std::string& name, int varSet, int varIndex, int varValue);
-
-// Saves the record to path unless the file there is one this program refuses to read for being newer:
-// a save never destroys what a newer program wrote. 1 when saved.
-int SaveRecordKeepingNewerFile(cDataRecord& record, const char* path, PathOrigin origin = PathOrigin::Program);

@@ -286,7 +286,8 @@ cCharaBase* FindNearestChara(int x, int y, const cCharaPtrList& list, int mode, 
       if (!c || !c->m_bActive) continue;
       if (onScreen >= 0 && (c->m_bOnScreen != 0) != (onScreen == 1)) continue;
       if (!filter.Passes(*c)) continue;
-      const int64_t d = std::llabs(int64_t{x} - c->m_PicRect.CentreX()) + std::llabs(int64_t{y} - c->m_PicRect.CentreY());
+      const int64_t d =
+          std::llabs(int64_t{x} - c->m_PicRect.CentreX()) + std::llabs(int64_t{y} - c->m_PicRect.CentreY());
       if (!best || d < bestDist) {
         best = c;
         bestDist = d;

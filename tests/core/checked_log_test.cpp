@@ -4,6 +4,7 @@
 
 #include "core/checked.h"
 #include "core/log.h"
+#include "core/record.h"
 #include "gfx/globals.h"
 #include "platform/fs/path.h"
 #include "platform/win/messages.h"
@@ -11,6 +12,7 @@
 #include "shell/mainwnd.h"
 #include "support/bytes.h"
 #include "support/tempdir.h"
+#include "support/test_records.h"
 
 namespace {
 
@@ -68,6 +70,64 @@ TEST_F(CheckedLogTest, BadVectorPositionIsLoggedClosesAndHandsBackElementZero) {
   EXPECT_EQ(&v.At(2), &v[2]);
   EXPECT_EQ(TakeCloseRequests(), 0);
   EXPECT_EQ(FileText("Report_Game.txt"), "err V[-1] ( 3 , 136 )\r\nerr V[3] ( 3 , 136 )\r\n");
+}
+
+// The first members of the golden record, but a single int16 where it holds two.
+class cShortB : public cDataRecord {
+ public:
+  int32_t m_nA = 0;
+  int16_t m_sB = 0;
+  int8_t m_cC = 0;
+  std::string m_strX;
+  cShortB() { RegisterFields(g_nDataVersion); }
+  void RegisterFields(int) override {
+    ClearFields();
+    AddField32(&m_nA);
+    AddField16(&m_sB);
+    AddField8(&m_cC);
+    AddString(&m_strX);
+  }
+};
+
+TEST_F(CheckedLogTest, CopyingBetweenRecordsOfDifferentLayoutsStopsAtTheFirstMismatch) {
+  cGoldenRec src(true);
+  src.m_nA = 5;
+  src.m_sB[0] = 6;
+  src.m_cC = 7;
+  src.m_dD = 1.5;
+  src.m_strX = "x";
+  const std::string line = StrPrintf("err V[%%d] ( %%d , %d )\r\n", static_cast<int>(sizeof(cFieldDesc)));
+
+  // A member of another width: the members before it are copied, it and those after are not.
+  cShortB shortB;
+  shortB.CopyFields(src);
+  EXPECT_EQ(shortB.m_nA, 5);
+  EXPECT_EQ(shortB.m_sB, 0);
+  EXPECT_EQ(shortB.m_cC, 0);
+  EXPECT_EQ(TakeCloseRequests(), 1);
+  EXPECT_NE(FileText("Report_Game.txt").find(StrPrintf(line.c_str(), 1, 6)), std::string::npos);
+
+  // More members than the source holds: those it has are copied, then the copy stops.
+  cGoldenRec plain;
+  plain.CopyFields(src);
+  cGoldenRec extended(true);
+  extended.m_dD = 2.5;
+  extended.CopyFields(plain);
+  EXPECT_EQ(extended.m_nA, 5);
+  EXPECT_EQ(extended.m_cC, 7);
+  EXPECT_EQ(extended.m_dD, 2.5);
+  EXPECT_EQ(TakeCloseRequests(), 1);
+  EXPECT_NE(FileText("Report_Game.txt").find(StrPrintf(line.c_str(), 3, 3)), std::string::npos);
+
+  // More strings than the source holds: the same for the strings.
+  shortB.m_strX = "only";
+  plain.m_strY = "kept";
+  plain.CopyFields(shortB);
+  EXPECT_EQ(plain.m_strX, "only");
+  EXPECT_EQ(plain.m_strY, "kept");
+  EXPECT_EQ(TakeCloseRequests(), 2);  // the raw members mismatch too
+  const int stringDesc = static_cast<int>(sizeof(cStringFieldDesc));
+  EXPECT_NE(FileText("Report_Game.txt").find(StrPrintf("err V[1] ( 1 , %d )\r\n", stringDesc)), std::string::npos);
 }
 
 TEST_F(CheckedLogTest, EmptyVectorHandsBackASharedDefault) {

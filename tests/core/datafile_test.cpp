@@ -223,6 +223,41 @@ TEST_F(DataFileTest, DamagedCountsAndLengthsFailWithoutHugeAllocations) {
   }
 }
 
+TEST_F(DataFileTest, ACountIsBoundByTheBytesLeftAfterIt) {
+  struct Case {
+    uint32_t count;
+    uint32_t minBytes;
+    bool ok;
+  };
+  // 12 bytes follow the count.
+  const Case cases[] = {
+      {0, 4, true},           {3, 4, true},           {4, 4, false}, {1, 8, true}, {2, 8, false},
+      {12, 1, true},          {13, 1, false},         {12, 0, true}, {13, 0, false},
+      {0x7FFFFFFFu, 1, false}, {0x80000000u, 0, false}, {0xFFFFFFFFu, 4, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.count << " of at least " << c.minBytes << " bytes");
+    ByteWriter w;
+    w.U32(914).U32(c.count).U32(1).U32(2).U32(3);
+    WriteFileBytes("count.dat", w.bytes);
+    cDataFile* f = DataFileOpenRead("count.dat");
+    ASSERT_NE(f, nullptr);
+    uint32_t n = 0;
+    EXPECT_EQ(f->ReadCount(n, c.minBytes), c.ok);
+    EXPECT_EQ(f->Failed(), !c.ok);
+    EXPECT_EQ(DataFileClose(f), c.ok ? 1 : 0);
+  }
+
+  // A list read refuses a count beyond the file before it makes a single element.
+  WriteFileBytes("count.dat", ByteWriter().U32(914).U32(1000).U32(1).bytes);
+  cDataFile* f = DataFileOpenRead("count.dat");
+  ASSERT_NE(f, nullptr);
+  cCheckedVector<int32_t> values = {5};
+  EXPECT_EQ(ReadValueVector(values, *f), 0);
+  EXPECT_EQ(values, (cCheckedVector<int32_t>{5}));
+  DataFileClose(f);
+}
+
 // An element that counts the copies of it alive, to see how many a list read builds.
 class cCountedRec : public cDataRecord {
  public:

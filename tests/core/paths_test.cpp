@@ -50,6 +50,7 @@ TEST(PathExtensions, ChangeStripAndGetLookOnlyAtTheLastComponent) {
       {"data\\v1.2\\stage", "rpl4", 0, "data\\v1.2\\stage"},  // the folder's dot is not the file's
       {"data\\v1.2\\表", "rpl4", 0, "data\\v1.2\\表"},
       {"data/v1.2/stage.x", "rpl4", 1, "data/v1.2/stage.rpl4"},
+      {"/home/p/v1.2/stage", "rpl4", 0, "/home/p/v1.2/stage"},  // a host path, as PathToAbsolute makes
       {"名前.表", "rpl4", 1, "名前.rpl4"},  // an extension ending in a trail backslash
   };
   for (const Case& c : cases) {

@@ -286,6 +286,21 @@ TEST_F(ReplayTest, FileWithoutSnapshotKeepsProgressAndItsVersionStaysWithTheReco
   EXPECT_EQ(g_ReplayData.m_nFileVersion, 914u);
 }
 
+TEST_F(ReplayTest, ListsStoredEmptyInAReplayFileKeepTheLiveRecording) {
+  PlayScriptedAttempt({});
+  g_ReplayData.m_nSeed = 7;
+  ASSERT_EQ(g_ReplayData.SaveFile("empty.rpl4_914", g_StageData, g_PlayStageData, g_ReplaySaveData), 1);
+
+  SetOtherLiveState();
+  ASSERT_EQ(g_ReplayData.LoadFile("empty.rpl4_914", g_StageData, g_PlayStageData, g_SaveData), 1);
+  EXPECT_EQ(g_ReplayData.m_nSeed, 7);
+  EXPECT_EQ(Ints(g_ReplayData.m_vDir), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Ints(g_ReplayData.m_vDirRun), (std::vector<int>{2, 1}));
+  EXPECT_EQ(Ints(g_ReplayData.m_vButton), (std::vector<int>{0, 4}));
+  EXPECT_EQ(Ints(g_ReplayData.m_vButtonRun), (std::vector<int>{2, 1}));
+  EXPECT_EQ(g_StageData.m_strName, "Forest");
+}
+
 TEST_F(ReplayTest, FailedLoadChangesNothingAndDoesNotClose) {
   PlayScriptedAttempt(ScriptedInput());
   ASSERT_EQ(g_ReplayData.SaveFile("good.rpl4_914", g_StageData, g_PlayStageData, g_ReplaySaveData), 1);
@@ -370,4 +385,23 @@ TEST_F(ReplayTest, ProposedNameCarriesStageKeyAndTimeAndCountsPastTakenNames) {
 
   MakeReplayPath(out, "");
   EXPECT_EQ(out, absolute(""));
+}
+
+TEST_F(ReplayTest, ProposedNameStopsCountingAt999) {
+  const FakeLocalTime clock(MakeTime(2026, 12, 8, 19, 51));
+  g_SaveData.SetStage("data\\stg4\\Forest.stg4_914", 0, 0, 0);
+  const std::string base = "user_data/rpl4/Forest__2026__12_08__19_51";
+  const auto take = [&](int n) {
+    const std::string name = n < 2 ? base + ".rpl4_914" : StrPrintf("%s (%d).rpl4_914", base.c_str(), n);
+    ASSERT_TRUE(WriteFileBytes(name, {}));
+  };
+  std::string out;
+  for (int n = 1; n <= 998; ++n) take(n);
+  MakeReplayPath(out, g_SaveData.m_strStage.c_str());
+  EXPECT_NE(out.find("19_51 (999).rpl4_914"), std::string::npos) << out;
+
+  // With every name up to 999 taken, the name for 999 is proposed again.
+  take(999);
+  MakeReplayPath(out, g_SaveData.m_strStage.c_str());
+  EXPECT_NE(out.find("19_51 (999).rpl4_914"), std::string::npos) << out;
 }

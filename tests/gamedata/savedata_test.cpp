@@ -428,6 +428,26 @@ TEST_F(SaveDataTest, AFailedSaveIsReportedAndLeavesTheSlotEntryAndANewerFileAsTh
   EXPECT_EQ(msgbox::TakeRecords().size(), 1u);
 }
 
+TEST_F(SaveDataTest, SavingLeavesTheVersionOfTheFileBeingReadAlone) {
+  // A reader of a version-172 file is under way when the progress is saved: over no file, over a
+  // file of this version, and refused over a newer one.
+  ByteWriter newer;
+  newer.U32(915).U32(0);
+  for (int slot : {0, 0, 1}) {
+    if (slot == 1) {
+      ASSERT_TRUE(WriteFileBytes("user_data/story/Story02.dat", newer.bytes));
+    }
+    g_nFileDataVersion = 172;
+    g_bDataFileTooNew = 0;
+    EXPECT_EQ(g_SaveData.SaveStory(slot), slot == 1 ? 0 : 1);
+    EXPECT_EQ(g_nFileDataVersion, 172u);
+    EXPECT_EQ(g_bDataFileTooNew, 0);
+  }
+  EXPECT_EQ(ReadFileBytes("user_data/story/Story02.dat"), newer.bytes);
+  msgbox::TakeRecords();
+  DataFileInitGlobals();
+}
+
 TEST_F(SaveDataTest, AFailedLoadReportsFailureAndLeavesTheProgressUntouched) {
   cSaveData good;
   good.m_nLife = 8;

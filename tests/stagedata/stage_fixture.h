@@ -13,6 +13,7 @@
 #include "stagedata/definition_fixture.h"
 #include "stagedata/stageload.h"
 #include "support/bytes.h"
+#include "support/closerequests.h"
 #include "support/stage_builder.h"
 
 // The definitions' state (database, palettes), new stages in g_StageData and g_PlayStageData, a
@@ -45,14 +46,6 @@ class StageTest : public DefinitionTest {
       stage->m_bLoadDone = 0;
     }
     g_HeroCharaData = cCharaData();
-  }
-  // Close requests waiting for the main window, taken from its queue.
-  static int TakeCloseRequests() {
-    int n = 0;
-    MSG m;
-    while (PeekMessage(&m, g_hMainWnd, 0, 0, PM_REMOVE))
-      if (m.message == WM_CLOSE) ++n;
-    return n;
   }
   static std::vector<std::string> TakeBoxTexts() {
     std::vector<std::string> texts;
