@@ -438,6 +438,13 @@ TEST_F(CharaFlowTest, CopiesKeepTheirFlowsAndOnlyCopyStateKeepsLinks) {
   cChara copy(a);
   EXPECT_EQ(copy.m_pTarget[0], nullptr);
   ExpectLinked(copy);
+  // Another object with the same flows takes over their states, pointing at its own flows.
+  cChara& twin = AddChara(53);
+  Install(twin, {Flow(FLOW_TRIG_NONE, {Cmd(1)})});
+  a.m_vFlowInst[0].m_bRunning = 1;
+  twin.AssignFlowStates(a.m_vFlowInst);
+  EXPECT_EQ(twin.m_vFlowInst[0].m_bRunning, 1);
+  ExpectLinked(twin);
   cChara& state = AddChara(52);
   state.CopyState(a);
   EXPECT_EQ(state.m_pTarget[0], &b) << "copied as it is";
