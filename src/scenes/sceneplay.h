@@ -63,3 +63,7 @@ class cFlowContextGuard {
   cFlowInstance* m_pFlow = nullptr;
   cCmdInstance* m_pCmd = nullptr;
 };
+
+// Registers the play scene's checks with the stage data (at start-up): a map cell with conditions asks
+// g_pScenePlay; while there is no play scene its conditions do not hold.
+void RegisterScenePlayChecks();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "platform/win/messages.h"
@@ -32,7 +33,7 @@ TEST(Messages, PostsFromAnyThreadReachTheOwnersQueueInOrder) {
 }
 
 TEST(Messages, ThreadMessagesAndWaiting) {
-  DWORD target = 0;
+  std::atomic<DWORD> target{0};  // the thread's id, once its queue exists
   std::thread t([&] {
     EnsureThreadQueue();
     target = GetCurrentThreadId();
