@@ -16,7 +16,7 @@
 #include "platform/time/localtime.h"
 #include "progress_fixture.h"
 #include "replay_fixture.h"
-#include "shell/input.h"
+#include "gamedata/input.h"
 #include "stagedata/stage_fixture.h"
 #include "stagedata/stageauthor.h"
 #include "support/bytes.h"
