@@ -48,6 +48,21 @@ bool PollJoystick(cInput& in, int id, int retryFrames, JOYINFOEX& info) {
   return true;
 }
 
+// The direction words of keys 0-8; key 9 is any direction bit.
+constexpr uint16_t kDirKeyWord[kDirKeyCount - 1] = {0, 1, 2, 4, 8, 5, 9, 6, 10};
+
+void RecordRun(cKeyRunList& runs, int state) {
+  cKeyRun& newest = runs.At(0);
+  if (newest.m_nState != state) {
+    runs.pop_back();
+    runs.insert(runs.begin(), cKeyRun{state, 1});
+  } else if (newest.m_nFrames < INT_MAX) {
+    ++newest.m_nFrames;
+  }
+}
+
+void ResetRuns(cCheckedVector<cKeyRunList>& lists, int count) { lists.assign(count, cKeyRunList(kKeyRunDepth)); }
+
 }  // namespace
 
 void DefaultKeyConfig(KEYCONFIG* config) {
@@ -58,7 +73,10 @@ void DefaultKeyConfig(KEYCONFIG* config) {
   config->bUse = 0;
 }
 
-cInput::cInput() { SetJoyButtonMasks(); }
+cInput::cInput() {
+  TrimEdges();
+  SetJoyButtonMasks();
+}
 
 int cInput::ReadDefault(int joystickId, int sources, int retryFrames) {
   if (g_KeyConfig.bUse) return 0;
@@ -223,8 +241,25 @@ void cInput::SetJoyButtonMasks() {
   for (int i = 0; i < 8; ++i) m_wJoyMask[i] = static_cast<uint16_t>(1 << i);
 }
 
+void cInput::RecordEdges() {
+  for (int k = 0; k < kDirKeyCount; ++k) {
+    const int state = k == kDirKeyCount - 1 ? (m_wDir & 15) != 0 : m_wDir == kDirKeyWord[k];
+    RecordRun(m_vDirRuns.At(k), state);
+  }
+  for (int k = 0; k < kButtonKeyCount; ++k) {
+    const int state = k == 0 ? m_wButton == 0 : (m_wButton >> (k - 1) & 1) != 0;
+    RecordRun(m_vButtonRuns.At(k), state);
+  }
+}
+
+void cInput::TrimEdges() {
+  ResetRuns(m_vDirRuns, kDirKeyCount);
+  ResetRuns(m_vButtonRuns, kButtonKeyCount);
+}
+
 void cInput::ResetAll() {
   ClearHistory();
+  TrimEdges();
   ClearDir();
   ClearButton();
 }

@@ -1,7 +1,8 @@
 // The input devices as the game reads them: the direction and button words of the current frame, the
 // history of both words, the state that turns held keys into menu repeats and one-shot presses, and
-// the polling of the keyboard and joysticks into them. The record sits below the game, which reads
-// it; the shell's window thread fills the key state the polls read.
+// the polling of the keyboard and joysticks into them, and per key the history of its pressed and
+// released runs. The record sits below the game objects, which read the histories; the shell's window
+// thread fills the key state the polls read.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -38,8 +39,27 @@ struct cInputRun {
   int32_t m_nFrames = 0;
 };
 
+// One run of a key: pressed (1) or released (0), and how many frames it lasted (so far, for the
+// newest run).
+struct cKeyRun {
+  int32_t m_nState = 0;
+  int32_t m_nFrames = 0;
+  bool operator==(const cKeyRun&) const = default;
+};
+
+// The runs of one key, newest first; always kKeyRunDepth runs deep.
+using cKeyRunList = cCheckedVector<cKeyRun>;
+
+constexpr int kKeyRunDepth = 32;
+// Direction keys: 0 none, 1 left, 2 right, 3 up, 4 down, 5 up-left, 6 down-left, 7 up-right,
+// 8 down-right, 9 any direction.
+constexpr int kDirKeyCount = 10;
+// Button keys: 0 none, 1-8 button 1-8.
+constexpr int kButtonKeyCount = 9;
+
 class cInput {
  public:
+  // Both words 0; every run list kKeyRunDepth released runs of 0 frames; the joystick masks set.
   cInput();
 
   // Polls with the fixed mapping (sources: 1 joystick, 2 keyboard); 0 without touching anything when
@@ -61,7 +81,12 @@ class cInput {
   void ClearButton();
   void SetRepeat(int delay, int interval);
   void SetJoyButtonMasks();
-  // A clean record for a new stage: histories and both words.
+  // Adds this frame's words to the run lists: a key whose state changed begins a new run of one
+  // frame (the oldest run drops out), otherwise its newest run lasts one frame longer.
+  void RecordEdges();
+  // Forgets every run: each list becomes kKeyRunDepth released runs of 0 frames.
+  void TrimEdges();
+  // A clean record for a new stage: histories, runs and both words.
   void ResetAll();
 
   uint16_t m_wDir = 0;     // 1 left, 2 right, 4 up, 8 down
@@ -69,6 +94,8 @@ class cInput {
   uint16_t m_wDirHistory = 0;  // the last four direction words, a nibble each, newest lowest
   cInputRun m_aHistory[2][32] = {};
   int32_t m_nHistIndex[2] = {};
+  cCheckedVector<cKeyRunList> m_vDirRuns;
+  cCheckedVector<cKeyRunList> m_vButtonRuns;
   int32_t m_nDirNum = 5;
   int32_t m_nRepeatH = 0;
   int32_t m_nRepeatV = 0;

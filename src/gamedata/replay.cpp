@@ -12,6 +12,9 @@
 #include "stagedata/stagedata.h"
 
 cReplayData g_ReplayData;
+int g_bReplayPlayback = 0;
+
+uint32_t PlaybackVersion() { return g_bReplayPlayback ? g_ReplayData.m_nFileVersion : 0; }
 cReplayData g_PrevReplayData;
 
 namespace {

@@ -65,6 +65,12 @@ class cReplayData : public cDataRecord {
   uint32_t m_nFileVersion = kDataVersion;
 };
 
+// Set while the current attempt plays g_ReplayData back (the play mode is replay).
+extern int g_bReplayPlayback;
+// The data version of the replay being played back, 0 in live play: behaviour that older versions
+// had is kept for their replays.
+uint32_t PlaybackVersion();
+
 // The recording of the current attempt (also the one played back) and of the previous attempt.
 extern cReplayData g_ReplayData;
 extern cReplayData g_PrevReplayData;

@@ -23,6 +23,7 @@ int DDBackBufferCount = 1;
 int DDRefreshRate = 0;
 int DDRefreshSwitch = 0;
 int DDInitDone = 0;
+int DDPaletteDisplayMode = 0;
 DWORD DDColorKey = 0;
 RECT DDClientRect = {0, 0, 0, 0};
 

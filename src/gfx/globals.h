@@ -25,6 +25,9 @@ extern int DDBackBufferCount;
 extern int DDRefreshRate;
 extern int DDRefreshSwitch;
 extern int DDInitDone;   // 1 after the library started successfully
+// The palette display mode: drawing shows palette pictures as they are (the alternate picture sets,
+// no colour cycling of the range display at 8 bits). Off unless start-up turns it on.
+extern int DDPaletteDisplayMode;
 extern DWORD DDColorKey;  // the DirectDraw colour-key value of new surfaces
 extern RECT DDClientRect;  // the window's client area in desktop coordinates (DirectDraw in a window)
 

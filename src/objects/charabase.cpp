@@ -36,11 +36,6 @@ void cCharaBase::SetAnimSet(int16_t setIndex, int force) {
   m_AnimSeq.m_nSeq = current;
 }
 
-void cCharaBase::RunAnimCues() {
-  // The cues live in the flow instances, which the flow engine builds; until it runs flows there
-  // is no cue to start.
-}
-
 void cCharaBase::StartCueAnim(int animNo, int countdown, int holdExt, int flowKey, int skip, int holdSwitch) {
   cRunAnim& a = m_lRunAnim.emplace_back();
   a.m_AnimSeq.BuildOne(g_AnimeFrameTables.At(animNo));

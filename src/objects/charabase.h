@@ -6,11 +6,15 @@
 #include <list>
 
 #include "core/checked.h"
+#include "flow/flowinst.h"
 #include "objects/effectplayer.h"
 #include "objects/gameobj.h"
 #include "stagedata/charadata.h"
 
 class cCharaBase;
+class cCmdInstance;
+class cInput;
+class cItem;
 class cMapCell;
 class cShot;
 
@@ -50,6 +54,21 @@ struct cObjLink {
 };
 
 constexpr int kLinkSlotOwner = 4;
+
+// A shot that refers to an object: slot 0 as its target, 4 as its owner.
+struct cShotLink {
+  cShot* m_pShot = nullptr;
+  int m_nSlot = 0;
+  bool operator==(const cShotLink&) const = default;
+};
+
+// A rectangle in stage pixels.
+struct cRectD {
+  double m_dLeft = 0;
+  double m_dTop = 0;
+  double m_dRight = 0;
+  double m_dBottom = 0;
+};
 constexpr int kCharaVarCount = 9;
 
 // An animation that overrides the base animation while it plays: started by the animation command
@@ -116,6 +135,126 @@ class cCharaBase : public cGameObj {
   cCheckedVector<int32_t> m_vCharaVar;
   std::list<cRunAnim> m_lRunAnim;
   cCharaEffectState m_CharaEffect;
+
+  // ---- The flow-driven part: set-up, links, flows, triggers, key sequences, commands ----
+  cCharaBase();
+  // A copy takes every member but the links: objects are linked where they live (CopyState copies
+  // the links as they are).
+  cCharaBase(const cCharaBase& other);
+  ~cCharaBase() override;
+
+  // Virtual slots appended to the root's, in order.
+  virtual void CopyState(const cCharaBase& other);
+  virtual cItem* GetHeldItem();
+  virtual int AfterMoveX();
+  virtual int AfterMoveY();
+  virtual int MoveX();
+  virtual int MoveY();
+  virtual int RunFlows(int dying);
+  virtual void Jump(cCmdInstance& cmd);
+
+  // Screen coordinates: the caller refreshes the screen rectangle first.
+  void SetCentre(int x, int y) override;
+  void SetCentreAndClear(int x, int y, cCmdInstance& cmd) override;
+  void SetCentreX(int x) override;
+  void SetCentreXAndClear(int x, cCmdInstance& cmd) override;
+  void SetCentreY(int y) override;
+  void SetCentreYAndClear(int y, cCmdInstance& cmd) override;
+  // Keeps the feet where they were: the box bottom or the picture bottom.
+  void AdjustYForScale(int newScale, int oldScale, int flag) override;
+
+  // A w x h box centred in the 32 x 32 picture cell, standing on its bottom when bottomAligned.
+  void SetBodyRect(int bottomAligned, int w, int h);
+
+  // Set-up before the root's Init: level, links, flow tables, home, state words, the definition's
+  // copy with HP, SP, sight, friction, appearance effect and animation set.
+  void Init(const cCharaData* def, double homeX, double homeY, int16_t level);
+  void SetCellPos(int cellX, int cellY, int flag);
+  void SetCellX(int cellX);
+  void SetCellY(int cellY, int flag);
+
+  // Target slot 0 the hero, owner the given object, both with their back-links.
+  void InitLinks(cCharaBase* owner);
+  // After it no object points at this one and this one points at none.
+  void UnlinkAll();
+  static bool IsSameLink(const cObjLink& a, const cObjLink& b) { return a == b; }
+
+  // Installs flows: with insert, copies of flows go in at position (appended for -1 or beyond);
+  // without, flows is the object's own list and every instance is made anew. Returns the number of
+  // flows given.
+  int AddFlows(cCheckedVector<cFlow>& flows, int insert, unsigned position);
+  static int ExpandLoopCmds(cCheckedVector<cFlowCmd>& cmds);
+  static int ExpandLoopCmdsOnce(cCheckedVector<cFlowCmd>& cmds);
+  void RemoveFlow(int index);
+  int RemoveFlowsById(uint8_t key);
+  void AssignFlowStates(const cCheckedVector<cFlowInstance>& states);
+  void RelinkFlows();
+
+  void ResetTriggerFlags();
+  void RaiseTrigger(int kind) { RaiseTriggerEx(kind, nullptr, 0); }
+  void RaiseTriggerEx(int kind, cCharaBase* other, uint8_t key);
+  int TestFlowKeys(cFlowInstance& inst);
+  int TestKeyList(const cInput& input, const cKeyCond& cond);
+  static int GetFirstHeldDirKey(const cInput& input);
+  int ExecCmd(cCmdInstance* cmd);
+
+  // Move-command geometry.
+  int ResolveDirection(int dirKind, int inputNow, int tableArg, int keepDiagonal);
+  void CalcCmdAngle(cCmdInstance& cmd);
+  void GetCmdOffset(cCmdInstance& cmd);
+  void CalcDirectionMove(double& dx, double& dy, int& face, double speed, int dirKind);
+  void CalcAngleMove(double& dx, double& dy, int& face, double speed, int dirKind, int16_t angleOffset);
+  void CalcTargetPointMove(double& dx, double& dy, int& face, double speed, int tx, int ty, const cEdMove& move,
+                           int& frames);
+  void CalcTurnBackMove(cCmdInstance& cmd, const cEdMove& move);
+  int CalcAimMove(cCmdInstance& cmd, const cEdMove& move, cGameObj* target, double tx, double ty);
+  void CalcScreenAvoidMove(cCmdInstance& cmd, const cEdMove& move);
+  int ApplyCmdSpeed(double dx, double dy, int face, cCmdInstance& cmd, const cEdMove& move, int force);
+
+  // Object conditions.
+  int TestStatusCond(const cCond& c);
+  int TestStateCond(const cCond& c);
+  int TestRangeCond(const cCond& c);
+
+  int m_bNoUnlink = 0;
+  cCheckedVector<cCharaBase*> m_pTarget;  // target slots 1-4 (index 0-3)
+  cCharaBase* m_pOwner = nullptr;
+  cCheckedVector<cShotLink> m_vShotLink;
+  int m_bOwnerGetsHits = 0;
+  int m_nOwnerKey = 0;
+  int m_nFlowSerial = 0;
+  cCheckedVector<cFlowInstance> m_vFlowInst;
+  cCheckedVector<uint8_t> m_vFlowIdBlocked;
+  cCheckedVector<uint8_t> m_vFlowIdEnded;
+  cCheckedVector<uint8_t> m_vFlowIdStartedNow;
+  int m_bFlowIdEvent = 0;
+  int m_nInitCleared = 0;  // cleared by Init
+  double m_dHomeX = 0;
+  double m_dHomeY = 0;
+  int m_bMoveReq = 0;
+  int m_nBaseAnimReq = 0;       // 0 stand, 1 move, 2 flying stand, 3 flying move
+  int m_nBaseAnimReqLevel = 0;  // 2 (move) beats 1 (stand)
+  int m_nDeadFrames = 0;
+  int m_bTurnBack = 0;
+  int m_nRideObjNo = 0;
+  cRectD m_RideRect;
+  cRectD m_PrevPos;
+  int m_nHP = 0;
+  cGaugeAnim m_GaugeHP;
+  int m_nSP = 0;
+  cGaugeAnim m_GaugeSP;
+  int m_nSight = 0;  // pixels
+  int m_bHidden = 0;
+  cHitRect m_BodyRect;
+  cHitRect m_ShotRect;
+
+ private:
+  cCharaBase& operator=(const cCharaBase&) = default;
+  void InitFlowInstance(cFlowInstance& inst, int index, cFlow& flow);
+  void InitCmdInstance(cCmdInstance& inst, cFlowCmd& cmd);
+  void BuildAnimCues(cFlowInstance& inst);
+  void InitCircleMoveCmd(cCmdInstance& inst, const cEdMove& move);
+  int MatchKeySequence(cFlowInstance& inst, const cInput& input);
 };
 
 // The filters of the target searches. The variable compare: 0 ==, 1 !=, 2 >=, 3 <=, 4 >, 5 <,

@@ -117,6 +117,29 @@ class cGameObj {
   // A jump's duration in command time units of 6 frames.
   int JumpHeightToFrames(int8_t hbl) const;
 
+  // The range display and the range condition: the picture on screen overlaps the band low..high
+  // on the x axis, or on the y axis when vertical.
+  int IsInRangeBand(int vertical, int low, int high) const;
+
+  // Moves toward a point on screen (the charge and homing moves). The arrival tests count only when
+  // testArrive (snap) is set; on arrival with snap the mover is put on the point and its step cleared.
+  void GetCommandPoint(double& x, double& y, const cCmdInstance& cmd) const;
+  int SnapToCommandPoint(cCmdInstance& cmd, cGameObj* target, double tx, double ty, int sync, int snap);
+  int SnapToCommandPointX(cCmdInstance& cmd, cGameObj* target, double t, int sync, int snap);
+  int SnapToCommandPointY(cCmdInstance& cmd, cGameObj* target, double t, int sync, int snap);
+  static int StepTowardX(double& step, double& other, int& face, const cGameObj* target, double pos, double goal,
+                         double speed, int sync, int testArrive);
+  static int StepTowardY(double& step, double& other, int& face, const cGameObj* target, double pos, double goal,
+                         double speed, int sync, int testArrive);
+  // The step from (cx, cy) toward (tx, ty) at the speed, corrected for the auto-scroll; a negative
+  // speed flees (unless plain). 1 when testArrive and the point is within one step.
+  static int CalcAimStep(double& dx, double& dy, int& face, const cGameObj* target, double cx, double cy, double tx,
+                         double ty, double speed, int sync, int plain, int testArrive);
+  // The per-sub-step velocity (Cos) and acceleration (Sin) of a wave a x sin(w (t + start)),
+  // w = rate degrees per frame; the phase advances by phaseStep and wraps at 360 x n.
+  static double WaveSpeedCos(int amplitude, int rate, double& phase, double phaseStep, double start);
+  static double WaveSpeedSin(int amplitude, int rate, double& phase, double phaseStep, double start);
+
   int m_nObjNo = 0;
   int m_nLifeTime = 0;
   int m_nFacing = 0;  // 1 right, 0 left

@@ -28,7 +28,7 @@ void SetDisplayWait(cDisplayWait* wait, int mode, int waitKey, int frames, int n
   wait->m_nKeyDelay = waitKey && mode == 1 && !noDelay ? 10 : 0;
 }
 
-cScenePlay::cScenePlay() : m_vSideChara(kSideCount), m_vSideShot(kSideCount) {
+cScenePlay::cScenePlay() : m_vSideChara(kSideCount), m_vSideShot(kSideCount), m_vStageVar(kStageVarCount) {
   m_ScreenColor.m_nStrength = 255;
   g_nStageBgm = 0;
 }
@@ -48,8 +48,6 @@ cScenePlay::~cScenePlay() {
 }
 
 void cScenePlay::Run() { RunStates(*this, kHandlers); }
-
-int cScenePlay::CheckHeroCondList(const cCheckedVector<cCond>&, int) { return 0; }
 
 int cScenePlay::UseLife(cSaveData& save) {
   if (g_bFreeStagePlay) return 1;

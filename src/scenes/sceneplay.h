@@ -1,7 +1,8 @@
 // The play scene: the whole state of the running stage that the global object containers do not
 // hold (view, side lists, stage time and timers, switches, pause menu, result values), its eight
 // states, and the operations the stage data, the game objects and the flow engine reach through
-// g_pScenePlay.
+// g_pScenePlay: the map cells ask it whether their conditions hold, the objects read its view, flows
+// run with its flow context and evaluate their conditions through it.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -16,6 +17,8 @@
 #include "platform/win/types.h"
 
 class cCharaBase;
+class cFlowInstance;
+class cCmdInstance;
 class cChara;
 class cHero;
 class cShot;
@@ -39,6 +42,7 @@ enum ePlayState {
   PLAY_FADEOUT = 7,
 };
 
+constexpr int kStageVarCount = 1000;
 constexpr int kSideCount = 8;
 constexpr int kSwitchCount = 60;
 constexpr int kRankRows = 5;
@@ -102,16 +106,19 @@ class cScenePlay : public cScene {
   int TickStageTime(int delta);
   void TickPlayTimer();
 
-  // 1 when the cell has no conditions, or latches and its conditions have held once. Otherwise the
-  // conditions are tested on the hero, combined by the cell's logic byte; when they hold the cell is
-  // latched (whether or not it keeps the latch) and the result is 1.
-  int CheckBlockCond(cMapCell& cell) {
-    if (cell.m_vCond.empty()) return 1;
-    if (cell.m_bCondLatch && cell.m_bCondLatched) return 1;
-    if (!CheckHeroCondList(cell.m_vCond, cell.m_cCondLogic)) return 0;
-    cell.m_bCondLatched = 1;
-    return 1;
-  }
+  // Latched entry points: an empty list holds; a list that keeps its first success holds once it
+  // has held; otherwise the list is evaluated and every success latches.
+  // A map cell's conditions, tested on the hero.
+  int CheckBlockCond(cMapCell& cell);
+  // A flow's start conditions, tested on the subject (the flow's owner).
+  int CheckFlowCond(cFlowInstance* flow, cCharaBase* subject);
+
+  // Logic 0: every condition holds (an empty list holds); 1: one or more holds (an empty list fails);
+  // any other logic fails. Conditions are evaluated in order and the evaluation stops as soon as the
+  // result is known.
+  int CheckCondList(const cCheckedVector<cCond>& conds, int logic, cCharaBase* subject);
+  // One condition on the subject, by its kind; kinds without a test never hold.
+  int EvalCond(const cCond& cond, cCharaBase* subject);
 
   // ---- Declared here, built with the parts of the scene that own them (no behaviour yet). ----
   // Stage set-up.
@@ -201,6 +208,11 @@ class cScenePlay : public cScene {
   cScreenColorState m_ScreenColor;
   cDisplayWait m_Wait;
   int m_bQuit = 0;  // the program is closing: the next play step posts the close
+  // The flow context: the object whose flows or triggers are being processed, the flow being
+  // stepped or started and the command being executed. Null outside flow processing.
+  cCharaBase* m_pCurObj = nullptr;
+  cFlowInstance* m_pCurFlow = nullptr;
+  cCmdInstance* m_pCurCmd = nullptr;
   int m_bStatusChanged = 0;
   int m_bItemSetMessage = 0;
   int m_nHeroCount = 0;
@@ -216,6 +228,7 @@ class cScenePlay : public cScene {
   int m_nRandSeed = 0;
   int m_bPauseRelease = 0;  // newly pressed buttons count only after all were released
   int m_bDeathPending = 0;
+  cCheckedVector<int32_t> m_vStageVar;  // the stage variables
   cCheckedVector<uint8_t> m_vSwitch;
   int m_nShownFps = 0;
   int m_nNextCharaId = 0;
@@ -237,16 +250,26 @@ class cScenePlay : public cScene {
   int m_bInHitPass = 0;
   cCheckedVector<cCmd> m_vPauseCmd;
 
- protected:
-  // The conditions tested on the hero, combined by logic: 0 every one holds, 1 at least one. Until
-  // the condition evaluator joins the scene no condition list holds.
-  virtual int CheckHeroCondList(const cCheckedVector<cCond>& conds, int logic);
-
  private:
   static int (cScenePlay::*const kHandlers[8])();
 };
 
 inline cScenePlay* g_pScenePlay = nullptr;
+
+// Saves the play scene's flow context and puts it back when it goes out of scope, on every path out
+// of the scope; without a play scene it does nothing.
+class cFlowContextGuard {
+ public:
+  cFlowContextGuard();
+  ~cFlowContextGuard();
+  cFlowContextGuard(const cFlowContextGuard&) = delete;
+  cFlowContextGuard& operator=(const cFlowContextGuard&) = delete;
+
+ private:
+  cCharaBase* m_pObj = nullptr;
+  cFlowInstance* m_pFlow = nullptr;
+  cCmdInstance* m_pCmd = nullptr;
+};
 
 // Pause and menu anchors of the play scene (x recentred on 320 every frame).
 extern POINT g_PauseAnchor;

@@ -230,9 +230,8 @@ TEST_F(GameObjTest, InBlockLooksAtTheFourCornerCellsForTheObjectsSide) {
     EXPECT_EQ(o.IsInBlock(), r.in) << r.x << "," << r.y;
     EXPECT_EQ(o.IsInBlockForSide(), r.in);
   }
-  // A cell whose conditions do not hold on the hero blocks nothing.
+  // A cell whose conditions do not hold on the hero blocks nothing (a condition of kind 0 never holds).
   solid.m_vCond.resize(1);
-  scene_.m_nHeroConds = 0;
   cGameObj o;
   Place(o, 20 * 32, 15 * 32);
   EXPECT_EQ(o.IsInBlock(), 0);

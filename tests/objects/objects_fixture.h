@@ -15,14 +15,6 @@
 #include "stagedata/stagedata.h"
 #include "support/closerequests.h"
 
-class TestScenePlay : public cScenePlay {
- public:
-  int m_nHeroConds = 1;
-
- protected:
-  int CheckHeroCondList(const cCheckedVector<cCond>&, int) override { return m_nHeroConds; }
-};
-
 // One axis of a stage of `cells` cells with 10 cells of margin each side; the scroll range is the
 // stage's.
 inline cScrollAxis StageAxis(int axis, int cells) {
@@ -80,5 +72,5 @@ class ObjectsTest : public ::testing::Test {
     g_MapCells.clear();
   }
 
-  TestScenePlay scene_;
+  cScenePlay scene_;
 };

@@ -1,0 +1,5 @@
+// The characters of a stage other than the hero.
+#pragma once
+#include "objects/charabase.h"
+
+class cChara : public cCharaBase {};
