@@ -11,6 +11,7 @@
 #include "platform/video/ddraw.h"
 #include "platform/win/keys.h"
 #include "scenes/app.h"
+#include "scenes/scene.h"
 #include "scenes/surfacesets.h"
 #include "support/game_reset.h"
 

