@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Sets up, builds the sanitizer build and runs every test.
+# Sets up, then builds and runs every test in both sanitizer flavours: AddressSanitizer with
+# UndefinedBehaviorSanitizer (build/test), then ThreadSanitizer (build/tsan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh test
-export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-ctest --test-dir build/test --output-on-failure -j "$(nproc)" --timeout 300
+for flavour in test tsan; do
+  bash scripts/build.sh "$flavour"
+  ctest --test-dir "build/$flavour" --output-on-failure -j "$(nproc)" --timeout 300
+done

@@ -1,9 +1,9 @@
 #include "core/checked.h"
 
 #include "core/log.h"
+#include "core/mainwnd.h"
 #include "core/text.h"
 #include "platform/win/messages.h"
-#include "shell/mainwnd.h"
 
 void CheckedAccessFailed(char kind, int index, int size, int elemSize) {
   std::string text = kind == 'L' ? StrPrintf("err L[%d] ( %d , %d )", index, size, elemSize)

@@ -4,12 +4,10 @@
 #include <cstdio>
 #include <mutex>
 
-#include "gfx/dialog.h"
-#include "gfx/globals.h"
+#include "core/mainwnd.h"
 #include "platform/fs/path.h"
 #include "platform/win/messages.h"
 #include "platform/win/msgbox.h"
-#include "shell/mainwnd.h"
 
 namespace {
 
@@ -22,6 +20,8 @@ std::string g_szReportLogPath;
 int g_bDebugLogOn = 0;
 std::string g_szDebugLogPath;
 bool g_bDebugLogStarted = false;
+std::mutex g_boxMutex;
+ErrorBoxGraphics g_BoxGraphics;
 
 // Writes one entry with Windows line ends, as the text-mode files of the logs hold them.
 void WriteEntry(FILE* f, const std::string& text) {
@@ -133,9 +133,19 @@ int DebugLogFatal(HWND window, const char* format, ...) {
   return r;
 }
 
+void SetErrorBoxGraphics(const ErrorBoxGraphics& graphics) {
+  std::lock_guard<std::mutex> lock(g_boxMutex);
+  g_BoxGraphics = graphics;
+}
+
 int ErrorMessageBox(const char* text, const char* caption, UINT type) {
   HWND owner = GetActiveWindow();
-  if (DDInitDone && DDWindowMode == 0) return DDMesBox(text, caption, type);
+  ErrorBoxGraphics graphics;
+  {
+    std::lock_guard<std::mutex> lock(g_boxMutex);
+    graphics = g_BoxGraphics;
+  }
+  if (graphics.takesBoxes && graphics.showBox && graphics.takesBoxes()) return graphics.showBox(text, caption, type);
   return MessageBoxA(owner, text, caption, type);
 }
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "core/log.h"
+#include "core/membercopy.h"
 #include "core/text.h"
 #include "gamedata/datapath.h"
 #include "gamedata/ranking.h"
@@ -268,44 +270,37 @@ int cSaveData::RestoreVars(int force, int gameType, int startStagePlay) {
 
 namespace {
 
-// Copies the members of carry-over group g between definitions; the groups whose values do not live
-// in the definition copy nothing.
-void CopyCarryGroup(int g, cCharaData& dst, const cCharaData& src) {
-  switch (g) {
-    case 0:
-      dst.m_cGraphicKind = src.m_cGraphicKind;
-      dst.m_sGraphic = src.m_sGraphic;
-      dst.m_sGraphicSub = src.m_sGraphicSub;
-      break;
-    case 1: dst.m_sAnimeSet = src.m_sAnimeSet; break;
-    case 2: dst.m_cLayer = src.m_cLayer; break;
-    case 3: dst.m_bHiddenStatus = src.m_bHiddenStatus; break;
-    case 4:
-      dst.m_sStartEffect = src.m_sStartEffect;
-      dst.m_cStartEffectType = src.m_cStartEffectType;
-      dst.m_bStartEffectLoop = src.m_bStartEffectLoop;
-      break;
-    case 5: dst.m_bFacingLock = src.m_bFacingLock; break;
-    case 6: dst.m_cMoveMode = src.m_cMoveMode; break;
-    case 7: dst.m_cInvincible = src.m_cInvincible; break;
-    case 8: dst.m_cScale = src.m_cScale; break;
-    case 9: dst.m_bScrollSync = src.m_bScrollSync; break;
-    case 10:
-      dst.m_cSightMode = src.m_cSightMode;
-      dst.m_cSight = src.m_cSight;
-      break;
-    case 13: dst.m_nMaxHP = src.m_nMaxHP; break;
-    case 14: dst.m_nMaxSP = src.m_nMaxSP; break;
-    case 15: dst.m_cBoxChoice = src.m_cBoxChoice; break;
-    case 16: dst.m_nPower = src.m_nPower; break;
-    case 17: dst.m_cImpact = src.m_cImpact; break;
-    case 18: dst.m_nDefence = src.m_nDefence; break;
-    case 19: dst.m_cImpactResist = src.m_cImpactResist; break;
-    case 20: dst.m_sFriction = src.m_sFriction; break;
-    case 21: dst.m_vFlow = src.m_vFlow; break;
-    default: break;
-  }
-}
+// The members of each carry-over group in the definition; the groups whose values do not live in the
+// definition (hit and skill points, time left, lives, music) copy nothing.
+using C = cCharaData;
+constexpr cGroupCopy<C> kCarryGroups[] = {
+    CopyMembers<C, &C::m_cGraphicKind, &C::m_sGraphic, &C::m_sGraphicSub>,
+    CopyMembers<C, &C::m_sAnimeSet>,
+    CopyMembers<C, &C::m_cLayer>,
+    CopyMembers<C, &C::m_bHiddenStatus>,
+    CopyMembers<C, &C::m_sStartEffect, &C::m_cStartEffectType, &C::m_bStartEffectLoop>,
+    CopyMembers<C, &C::m_bFacingLock>,
+    CopyMembers<C, &C::m_cMoveMode>,
+    CopyMembers<C, &C::m_cInvincible>,
+    CopyMembers<C, &C::m_cScale>,
+    CopyMembers<C, &C::m_bScrollSync>,
+    CopyMembers<C, &C::m_cSightMode, &C::m_cSight>,
+    CopyMembers<C>,
+    CopyMembers<C>,
+    CopyMembers<C, &C::m_nMaxHP>,
+    CopyMembers<C, &C::m_nMaxSP>,
+    CopyMembers<C, &C::m_cBoxChoice>,
+    CopyMembers<C, &C::m_nPower>,
+    CopyMembers<C, &C::m_cImpact>,
+    CopyMembers<C, &C::m_nDefence>,
+    CopyMembers<C, &C::m_cImpactResist>,
+    CopyMembers<C, &C::m_sFriction>,
+    CopyMembers<C, &C::m_vFlow>,
+    CopyMembers<C>,
+    CopyMembers<C>,
+    CopyMembers<C>,
+};
+static_assert(std::size(kCarryGroups) == kCarryGroupCount);
 
 }  // namespace
 
@@ -315,7 +310,7 @@ void cSaveData::StoreCharaParams(int set, const cCharaData& chara, int hp, int s
   cCharaSaveData& save = m_vCharaSave.At(set);
   for (int g = 0; g < kCarryGroupCount; ++g) {
     if (!g_SystemData.m_vCarryOver.At(g)) continue;
-    CopyCarryGroup(g, save.m_Chara, chara);
+    kCarryGroups[g](save.m_Chara, chara);
     switch (g) {
       case 4:
         save.m_Chara.m_sStartEffect = static_cast<int16_t>(v4a);
@@ -338,7 +333,7 @@ void cSaveData::ApplyCharaParams(int set, cCharaData& chara, cStageData& stage) 
   const cCharaSaveData& save = m_vCharaSave.At(set);
   for (int g = 0; g < kCarryGroupCount; ++g) {
     if (g == 11 || g == 12 || m_vCarrySwitch.At(g) != 1) continue;
-    CopyCarryGroup(g, chara, save.m_Chara);
+    kCarryGroups[g](chara, save.m_Chara);
     switch (g) {
       case 0:
         if (save.m_Chara.m_sGraphic == 0) chara.m_sGraphic = 1;

@@ -4,20 +4,24 @@
 
 #include "core/log.h"
 #include "core/timing.h"
+#include "gfx/blit.h"
+#include "gfx/dialog.h"
 #include "gfx/drawstate.h"
 #include "gfx/globals.h"
-#include "gfx/blit.h"
 #include "gfx/quad.h"
 #include "gfx/surface.h"
 #include "platform/video/gdi.h"
 #include "platform/video/window.h"
 #include "platform/win/msgbox.h"
-#include "shell/sysreport.h"
 
 namespace {
 
 // A DirectDraw start that succeeded; the next DirectDraw start releases it first.
 bool g_bStarted = false;
+
+int (*g_DdiVersionQuery)() = nullptr;
+
+int DisplayDdiVersion() { return g_DdiVersionQuery ? g_DdiVersionQuery() : 9; }
 
 void SetTable(int* table, int rs, int gs, int bs, int as, int rm, int gm, int bm, int am) {
   const int values[8] = {rs, gs, bs, as, rm, gm, bm, am};
@@ -41,7 +45,7 @@ const char* FormatName(D3DFORMAT format) {
 }
 
 BOOL StartDirect3D(HWND hwnd, int width, int height, int depth) {
-  int ddi = GetDisplayDdiVersion();
+  int ddi = DisplayDdiVersion();
   if (ddi < 9) {
     ReportLogEcho("ビデオカードのドライバがDirectX9をサポートしていません！ %d", ddi);
     return FALSE;
@@ -350,9 +354,16 @@ BOOL DDInit(int backEnd, HWND hwnd, int width, int height, int depth, int vsync,
     DDDebugText(&BackBuffer, x, y, cellWidth, cellHeight, sheet, text);
   };
   SetFpsLimiterGraphics(limiter);
+  // Over a full-screen display error boxes are the library's own.
+  ErrorBoxGraphics boxes;
+  boxes.takesBoxes = [] { return DDInitDone && DDWindowMode == 0; };
+  boxes.showBox = DDMesBox;
+  SetErrorBoxGraphics(boxes);
   g_bStarted = true;
   return TRUE;
 }
+
+void SetDisplayDdiVersionQuery(int (*query)()) { g_DdiVersionQuery = query; }
 
 void DDRelease() {
   if (lpDD) {

@@ -20,3 +20,8 @@ BOOL DDInitResult(int code);
 // Fills the shifts and maxima of red, green and blue in the table from the primary surface's format
 // (DirectDraw only).
 void DDMaskToShift(int* table);
+
+// The system's answer for the display driver's DDI version, asked before Direct3D starts: the shell
+// registers its query at start-up. Without it the answer is 9, that of every system this program
+// runs on.
+void SetDisplayDdiVersionQuery(int (*query)());

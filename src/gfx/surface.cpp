@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/log.h"
+#include "core/mainwnd.h"
 #include "gfx/bitmap.h"
 #include "gfx/drawstate.h"
 #include "gfx/globals.h"
@@ -12,7 +13,6 @@
 #include "platform/video/d3dx9.h"
 #include "platform/video/gdi.h"
 #include "platform/win/messages.h"
-#include "shell/mainwnd.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "scenes/scene.h"
 #include "scenes/sceneplay.h"
 #include "scenes/surfacesets.h"
-#include "shell/mainwnd.h"
+#include "core/mainwnd.h"
 #include "stagedata/stagedata.h"
 
 int g_bNoFlip = 0;

@@ -6,7 +6,7 @@
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
 #include "scenes/app.h"
-#include "shell/mainwnd.h"
+#include "core/mainwnd.h"
 
 int g_nStageBgm = 0;
 int g_bStageBgmLoop = 0;

@@ -1,7 +1,7 @@
 #include "scenes/scene.h"
 
 #include "core/log.h"
-#include "shell/mainwnd.h"
+#include "core/mainwnd.h"
 
 void SceneFatal(const char* text) {
   // The debug log is off in a normal run: the report log keeps the reason the program closed.

@@ -87,3 +87,7 @@ void cScenePlay::TickPlayTimer() {
   const int64_t t = static_cast<int64_t>(m_nPlayTimeFrames) * 100 / 60;
   m_nPlayTime = t > kPlayTimeMax ? kPlayTimeMax : static_cast<int>(t);
 }
+
+void RegisterScenePlayChecks() {
+  SetBlockCondCheck([](cMapCell& cell) { return g_pScenePlay ? g_pScenePlay->CheckBlockCond(cell) : 0; });
+}

@@ -279,3 +279,7 @@ extern POINT g_RankAnchor;
 // The program plays one stage only; the title follows when that play ends.
 extern int g_bFreeStagePlay;
 extern int g_bFreeStageTitle;
+
+// Registers the play scene's checks with the stage data (at start-up): a map cell with conditions asks
+// g_pScenePlay; while there is no play scene its conditions do not hold.
+void RegisterScenePlayChecks();

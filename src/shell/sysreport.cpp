@@ -1,11 +1,14 @@
 #include "shell/sysreport.h"
 
 #include "gfx/globals.h"
+#include "gfx/init.h"
 
 int GetDisplayDdiVersion() {
   // The answer on every system version from 6.0 on.
   return 9;
 }
+
+void RegisterSystemQueries() { SetDisplayDdiVersionQuery(GetDisplayDdiVersion); }
 
 void GetVideoMemory(int* freeMB, int* totalMB) {
   DWORD total = 0, free = 0;

@@ -4,6 +4,9 @@
 // The display driver's DDI version: 9 on every system this program runs on.
 int GetDisplayDdiVersion();
 
+// Hands the queries the graphics library asks to it; the start-up calls it before the library starts.
+void RegisterSystemQueries();
+
 // Free and total video memory in megabytes. With DirectDraw running its object is asked; otherwise
 // (Direct3D, or before the start) a DirectDraw object is made for the question, so the total is
 // never 0 while a display exists. Both 0 when no DirectDraw object can be made.

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/record.h"
-#include "objects/animseq.h"
+#include "stagedata/animframes.h"
 
 class cAnimFrame : public cDataRecord {
  public:

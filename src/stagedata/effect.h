@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/record.h"
-#include "objects/animseq.h"
+#include "stagedata/animframes.h"
 #include "stagedata/media.h"
 
 class cEffectPart : public cDataRecord {

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "gamedata/systemdata.h"
-#include "shell/globals.h"
 #include "stagedata/bytelist.h"
 
 cKeyCond::cKeyCond() { Reset(); }
@@ -126,6 +125,8 @@ void cFlow::NormalizeRefs(const cPaletteSizes& common, const cPaletteSizes& stag
 int ReadKeyCondVector(cCheckedVector<cKeyCond>& list, cDataFile& file) { return ReadRecordVector(list, file); }
 
 int ReadCmdVector(cCheckedVector<cFlowCmd>& list, cDataFile& file) { return ReadRecordVector(list, file); }
+
+int g_bEditorLaunched = 0;
 
 void RemoveTestOnlyFlows(cCheckedVector<cFlow>& flows) {
   std::erase_if(flows, [](const cFlow& f) { return f.m_bTestOnly != 0; });

@@ -178,6 +178,10 @@ class cFlow : public cDataRecord {
 int ReadKeyCondVector(cCheckedVector<cKeyCond>& list, cDataFile& file);
 int ReadCmdVector(cCheckedVector<cFlowCmd>& list, cDataFile& file);
 
+// 1 when the editor started the program for a test play (show command 5); set by the program's
+// start-up, read by the readers of flows.
+extern int g_bEditorLaunched;
+
 // Erases the flows that exist only for test plays, keeping the others in order.
 void RemoveTestOnlyFlows(cCheckedVector<cFlow>& flows);
 // True while test-only flows are kept: in a test play started by the editor, or when the system

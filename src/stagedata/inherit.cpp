@@ -4,18 +4,10 @@
 #include <cstddef>
 #include <iterator>
 
+#include "core/membercopy.h"
 #include "stagedata/palette.h"
 
 namespace {
-
-template <class T>
-using cGroupCopy = void (*)(T& def, const T& tmpl);
-
-// Copies the members of one group as they are (lists element by element).
-template <class T, auto... M>
-void CopyMembers(T& def, const T& tmpl) {
-  ((def.*M = tmpl.*M), ...);
-}
 
 // The template a definition names, as the palettes stand now. A reference outside its palette turns
 // the kind to none (the index stays) and names nothing; a kind other than the two palettes makes the

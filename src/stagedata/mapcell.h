@@ -13,8 +13,8 @@ class cMapCell : public cBlockData {
   explicit cMapCell(const cBlockData& block) : cBlockData(block) {}
 
   // The hit code for an object of the given side: 0 while the cell's conditions do not hold (the
-  // play scene tests them on the hero; without a play scene they do not hold), 0 for the side the
-  // cell lets through, otherwise m_cHit.
+  // registered check decides; without one they do not hold), 0 for the side the cell lets through,
+  // otherwise m_cHit.
   int GetCellHitCode(int side);
 
   int32_t m_bCondLatched = 0;  // the conditions have held once
@@ -23,6 +23,10 @@ class cMapCell : public cBlockData {
 // The cells of the running stage with ten cells of margin on every side, row by row; a cell's index
 // is column + (row << the horizontal scroll axis's shift). Stage set-up builds it.
 extern cCheckedVector<cMapCell> g_MapCells;
+
+// The play scene's check of a cell with conditions (1 when they hold), registered by the scenes at
+// start-up. Without it a cell with conditions answers 0.
+void SetBlockCondCheck(int (*check)(cMapCell& cell));
 
 // Cell n of the overlay sheet, which holds 15 cells of 32 x 32 per column.
 inline int OverlayCellX(int n) { return n / 15 * 32; }

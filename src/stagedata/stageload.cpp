@@ -4,10 +4,10 @@
 
 #include "core/datafile.h"
 #include "core/log.h"
+#include "core/mainwnd.h"
 #include "core/paths.h"
 #include "core/thread.h"
 #include "platform/win/messages.h"
-#include "shell/mainwnd.h"
 #include "stagedata/loaderror.h"
 
 cCharaData g_HeroCharaData;

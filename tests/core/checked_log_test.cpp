@@ -4,14 +4,14 @@
 
 #include "core/checked.h"
 #include "core/log.h"
+#include "core/mainwnd.h"
 #include "core/record.h"
-#include "gfx/globals.h"
 #include "platform/fs/path.h"
 #include "platform/win/messages.h"
 #include "platform/win/msgbox.h"
-#include "shell/mainwnd.h"
 #include "support/bytes.h"
 #include "support/tempdir.h"
+#include "support/test_logs.h"
 #include "support/test_records.h"
 
 namespace {
@@ -31,28 +31,12 @@ class CheckedLogTest : public TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    ResetLogsForTest();
-    msgbox::Reset();
-    g_hMainWnd = CreateWindowStandIn("Tessaly");
-    ASSERT_EQ(ReportLogInit("Report_Game.txt"), 1);
-    DebugLogInit(1, "DI_Zaze.txt");
+    StartTestLogs();
   }
   void TearDown() override {
-    DestroyWindowStandIn(g_hMainWnd);
-    g_hMainWnd = nullptr;
-    DDInitDone = 0;
-    DDWindowMode = 1;
-    ResetLogsForTest();
-    msgbox::Reset();
+    SetErrorBoxGraphics(ErrorBoxGraphics());
+    StopTestLogs();
     TempDirTest::TearDown();
-  }
-  // Number of WM_CLOSE messages waiting for the main window (taken from its queue).
-  int TakeCloseRequests() {
-    int n = 0;
-    MSG m;
-    while (PeekMessage(&m, g_hMainWnd, 0, 0, PM_REMOVE))
-      if (m.message == WM_CLOSE) ++n;
-    return n;
   }
 };
 
@@ -213,21 +197,32 @@ TEST_F(CheckedLogTest, EntriesAreCutAt1023BytesWithoutSplittingACharacter) {
   EXPECT_EQ(FileText("Report_Game.txt"), std::string(1022, 'a') + "\r\n");
 }
 
-TEST_F(CheckedLogTest, ErrorBoxesTakeTheFullScreenRouteOnlyAfterStartUp) {
+// What the registered graphics box was asked to show, and whether it takes boxes.
+bool g_bGraphicsTakesBoxes = false;
+std::vector<std::string> g_vGraphicsBoxes;
+
+TEST_F(CheckedLogTest, ErrorBoxesGoToTheGraphicsLibraryOnlyWhileItTakesThem) {
   SetActiveWindowStandIn(g_hMainWnd);
-  DDHwnd = CreateWindowStandIn("drawing");
-  ErrorBox("windowed");
-  DDInitDone = 1;
-  DDWindowMode = 0;
-  ErrorBoxF("full %d", 1);
+  g_vGraphicsBoxes.clear();
+  ErrorBox("nothing registered");
+  ErrorBoxGraphics graphics;
+  graphics.takesBoxes = [] { return g_bGraphicsTakesBoxes; };
+  graphics.showBox = [](const char* text, const char* caption, UINT) {
+    g_vGraphicsBoxes.push_back(std::string(caption) + ":" + text);
+    return 7;
+  };
+  SetErrorBoxGraphics(graphics);
+  g_bGraphicsTakesBoxes = false;
+  EXPECT_EQ(ErrorBox("windowed"), IDOK);
+  g_bGraphicsTakesBoxes = true;
+  EXPECT_EQ(ErrorBoxF("full %d", 1), 7);
   auto boxes = msgbox::TakeRecords();
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].owner, g_hMainWnd);  // the calling thread's active window
-  EXPECT_EQ(boxes[1].text, "full 1");
-  EXPECT_EQ(boxes[1].owner, DDHwnd);  // through the graphics library's box
+  EXPECT_EQ(boxes[0].text, "nothing registered");
+  EXPECT_EQ(boxes[1].text, "windowed");
+  EXPECT_EQ(boxes[1].owner, g_hMainWnd);  // the calling thread's active window
+  EXPECT_EQ(g_vGraphicsBoxes, std::vector<std::string>{"エラー:full 1"});
   SetActiveWindowStandIn(nullptr);
-  DestroyWindowStandIn(DDHwnd);
-  DDHwnd = nullptr;
 }
 
 TEST_F(CheckedLogTest, DebugErrorBoxOnlyWithTheDebugLogOn) {

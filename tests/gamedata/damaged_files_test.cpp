@@ -26,7 +26,7 @@
 #include "platform/time/localtime.h"
 #include "progress_fixture.h"
 #include "replay_fixture.h"
-#include "stagedata/stage_fixture.h"
+#include "support/stage_fixture.h"
 #include "system_fixture.h"
 
 // The sanitizer runtime's allocation hooks; absent (null) in a build without it.

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "authoring/stageauthor.h"
 #include "gamedata/replay.h"
 #include "gamedata/savedata.h"
-#include "stagedata/stageauthor.h"
 #include "stagedata/stagedata.h"
 #include "support/bytes.h"
 

@@ -6,8 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "authoring/stageauthor.h"
 #include "core/datafile.h"
 #include "core/paths.h"
+#include "core/text.h"
 #include "gamedata/replay.h"
 #include "gamedata/savedata.h"
 #include "gamedata/systemdata.h"
@@ -16,10 +18,8 @@
 #include "platform/time/localtime.h"
 #include "progress_fixture.h"
 #include "replay_fixture.h"
-#include "gamedata/input.h"
-#include "stagedata/stage_fixture.h"
-#include "stagedata/stageauthor.h"
 #include "support/bytes.h"
+#include "support/stage_fixture.h"
 
 namespace {
 
@@ -147,7 +147,6 @@ class ReplayTest : public StageTest {
   }
   static void ResetGameData() {
     ResetGameWideData();
-    g_vInput.assign(2, cInput());
   }
 
   // A live attempt on the stage "Forest": the settings as loaded differ from the stage as played,
@@ -166,9 +165,7 @@ class ReplayTest : public StageTest {
     g_ReplayData.ClearRecording();
     g_ReplayData.m_nSeed = 0x5EED;
     for (const Frame& f : script) {
-      g_vInput[0].m_wDir = f.dir;
-      g_vInput[0].m_wButton = f.button;
-      const int16_t words[2] = {static_cast<int16_t>(g_vInput[0].m_wDir), static_cast<int16_t>(g_vInput[0].m_wButton)};
+      const int16_t words[2] = {static_cast<int16_t>(f.dir), static_cast<int16_t>(f.button)};
       g_ReplayData.Record(words);
     }
   }
@@ -239,19 +236,12 @@ TEST_F(ReplayTest, ScriptedAttemptSavedLoadedAndPlayedBackWordForWord) {
   ASSERT_EQ(g_ReplayData.SaveFile("again.rpl4_914", g_StageData, g_PlayStageData, g_SaveData), 1);
   EXPECT_EQ(ReadFileBytes("again.rpl4_914"), saved);
 
-  // Playback puts the recorded words into input device 0, frame by frame, and ends after the last.
+  // Playback gives back the recorded words, frame by frame, and ends after the last.
   for (size_t i = 0; i < script.size(); ++i) {
-    cInput& input = g_vInput.At(0);
-    input.m_wDir = 0xAA;
-    input.m_wButton = 0xBB;
-    input.ClearDir();
-    input.ClearButton();
-    int16_t words[2];
+    int16_t words[2] = {0xAA, 0xBB};
     ASSERT_EQ(g_ReplayData.Play(words), 0) << "frame " << i;
-    input.m_wDir = static_cast<uint16_t>(words[0]);
-    input.m_wButton = static_cast<uint16_t>(words[1]);
-    ASSERT_EQ(input.m_wDir, script[i].dir) << "frame " << i;
-    ASSERT_EQ(input.m_wButton, script[i].button) << "frame " << i;
+    ASSERT_EQ(static_cast<uint16_t>(words[0]), script[i].dir) << "frame " << i;
+    ASSERT_EQ(static_cast<uint16_t>(words[1]), script[i].button) << "frame " << i;
   }
   int16_t words[2];
   EXPECT_EQ(g_ReplayData.Play(words), 1);

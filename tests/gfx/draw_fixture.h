@@ -12,8 +12,8 @@
 #include "gfx/lock.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
-#include "gfx_fixture.h"
 #include "platform/video/bmp.h"
+#include "support/gfx_fixture.h"
 
 struct DrawMode {
   const char* name;

@@ -1,9 +1,10 @@
+#include "core/log.h"
 #include "gfx/dialog.h"
 #include "gfx/drawstate.h"
 #include "gfx/present.h"
 #include "gfx/surface.h"
-#include "gfx_fixture.h"
 #include "platform/time/clock.h"
+#include "support/gfx_fixture.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "gfx/drawstate.h"
 #include "gfx/present.h"
 #include "gfx/surface.h"
-#include "gfx_fixture.h"
 #include "platform/video/bmp.h"
+#include "support/gfx_fixture.h"
 
 namespace {
 

@@ -438,6 +438,13 @@ TEST_F(CharaFlowTest, CopiesKeepTheirFlowsAndOnlyCopyStateKeepsLinks) {
   cChara copy(a);
   EXPECT_EQ(copy.m_pTarget[0], nullptr);
   ExpectLinked(copy);
+  // Another object with the same flows takes over their states, pointing at its own flows.
+  cChara& twin = AddChara(53);
+  Install(twin, {Flow(FLOW_TRIG_NONE, {Cmd(1)})});
+  a.m_vFlowInst[0].m_bRunning = 1;
+  twin.AssignFlowStates(a.m_vFlowInst);
+  EXPECT_EQ(twin.m_vFlowInst[0].m_bRunning, 1);
+  ExpectLinked(twin);
   cChara& state = AddChara(52);
   state.CopyState(a);
   EXPECT_EQ(state.m_pTarget[0], &b) << "copied as it is";
@@ -449,6 +456,101 @@ TEST_F(CharaFlowTest, CopiesKeepTheirFlowsAndOnlyCopyStateKeepsLinks) {
   SetCharaTarget(&b, 1, nullptr, 1);
   EXPECT_EQ(b.m_pTarget[1], nullptr);
   EXPECT_TRUE(state.m_vBackLink.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CharaFlowTest, SetUpFromADefinition) {
+  cHero& hero = AddHero(1);
+  cChara& owner = AddChara(60);
+  cChara& c = AddChara(61);
+  c.m_vCharaVar[3] = 7;
+  c.m_nFlowSerial = 9;
+  c.m_vFlowIdBlocked.assign(3, 1);
+  cCharaData def;
+  def.m_nMaxHP = 30;
+  def.m_nMaxSP = 5;
+  def.m_cSight = 3;
+  def.m_sFriction = 20;
+  def.m_bScrollSync = 1;
+  def.m_vFlow.assign(2, Flow(FLOW_TRIG_NONE, {Cmd(1)}));
+  c.Init(&def, 64, 96, 2);
+  EXPECT_EQ(c.m_sParamLevel, 2);
+  EXPECT_EQ(c.m_nHP, 30);
+  EXPECT_EQ(c.m_nSP, 5);
+  EXPECT_EQ(c.m_nSight, 48);
+  EXPECT_DOUBLE_EQ(c.m_dFriction, SpeedParamToDots(20));
+  EXPECT_EQ(c.m_bScrollSync, 1);
+  EXPECT_EQ(c.m_bInAir, 1);
+  EXPECT_EQ(c.m_dHomeX, 64);
+  EXPECT_EQ(c.m_dHomeY, 96);
+  EXPECT_EQ(c.m_nFlowSerial, 0);
+  EXPECT_EQ(c.m_vFlowIdBlocked, cCheckedVector<uint8_t>(27, 0));
+  EXPECT_EQ(c.m_vCharaVar, cCheckedVector<int32_t>(9, 0));
+  c.InitLinks(&owner);
+  EXPECT_EQ(c.m_pTarget[0], &hero);
+  EXPECT_EQ(c.m_pOwner, &owner);
+  c.InitLinks(&owner);
+  EXPECT_EQ(hero.m_vBackLink.size(), 1u) << "listed once";
+  EXPECT_EQ(owner.m_vBackLink, (cCheckedVector<cObjLink>{{&c, 4}}));
+  EXPECT_EQ(c.AddFlows(c.m_Chara.m_vFlow, 0, 0), 2);
+  ExpectLinked(c);
+  EXPECT_EQ(c.m_vFlowInst[1].m_nSerial, 1);
+}
+
+TEST_F(CharaFlowTest, PlacementCentresScaleAndBody) {
+  for (cScrollAxis* a : {&scene_.m_ScrollX, &scene_.m_ScrollY}) {
+    a->m_nMax = a->m_nStageMax = a->m_nOuterRange = 2000;
+    a->m_nMapCells = 2000 / 32;
+  }
+  cChara& c = AddChara(62);
+  cPicRect& p = c.m_PicRect;
+  p.m_nBaseOfsX = p.m_nOfsX = 8;
+  p.m_nBaseOfsY = p.m_nOfsY = 16;
+  p.m_nBaseW = p.m_nW = p.m_nBaseH = p.m_nH = 32;
+  c.m_nBaseHitW = c.m_nHitW = 16;
+  c.m_nBaseHitH = c.m_nHitH = 20;
+  c.m_Chara.m_cScale = 1;
+  c.SetCellPos(2, 3, 0);
+  EXPECT_EQ(c.m_dX, 12 * 32 + 8 + 0.5);
+  EXPECT_EQ(c.m_dY, 13 * 32 + 16);
+
+  // The feet stay put: the box bottom moves y by the box height, the picture bottom by its height
+  // below the offset.
+  const struct {
+    int modeSwitch, keepBox, flag;
+    double dy;
+  } cases[] = {{0, 0, 1, -16}, {0, 1, 0, -20}, {1, 0, 0, -16}, {1, 1, 1, -20}};
+  for (const auto& tc : cases) {
+    g_SystemData.m_bScaleModeSwitch = tc.modeSwitch;
+    g_SystemData.m_bScaleKeepBox = tc.keepBox;
+    c.m_dY = 100;
+    c.AdjustYForScale(2, 1, tc.flag);
+    EXPECT_EQ(c.m_dY, 100 + tc.dy) << tc.modeSwitch << tc.keepBox << tc.flag;
+    c.AdjustYForScale(2, 2, tc.flag);
+    EXPECT_EQ(c.m_dY, 100 + tc.dy) << "equal scales change nothing";
+  }
+
+  p.m_nLeft = 100;
+  p.m_nTop = 50;
+  c.m_dX = 300;
+  c.m_dY = 200;
+  cCmdInstance cmd;
+  cmd.m_dMoveX = cmd.m_dMoveY = 3;
+  c.SetCentreAndClear(120, 60, cmd);
+  EXPECT_EQ(c.m_dX, 304);
+  EXPECT_EQ(c.m_dY, 194);
+  EXPECT_EQ(cmd.m_dMoveX, 0);
+  EXPECT_EQ(cmd.m_dMoveY, 0);
+
+  c.SetBodyRect(1, 20, 10);
+  EXPECT_EQ(c.m_BodyRect.m_nOfsX, -2);
+  EXPECT_EQ(c.m_BodyRect.m_nOfsY, 6);
+  EXPECT_EQ(c.m_BodyRect.m_nBaseW, 20);
+  c.SetBodyRect(0, 20, 10);
+  EXPECT_EQ(c.m_BodyRect.m_nBaseOfsY, -5);
 }
 
 }  // namespace

@@ -4,12 +4,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "core/mainwnd.h"
 #include "gamedata/systemdata.h"
 #include "objects/charabase.h"
 #include "objects/effectplayer.h"
 #include "platform/win/messages.h"
 #include "scenes/sceneplay.h"
-#include "shell/mainwnd.h"
 #include "stagedata/database.h"
 #include "stagedata/mapcell.h"
 #include "stagedata/stagedata.h"
@@ -49,6 +49,7 @@ class ObjectsTest : public ::testing::Test {
     scene_.m_ScrollX.m_dPos = 320;
     scene_.m_ScrollY.m_dPos = 320;
     g_pScenePlay = &scene_;
+    RegisterScenePlayChecks();
     g_StageData.m_dGravitySetting = 0.4;
     g_StageData.SetCollisionLevel(10);
     g_hMainWnd = CreateWindowStandIn("Tessaly");
@@ -57,6 +58,7 @@ class ObjectsTest : public ::testing::Test {
     DestroyWindowStandIn(g_hMainWnd);
     g_hMainWnd = nullptr;
     g_pScenePlay = nullptr;
+    SetBlockCondCheck(nullptr);
     Restore();
   }
   static void Restore() {

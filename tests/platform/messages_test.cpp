@@ -34,7 +34,7 @@ TEST(Messages, PostsFromAnyThreadReachTheOwnersQueueInOrder) {
 }
 
 TEST(Messages, ThreadMessagesAndWaiting) {
-  DWORD target = 0;
+  std::atomic<DWORD> target{0};  // the thread's id, once its queue exists
   std::thread t([&] {
     EnsureThreadQueue();
     target = GetCurrentThreadId();

@@ -5,7 +5,7 @@
 
 #include "gamedata/input.h"
 #include "gfx/bitmap.h"
-#include "gfx/gfx_fixture.h"
+#include "support/gfx_fixture.h"
 #include "gfx/surface.h"
 #include "platform/video/bmp.h"
 #include "platform/video/ddraw.h"

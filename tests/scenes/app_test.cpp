@@ -15,7 +15,7 @@
 #include "platform/win/messages.h"
 #include "scenes/requests.h"
 #include "scenes/sceneplay.h"
-#include "shell/mainwnd.h"
+#include "core/mainwnd.h"
 #include "support/game_reset.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "stagedata/cmdparts_io.h"
-#include "stagedata/definition_fixture.h"
 #include "stagedata/flow_io.h"
+#include "support/definition_fixture.h"
 
 namespace {
 

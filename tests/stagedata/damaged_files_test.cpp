@@ -17,13 +17,14 @@
 
 #include "gamedata/datapath.h"
 #include "platform/fs/path.h"
+#include "platform/win/msgbox.h"
 #include "stagedata/anime.h"
 #include "stagedata/cmdparts_io.h"
-#include "stagedata/dbtesting.h"
 #include "stagedata/database.h"
+#include "stagedata/dbtesting.h"
 #include "stagedata/effect.h"
-#include "stagedata/stage_fixture.h"
 #include "support/database_files.h"
+#include "support/stage_fixture.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
@@ -92,7 +93,7 @@ using Bytes = std::vector<uint8_t>;
 // The variant being loaded, printed when a sanitizer ends the program.
 std::string g_strCurrentVariant;
 
-void PrintCurrentVariant() { std::fprintf(stderr, "while loading the variant: %s\n", g_strCurrentVariant.c_str()); }
+[[maybe_unused]] void PrintCurrentVariant() { std::fprintf(stderr, "while loading the variant: %s\n", g_strCurrentVariant.c_str()); }
 
 struct VariantReport {
   VariantReport() {

@@ -9,7 +9,7 @@
 
 #include "core/datafile.h"
 #include "core/record.h"
-#include "objects/animseq.h"
+#include "stagedata/animframes.h"
 #include "stagedata/database.h"
 #include "support/bytes.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "stagedata/flow.h"
-#include "stagedata/flow_fixture.h"
 #include "stagedata/flow_io.h"
+#include "support/flow_fixture.h"
 
 namespace {
 

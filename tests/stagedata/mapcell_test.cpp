@@ -2,16 +2,28 @@
 
 #include <vector>
 
-#include "scenes/sceneplay.h"
 #include "stagedata/mapcell.h"
 #include "support/definitions.h"
 
 namespace {
 
+// The registered check answers `g_nHolds` and counts the cells it was asked about.
+int g_nHolds = 0;
+int g_nChecks = 0;
+
+int CountingCheck(cMapCell&) {
+  ++g_nChecks;
+  return g_nHolds;
+}
+
 class MapCellTest : public ::testing::Test {
  protected:
-  void SetUp() override { g_pScenePlay = &scene_; }
-  void TearDown() override { g_pScenePlay = nullptr; }
+  void SetUp() override {
+    g_nHolds = 0;
+    g_nChecks = 0;
+    SetBlockCondCheck(CountingCheck);
+  }
+  void TearDown() override { SetBlockCondCheck(nullptr); }
 
   // The hit codes for sides 0 to 7.
   static std::vector<int> HitCodes(cMapCell& cell) {
@@ -19,16 +31,6 @@ class MapCellTest : public ::testing::Test {
     for (int side = 0; side < 8; ++side) codes.push_back(cell.GetCellHitCode(side));
     return codes;
   }
-
-  // A condition that holds while stage variable 0 is 1.
-  static cCond StageVarIsOne() {
-    cCond c;
-    c.m_nKind = COND_STAGE_VAR;
-    c.m_nValue = 1;
-    return c;
-  }
-
-  cScenePlay scene_;
 };
 
 TEST_F(MapCellTest, HitCodeBySide) {
@@ -39,31 +41,21 @@ TEST_F(MapCellTest, HitCodeBySide) {
   EXPECT_EQ(HitCodes(deadly), std::vector<int>(8, 2));
   cMapCell passable(PlacedBlock(0, 0, 1, 0));
   EXPECT_EQ(HitCodes(passable), std::vector<int>(8, 0));
+  EXPECT_EQ(g_nChecks, 0) << "cells without conditions are not checked";
 }
 
-TEST_F(MapCellTest, ConditionsDecideWhetherTheCellIsThere) {
-  for (int latch : {0, 1}) {
-    SCOPED_TRACE(testing::Message() << "latch " << latch);
-    cMapCell cell(PlacedBlock(0, 0, 1, 1));
-    cell.m_vCond.assign(2, StageVarIsOne());
-    cell.m_cCondLogic = 1;
-    cell.m_bCondLatch = static_cast<int8_t>(latch);
-    scene_.m_vStageVar[0] = 0;
-    EXPECT_EQ(HitCodes(cell), std::vector<int>(8, 0));
-    EXPECT_EQ(cell.m_bCondLatched, 0);
-
-    scene_.m_vStageVar[0] = 1;
-    EXPECT_EQ(cell.GetCellHitCode(0), 1);
-    EXPECT_EQ(cell.m_bCondLatched, 1) << "a pass latches the cell, latching or not";
-
-    // Once held, a latching cell stays; another follows its conditions.
-    scene_.m_vStageVar[0] = 0;
-    EXPECT_EQ(HitCodes(cell), std::vector<int>(8, latch));
-  }
+TEST_F(MapCellTest, TheRegisteredCheckDecidesACellWithConditions) {
+  cMapCell cell(PlacedBlock(0, 0, 1, 1));
+  cell.m_vCond.resize(1);
+  cell.m_cHitExempt = 2;
+  EXPECT_EQ(HitCodes(cell), std::vector<int>(8, 0));
+  g_nHolds = 1;
+  EXPECT_EQ(HitCodes(cell), (std::vector<int>{1, 1, 0, 1, 1, 1, 1, 1}));
+  EXPECT_EQ(g_nChecks, 16);
 }
 
-TEST_F(MapCellTest, WithoutAPlaySceneConditionsDoNotHold) {
-  g_pScenePlay = nullptr;
+TEST_F(MapCellTest, WithoutARegisteredCheckConditionsDoNotHold) {
+  SetBlockCondCheck(nullptr);
   cMapCell cell(PlacedBlock(0, 0, 1, 1));
   EXPECT_EQ(cell.GetCellHitCode(0), 1);
   cell.m_vCond.resize(1);

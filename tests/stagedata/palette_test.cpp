@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "gamedata/datapath.h"
-#include "stagedata/definition_fixture.h"
 #include "support/bytes.h"
+#include "support/definition_fixture.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "stagedata/cmdparts_io.h"
-#include "stagedata/stage_fixture.h"
+#include "support/stage_fixture.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 
 #include "core/text.h"
 #include "core/thread.h"
-#include "stagedata/stage_fixture.h"
+#include "platform/win/messages.h"
+#include "support/stage_fixture.h"
 
 namespace {
 

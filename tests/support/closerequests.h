@@ -1,7 +1,7 @@
 // Close requests that game code posted to the main window, taken from its queue.
 #pragma once
+#include "core/mainwnd.h"
 #include "platform/win/messages.h"
-#include "shell/mainwnd.h"
 
 inline int TakeCloseRequests() {
   int n = 0;

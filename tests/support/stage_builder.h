@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "stagedata/stageauthor.h"
+#include "authoring/stageauthor.h"
 
 // Writes the sample stage (BuildSampleStage), named `name`, to a game path in an existing folder;
 // true when the whole file was written.

@@ -8,8 +8,9 @@
 #include "platform/video/wintypes.h"
 
 // Pixel loops that the compiler vectorises get a second copy for machines with wider vectors, chosen
-// when the program starts.
-#if defined(__x86_64__) && defined(__GNUC__)
+// when the program loads. The build turns the copies off for sanitizer builds (PLAYER_CLONES unset):
+// the choice runs before a sanitizer's run time has started.
+#if defined(PLAYER_CLONES) && defined(__x86_64__) && defined(__GNUC__)
 #define VIDEO_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define VIDEO_WIDE_VECTORS

@@ -3,7 +3,7 @@
 #include "platform/time/clock.h"
 #include "platform/video/bmp.h"
 #include "platform/video/d3dx9.h"
-#include "video_fixture.h"
+#include "support/video_fixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "platform/video/bmp.h"
 #include "platform/video/ddraw.h"
 #include "platform/video/gdi.h"
-#include "video_fixture.h"
+#include "support/video_fixture.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/record.h"
-#include "stagedata/flow_fixture.h"
 #include "support/definitions.h"
+#include "support/flow_fixture.h"
 
 class DefinitionTest : public FlowRecordTest {
  protected:

@@ -6,15 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "core/log.h"
-#include "platform/win/messages.h"
-#include "platform/win/msgbox.h"
-#include "shell/mainwnd.h"
-#include "stagedata/definition_fixture.h"
 #include "stagedata/stageload.h"
 #include "support/bytes.h"
+#include "support/definition_fixture.h"
 #include "support/closerequests.h"
 #include "support/stage_builder.h"
+#include "support/test_logs.h"
 
 // The definitions' state (database, palettes), new stages in g_StageData and g_PlayStageData, a
 // blank hero, a main window that collects close requests, both logs on, message boxes recorded.
@@ -23,17 +20,10 @@ class StageTest : public DefinitionTest {
   void SetUp() override {
     DefinitionTest::SetUp();
     ResetStages();
-    ResetLogsForTest();
-    msgbox::Reset();
-    g_hMainWnd = CreateWindowStandIn("Tessaly");
-    ASSERT_EQ(ReportLogInit("Report_Game.txt"), 1);
-    DebugLogInit(1, "DI_Zaze.txt");
+    StartTestLogs();
   }
   void TearDown() override {
-    DestroyWindowStandIn(g_hMainWnd);
-    g_hMainWnd = nullptr;
-    ResetLogsForTest();
-    msgbox::Reset();
+    StopTestLogs();
     ResetStages();
     DefinitionTest::TearDown();
   }
@@ -46,11 +36,6 @@ class StageTest : public DefinitionTest {
       stage->m_bLoadDone = 0;
     }
     g_HeroCharaData = cCharaData();
-  }
-  static std::vector<std::string> TakeBoxTexts() {
-    std::vector<std::string> texts;
-    for (const MessageBoxRecord& r : msgbox::TakeRecords()) texts.push_back(r.text);
-    return texts;
   }
 };
 

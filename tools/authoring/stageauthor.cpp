@@ -1,4 +1,4 @@
-#include "stagedata/stageauthor.h"
+#include "authoring/stageauthor.h"
 
 #include <algorithm>
 

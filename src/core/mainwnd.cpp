@@ -1,3 +1,3 @@
-#include "shell/mainwnd.h"
+#include "core/mainwnd.h"
 
 HWND g_hMainWnd = nullptr;

@@ -2,8 +2,8 @@
 // (one entry in some lists), no test play, no kept test flows. Restored after each test.
 #pragma once
 #include "gamedata/systemdata.h"
-#include "shell/globals.h"
 #include "stagedata/database.h"
+#include "stagedata/flow.h"
 #include "support/tempdir.h"
 
 class FlowRecordTest : public TempDirTest {

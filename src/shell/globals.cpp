@@ -1,3 +1,0 @@
-#include "shell/globals.h"
-
-int g_bEditorLaunched = 0;
