@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   libsdl2-dev
+  libfluidsynth-dev libvorbis-dev timgm6mb-soundfont sox
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "core/datafile.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -21,15 +22,45 @@ cDataFile::~cDataFile() {
   if (m_fp) std::fclose(m_fp);
 }
 
+namespace {
+constexpr size_t kReadBufferSize = 64 * 1024;
+}  // namespace
+
+bool cDataFile::FillBuffer() {
+  if (m_vBuffer.empty()) m_vBuffer.resize(static_cast<size_t>(std::min<uint64_t>(kReadBufferSize, m_nSize + 1)));
+  m_nBufferPos = 0;
+  m_nBufferEnd = std::fread(m_vBuffer.data(), 1, m_vBuffer.size(), m_fp);
+  return m_nBufferEnd > 0;
+}
+
 bool cDataFile::ReadBytes(void* data, size_t bytes) {
   if (m_bFailed || !m_bReading) return false;
   if (bytes > BytesLeft()) {
     m_bFailed = true;
     return false;
   }
-  if (bytes && std::fread(data, 1, bytes, m_fp) != bytes) {
-    m_bFailed = true;
-    return false;
+  auto* out = static_cast<unsigned char*>(data);
+  size_t left = bytes;
+  while (left > 0) {
+    if (m_nBufferPos == m_nBufferEnd) {
+      // A long read past an empty buffer goes straight to its destination.
+      if (left >= kReadBufferSize) {
+        if (std::fread(out, 1, left, m_fp) != left) {
+          m_bFailed = true;
+          return false;
+        }
+        break;
+      }
+      if (!FillBuffer()) {
+        m_bFailed = true;
+        return false;
+      }
+    }
+    const size_t n = std::min(left, m_nBufferEnd - m_nBufferPos);
+    std::memcpy(out, m_vBuffer.data() + m_nBufferPos, n);
+    m_nBufferPos += n;
+    out += n;
+    left -= n;
   }
   m_nPos += bytes;
   return true;
@@ -76,6 +107,7 @@ bool cDataFile::Seek(uint64_t offset) {
     m_bFailed = true;
     return false;
   }
+  m_nBufferPos = m_nBufferEnd = 0;
   m_nPos = offset;
   return true;
 }

@@ -3,6 +3,7 @@
 // damaged, and the load fails. Writes go to a temporary file that replaces the target only when
 // everything was written, so a failed save never destroys the file that was there.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -68,7 +69,13 @@ class cDataFile {
   friend int DataFileClose(cDataFile*);
   cDataFile() = default;
 
+  // Reading goes through a buffer of its own: a body is read a few bytes at a time.
+  bool FillBuffer();
+
   FILE* m_fp = nullptr;
+  std::vector<unsigned char> m_vBuffer;
+  size_t m_nBufferPos = 0;  // next byte of the buffer to read
+  size_t m_nBufferEnd = 0;  // bytes the buffer holds
   bool m_bReading = true;
   bool m_bFailed = false;
   uint64_t m_nSize = 0;
@@ -94,11 +101,20 @@ int DataFileClose(cDataFile* file);
 // join the list as they are read: lists nest, and each nested count is bounded only by the bytes
 // left in the whole file, so blank elements made for every count at once would cost many times
 // what the file holds.
+// Room to make ahead of reading a list of `count` elements of T: the count, but never more elements
+// than the bytes left in the file would fill, so that a count that lies costs no more memory than
+// the file holds.
+template <class T>
+size_t ListRoomFor(uint32_t count, const cDataFile& f) {
+  return static_cast<size_t>(std::min<uint64_t>(count, f.BytesLeft() / sizeof(T)));
+}
+
 template <class V>
 int ReadRecordVector(V& v, cDataFile& f) {
   uint32_t n;
   if (!f.ReadCount(n, 8)) return 0;  // a body takes at least its two counts
   v.clear();
+  v.reserve(ListRoomFor<typename V::value_type>(n, f));
   for (uint32_t i = 0; i < n; ++i)
     if (!v.emplace_back().Read(f)) return 0;
   return 1;

@@ -116,11 +116,16 @@ int PathNumberedName(std::string& buf, const std::string& src, int n) {
 int FindLastNumberedFile(std::string& out, const std::string& base, const char* ext) {
   std::string name;
   PathChangeExt(name, base, ext);
+  if (HasDrive(name)) return 0;  // no such path exists here
+  // The folder is read once; every candidate is looked up in that one listing.
+  const size_t start = NameStart(name, name.size());
+  const cGameFolderListing folder(name.substr(0, start));
+  const std::string stem = name.substr(start);
   for (int n = 999; n >= 0; --n) {
-    std::string candidate = StrPrintf("%s_%d%d%d", name.c_str(), n / 100, n / 10 % 10, n % 10);
+    const std::string number = StrPrintf("_%d%d%d", n / 100, n / 10 % 10, n % 10);
     // Only a file will load: a folder named like one is passed over.
-    if (GamePathIsFile(candidate)) {
-      out = candidate;
+    if (folder.IsFile(stem + number)) {
+      out = name + number;
       return 1;
     }
   }

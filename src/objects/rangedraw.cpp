@@ -9,9 +9,7 @@
 #include "objects/charabase.h"
 #include "objects/objcond.h"
 #include "objects/objlists.h"
-
-// Set by start-up when the editor started a test play.
-extern int g_bEditorLaunched;
+#include "stagedata/flow.h"
 
 int g_nRangeColourCounter = 0;
 

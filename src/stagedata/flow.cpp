@@ -1,5 +1,6 @@
 #include "stagedata/flow.h"
 
+#include <utility>
 #include <vector>
 
 #include "gamedata/systemdata.h"
@@ -42,21 +43,35 @@ cFlow& cFlow::operator=(const cFlow& src) {
   cDataRecord::operator=(src);
   // src may lie inside one of this flow's own commands: copy it whole before anything is replaced.
   cFlow copy(src);
-  m_strName = copy.m_strName;
-  m_nKey = copy.m_nKey;
-  m_nFlowId = copy.m_nFlowId;
-  m_bTestOnly = copy.m_bTestOnly;
-  m_nCondLogic = copy.m_nCondLogic;
-  m_bCondLatch = copy.m_bCondLatch;
-  m_nTrigger = copy.m_nTrigger;
-  m_bBindPartner = copy.m_bBindPartner;
-  m_nPartnerTarget = copy.m_nPartnerTarget;
-  m_nKeyGap = copy.m_nKeyGap;
-  m_bKeyLatch = copy.m_bKeyLatch;
-  m_vCond.swap(copy.m_vCond);
-  m_vKeyCond.swap(copy.m_vKeyCond);
-  m_vCmd.swap(copy.m_vCmd);
+  Take(copy);
   return *this;
+}
+
+cFlow& cFlow::operator=(cFlow&& src) noexcept {
+  if (this == &src) return *this;
+  cDataRecord::operator=(src);
+  // src may lie inside one of this flow's own commands: take it out whole before anything is
+  // replaced.
+  cFlow taken(std::move(src));
+  Take(taken);
+  return *this;
+}
+
+void cFlow::Take(cFlow& whole) {
+  m_strName.swap(whole.m_strName);
+  m_nKey = whole.m_nKey;
+  m_nFlowId = whole.m_nFlowId;
+  m_bTestOnly = whole.m_bTestOnly;
+  m_nCondLogic = whole.m_nCondLogic;
+  m_bCondLatch = whole.m_bCondLatch;
+  m_nTrigger = whole.m_nTrigger;
+  m_bBindPartner = whole.m_bBindPartner;
+  m_nPartnerTarget = whole.m_nPartnerTarget;
+  m_nKeyGap = whole.m_nKeyGap;
+  m_bKeyLatch = whole.m_bKeyLatch;
+  m_vCond.swap(whole.m_vCond);
+  m_vKeyCond.swap(whole.m_vKeyCond);
+  m_vCmd.swap(whole.m_vCmd);
 }
 
 void cFlow::RegisterFields(int version) {

@@ -96,6 +96,9 @@ class cFlowCmd : public cDataRecord {
   // and the carried flows are copied deeply.
   cFlowCmd(const cFlowCmd& src);
   cFlowCmd& operator=(const cFlowCmd& src);
+  // A move takes the blocks and flows themselves; the source is left without them.
+  cFlowCmd(cFlowCmd&& src) noexcept = default;
+  cFlowCmd& operator=(cFlowCmd&& src) noexcept;
   ~cFlowCmd() override;
 
   void RegisterFields(int version) override;
@@ -148,7 +151,9 @@ class cFlow : public cDataRecord {
  public:
   cFlow();
   cFlow(const cFlow& src) = default;
+  cFlow(cFlow&& src) noexcept = default;
   cFlow& operator=(const cFlow& src);
+  cFlow& operator=(cFlow&& src) noexcept;
 
   void RegisterFields(int version) override;
   // Reads a flow; its name is dropped, the trigger of an older file renumbered, the commands repaired.
@@ -172,6 +177,10 @@ class cFlow : public cDataRecord {
   cCheckedVector<cCond> m_vCond;
   cCheckedVector<cKeyCond> m_vKeyCond;
   cCheckedVector<cFlowCmd> m_vCmd;
+
+ private:
+  // This flow's members become those of `whole`, a flow apart from this one.
+  void Take(cFlow& whole);
 };
 
 // Key-condition and command lists as stored: a count, then each element, read over a default one.

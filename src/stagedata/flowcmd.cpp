@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "core/log.h"
 #include "stagedata/cmdupgrade.h"
@@ -84,6 +85,21 @@ cFlowCmd& cFlowCmd::operator=(const cFlowCmd& src) {
   AssignEdMoveHolder(m_pEdMove, src.m_pEdMove);
   AssignEdShotHolder(m_pEdShot, src.m_pEdShot);
   AssignCondListHolder(m_pCondList, src.m_pCondList);
+  m_vFlow.swap(flows);
+  return *this;
+}
+
+cFlowCmd& cFlowCmd::operator=(cFlowCmd&& src) noexcept {
+  if (this == &src) return *this;
+  cDataRecord::operator=(src);
+  // src may lie inside this command's own carried flows: it stays alive until they are replaced last.
+  cCheckedVector<cFlow> flows(std::move(src.m_vFlow));
+  CopyScalars(src);
+  m_strText = std::move(src.m_strText);
+  m_vParam = std::move(src.m_vParam);
+  m_pEdMove = std::move(src.m_pEdMove);
+  m_pEdShot = std::move(src.m_pEdShot);
+  m_pCondList = std::move(src.m_pCondList);
   m_vFlow.swap(flows);
   return *this;
 }

@@ -6,7 +6,7 @@
 
 cCommonPaletteData g_CommonPalette;
 
-cPaletteRef StagePalette() { return g_StageData.Palette(); }
+cPaletteRef StagePalette() { return StageBeingRead().Palette(); }
 
 namespace {
 

@@ -55,7 +55,7 @@ extern cCommonPaletteData g_CommonPalette;
 
 inline cPaletteRef CommonPalette() { return g_CommonPalette.Lists(); }
 // The palette that stage references (kind 2) name: the palette of the stage being played
-// (g_StageData), also while a stage is read into it.
+// (g_StageData), or on a thread that reads a stage for play, that of the record it reads into.
 cPaletteRef StagePalette();
 
 // The list of class T that a palette kind names (1 common, 2 stage); null for other kinds.

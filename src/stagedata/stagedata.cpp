@@ -38,6 +38,7 @@ constexpr cLayoutField kLayout[kStageLayoutCount] = {
 };
 
 thread_local int t_nReadQuitScopes = 0;
+thread_local cStageData* t_pStageBeingRead = nullptr;
 
 // True, with the file marked damaged, when the thread reads a stage for play and a quit message
 // waits in its queue. The message stays there for the thread's owner to see.
@@ -58,6 +59,7 @@ int ReadStageList(cCheckedVector<T>& list, cDataFile& file, bool padded) {
   uint32_t n = 0;
   if (!file.ReadCount(n, padded ? 12 : 8)) return 0;  // a body takes at least its two counts
   list.clear();
+  list.reserve(ListRoomFor<T>(n, file));
   for (uint32_t i = 0; i < n; ++i) {
     if (ReadQuitRequested(file)) return 0;
     int32_t pad = 0;
@@ -83,8 +85,17 @@ void ClampAbove(int32_t& value, int64_t limit) {
 
 }  // namespace
 
-cStageReadQuitScope::cStageReadQuitScope() { ++t_nReadQuitScopes; }
-cStageReadQuitScope::~cStageReadQuitScope() { --t_nReadQuitScopes; }
+cStageReadQuitScope::cStageReadQuitScope(cStageData& target) : m_pOuter(t_pStageBeingRead) {
+  ++t_nReadQuitScopes;
+  t_pStageBeingRead = &target;
+}
+
+cStageReadQuitScope::~cStageReadQuitScope() {
+  --t_nReadQuitScopes;
+  t_pStageBeingRead = m_pOuter;
+}
+
+cStageData& StageBeingRead() { return t_pStageBeingRead ? *t_pStageBeingRead : g_StageData; }
 
 cStageData::cStageData() { Reset(); }
 
@@ -230,7 +241,8 @@ void cStageData::Normalize() {
   ClampAbove(m_nScrollMinY, int64_t{m_nHeight} - 15);
   ClampAbove(m_nScrollMaxY, int64_t{m_nHeight} - 1);
   // Play takes the sub-step values of the stage being played, whichever record is normalised.
-  g_StageData.SetCollisionLevel(g_StageData.m_nCollisionLevel);
+  cStageData& played = StageBeingRead();
+  played.SetCollisionLevel(played.m_nCollisionLevel);
   if (!InList(m_nBgm, g_Database.m_vBgm.size())) m_nBgm = 0;
   PadPalette(Palette());
   CheckDefinitions(Palette());
@@ -255,7 +267,7 @@ int cStageData::Read(cDataFile& file) {
     if (!area.Read(file)) return 0;
 
   // Palette entries take their templates from the lists as they stand while they are read: the
-  // palette of g_StageData, which is the record a stage is loaded into for play.
+  // stage palette, which is this record's own when it is the one a stage is read into for play.
   if (!ReadPaletteLists(Palette(), file, &ReadQuitRequested)) return 0;
   BlankEntryZero(Palette());
   if (!ReadStageList(m_vBlock, file, true) || !ReadStageList(m_vChara, file, true) ||

@@ -213,12 +213,21 @@ class cStageData : public cDataRecord {
 extern cStageData g_StageData;
 extern cStageData g_PlayStageData;
 
-// Set while the calling thread reads a stage for play: the stage reader then gives up, failing the
-// read, as soon as a quit message waits in the thread's queue. One per thread.
+// Set while the calling thread reads a stage for play into `target`: the stage reader then gives
+// up, failing the read, as soon as a quit message waits in the thread's queue; and the stage
+// palette and play's sub-step values are those of `target` (StageBeingRead) for the thread. One
+// per thread.
 class cStageReadQuitScope {
  public:
-  cStageReadQuitScope();
+  explicit cStageReadQuitScope(cStageData& target);
   ~cStageReadQuitScope();
   cStageReadQuitScope(const cStageReadQuitScope&) = delete;
   cStageReadQuitScope& operator=(const cStageReadQuitScope&) = delete;
+
+ private:
+  cStageData* m_pOuter;
 };
+
+// The stage that stage references and play's sub-step values go to: the record the calling thread
+// reads a stage for play into, or else g_StageData.
+cStageData& StageBeingRead();

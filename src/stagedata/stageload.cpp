@@ -1,6 +1,8 @@
 #include "stagedata/stageload.h"
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "core/datafile.h"
 #include "core/log.h"
@@ -17,15 +19,21 @@ namespace {
 // Stage names come from the game's data and the player's files: they stay inside the game folder.
 constexpr PathOrigin kStageOrigin = PathOrigin::Data;
 
+// The stage that the last stage read whole displaced from g_StageData, kept until the load is
+// over: a load that then fails puts it back. Set by the loading thread, used after it ended.
+std::unique_ptr<cStageData> s_pDisplacedStage;
+
 // After a failed load g_StageData holds the stage it held before; only the loading members tell of
 // the attempt.
-void PutBackStage(const cStageData& previous) {
+void PutBackStage() {
+  if (!s_pDisplacedStage) return;
   cStageData& stage = g_StageData;
-  std::string path = stage.m_strPath;
+  std::string path = std::move(stage.m_strPath);
   const int32_t findNumbered = stage.m_bFindNumbered;
   const int32_t loadDone = stage.m_bLoadDone;
-  stage = previous;
-  stage.m_strPath = path;
+  std::swap(stage, *s_pDisplacedStage);
+  s_pDisplacedStage.reset();
+  stage.m_strPath = std::move(path);
   stage.m_bFindNumbered = findNumbered;
   stage.m_bLoadDone = loadDone;
 }
@@ -68,11 +76,19 @@ int CheckStageFile(const char* path) {
 }
 
 unsigned LoadStageProc(void* /*unused*/) {
-  cStageReadQuitScope quitScope;
-  // What an older file does not store takes the defaults, never the previous stage's values.
-  g_StageData.Reset();
-  const std::string path = g_StageData.m_strPath;
-  if (g_StageData.Load(path.c_str(), kStageOrigin) && g_StageData.HasUsableMapSize()) g_StageData.m_bLoadDone = 1;
+  // The file is read into a new stage, so that what an older file does not store takes the
+  // defaults, never the previous stage's values, and so that a failed read leaves g_StageData as
+  // it was. The new stage takes g_StageData's place only when it read whole.
+  auto loaded = std::make_unique<cStageData>();
+  {
+    cStageReadQuitScope readScope(*loaded);
+    if (!loaded->Load(g_StageData.m_strPath.c_str(), kStageOrigin) || !loaded->HasUsableMapSize()) return 0;
+  }
+  loaded->m_strPath = std::move(g_StageData.m_strPath);
+  loaded->m_bFindNumbered = g_StageData.m_bFindNumbered;
+  loaded->m_bLoadDone = 1;
+  std::swap(g_StageData, *loaded);
+  s_pDisplacedStage = std::move(loaded);
   return 0;
 }
 
@@ -89,13 +105,13 @@ int LoadStageForPlay(const char* name, int findNumbered, cStageData* settingsOut
   PathToRelative(stage.m_strPath);
   if (!CheckStageFile(stage.m_strPath.c_str())) return 0;
 
-  const cStageData previous(stage);
+  s_pDisplacedStage.reset();
   stage.m_bLoadDone = 0;
   if (thLoad.Start(&LoadStageProc, nullptr)) {
     const int abandoned = AbandonedThreadCount();
     if (!WaitForLoadingThread()) {
       // A loading thread that did not stop may still write the stage: leave it alone then.
-      if (AbandonedThreadCount() == abandoned) PutBackStage(previous);
+      if (AbandonedThreadCount() == abandoned) PutBackStage();
       return 0;
     }
   }
@@ -104,14 +120,14 @@ int LoadStageForPlay(const char* name, int findNumbered, cStageData* settingsOut
       ShowLoadError(stage.m_strPath);
     else
       ErrorBoxF("ステージファイル %s の読み込みに失敗しました！", stage.m_strPath.c_str());
-    PutBackStage(previous);
+    PutBackStage();
     return 0;
   }
   const int hero = stage.FindHero();
   if (hero == -1) {
     ErrorBox("主人公が配置されていないのでプレイできません！");
     PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
-    PutBackStage(previous);
+    PutBackStage();
     return 0;
   }
 
@@ -120,5 +136,6 @@ int LoadStageForPlay(const char* name, int findNumbered, cStageData* settingsOut
     settingsOut->ClearObjects();
   }
   if (heroOut) *heroOut = stage.m_vChara.At(hero);
+  s_pDisplacedStage.reset();
   return 1;
 }

@@ -16,9 +16,9 @@ extern cCharaData g_HeroCharaData;
 // m_bFindNumbered and m_bLoadDone tell of the attempt.
 int LoadStageForPlay(const char* name, int findNumbered, cStageData* settingsOut, cCharaData* heroOut);
 
-// The loading thread's procedure: a new stage in g_StageData, then g_StageData.m_strPath read into
-// it; m_bLoadDone = 1 when it was read whole and its map size is usable. It gives up when a quit
-// message reaches its thread.
+// The loading thread's procedure: g_StageData.m_strPath read into a new stage, which takes
+// g_StageData's place (with m_bLoadDone = 1) when it was read whole and its map size is usable;
+// g_StageData is left alone otherwise. It gives up when a quit message reaches its thread.
 unsigned LoadStageProc(void* unused);
 
 // 0, after an error box and a close request to the main window, when the file of version 174 or

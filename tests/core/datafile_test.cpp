@@ -223,6 +223,49 @@ TEST_F(DataFileTest, DamagedCountsAndLengthsFailWithoutHugeAllocations) {
   }
 }
 
+TEST_F(DataFileTest, ReadsAcrossTheReadBufferAndAfterSeeksSeeEveryByteInOrder) {
+  // Values far beyond one buffer: small reads that cross its edges, one read longer than a buffer,
+  // and seeks back and forth between them.
+  constexpr uint32_t kCount = 100000;
+  ByteWriter w;
+  w.U32(914).U8(0xAB);
+  for (uint32_t i = 0; i < kCount; ++i) w.U32(i * 7u);
+  w.U32(kCount);
+  for (uint32_t i = 0; i < kCount; ++i) w.U32(~i);
+  w.I32(-5);
+  ASSERT_TRUE(WriteFileBytes("long.dat", w.bytes));
+
+  cDataFile* f = DataFileOpenRead("long.dat");
+  ASSERT_NE(f, nullptr);
+  uint8_t first = 0;
+  ASSERT_TRUE(f->ReadValue(first));
+  EXPECT_EQ(first, 0xAB);
+  bool inOrder = true;
+  for (uint32_t i = 0; i < kCount; ++i) {
+    uint32_t v = 0;
+    inOrder = f->ReadValue(v) && v == i * 7u && inOrder;
+  }
+  EXPECT_TRUE(inOrder);
+  cCheckedVector<uint32_t> values;
+  ASSERT_EQ(ReadValueVector(values, *f), 1);
+  ASSERT_EQ(values.size(), kCount);
+  EXPECT_EQ(values.front(), ~0u);
+  EXPECT_EQ(values.back(), ~(kCount - 1));
+  int32_t last = 0;
+  EXPECT_TRUE(f->ReadValue(last));
+  EXPECT_EQ(last, -5);
+  EXPECT_EQ(f->BytesLeft(), 0u);
+
+  for (uint32_t index : {kCount - 1, 3u, 70000u}) {
+    ASSERT_TRUE(f->Seek(5 + 4 * uint64_t{index}));
+    uint32_t v = 0;
+    EXPECT_TRUE(f->ReadValue(v));
+    EXPECT_EQ(v, index * 7u);
+    EXPECT_EQ(f->Position(), 9 + 4 * uint64_t{index});
+  }
+  EXPECT_EQ(DataFileClose(f), 1);
+}
+
 TEST_F(DataFileTest, ACountIsBoundByTheBytesLeftAfterIt) {
   struct Case {
     uint32_t count;

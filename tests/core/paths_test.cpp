@@ -4,6 +4,9 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "core/text.h"
 
 #include "platform/fs/path.h"
 #include "support/bytes.h"
@@ -110,6 +113,54 @@ TEST_F(PathFilesTest, FindLastNumberedFileTakesHighestExistingFile) {
   ASSERT_TRUE(WriteFileBytes("data/stg4/Forest.stg4_007", {}));
   EXPECT_EQ(FindLastNumberedFile(out, "data\\stg4\\Forest.stg4", "stg4"), 1);
   EXPECT_EQ(out, "data\\stg4\\Forest.stg4_007");
+}
+
+// The search reads the folder once; it must pick the file that resolving each candidate name on its
+// own picks, whatever else the folder holds.
+TEST_F(PathFilesTest, FindLastNumberedFileAgreesWithResolvingEachName) {
+  // What resolving "_999" down to "_000" one name at a time finds.
+  const auto oneByOne = [](const std::string& name) -> std::string {
+    for (int n = 999; n >= 0; --n) {
+      std::string candidate = name + StrPrintf("_%03d", n);
+      if (GamePathIsFile(candidate)) return candidate;
+    }
+    return "";
+  };
+  const struct {
+    const char* what;
+    std::vector<const char*> files, folders;
+    const char* base;
+    const char* expected;
+  } cases[] = {
+      {"names differing in case from the base",
+       {"forest.STG4_002", "FOREST.stg4_005", "Forest.stg4_001"}, {}, "Forest.stg4", "Forest.stg4_005"},
+      {"a gap in the numbers", {"g.stg4_000", "g.stg4_003", "g.stg4_140"}, {}, "g.stg4", "g.stg4_140"},
+      {"non-numbered namesakes",
+       {"n.stg4", "n.stg4_7", "n.stg4_0123", "n.stg4_12a", "n.stg4_004.bak", "n.stg4_004x", "n.stg4_002"},
+       {}, "n.stg4", "n.stg4_002"},
+      {"a sub-folder of a matching name", {"d.stg4_010"}, {"d.stg4_500", "D.STG4_600"}, "d.stg4", "d.stg4_010"},
+      // The exact name is a folder: the file whose name differs only in case is not reached.
+      {"a folder hiding a file of another case", {"h.stg4_001", "H.stg4_900"}, {"h.stg4_900"}, "h.stg4",
+       "h.stg4_001"},
+      {"a folder of the path in another case", {"Stage/s.stg4_030", "Stage/S.STG4_031"}, {"Stage/s.stg4_099"},
+       "stage\\s.stg4", "stage\\s.stg4_031"},
+      {"no numbered file at all", {"x.stg4", "x.stg4_1"}, {"x.stg4_002"}, "x.stg4", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::filesystem::path folder = std::string("case") + std::to_string(&c - cases);
+    std::filesystem::create_directories(folder / "Stage");
+    for (const char* f : c.folders) std::filesystem::create_directories(folder / f);
+    for (const char* f : c.files) ASSERT_TRUE(WriteFileBytes((folder / f).string(), {}));
+    ASSERT_TRUE(SetCurrentGameDirectory(folder.string()));
+
+    std::string out = "unchanged";
+    const int found = FindLastNumberedFile(out, c.base, "stg4");
+    EXPECT_EQ(found, *c.expected ? 1 : 0);
+    EXPECT_EQ(out, *c.expected ? c.expected : "unchanged");
+    EXPECT_EQ(oneByOne(c.base), c.expected);
+    ASSERT_TRUE(SetCurrentGameDirectory(".."));
+  }
 }
 
 TEST_F(PathFilesTest, AbsoluteAndRelativeFormsRoundTrip) {

@@ -71,6 +71,36 @@ TEST(Record, CopyConstructedRecordWalksItsOwnMembers) {
   EXPECT_EQ(copy.m_nA, 0);
 }
 
+TEST(Record, MovedRecordWalksItsOwnMembers) {
+  auto src = std::make_unique<cGoldenRec>(true);
+  src->m_nA = 4;
+  src->m_strX = "moved";
+  cGoldenRec moved(std::move(*src));
+  src.reset();
+  EXPECT_EQ(moved.m_nA, 4);
+  EXPECT_EQ(moved.m_strX, "moved");
+  for (int i = 0; i < moved.RegisteredFieldCount(); ++i) {
+    const char* p = static_cast<const char*>(moved.RegisteredField(i).m_pData);
+    if (p == reinterpret_cast<const char*>(&g_nDiscardField)) continue;
+    EXPECT_TRUE(p >= reinterpret_cast<const char*>(&moved) && p < reinterpret_cast<const char*>(&moved) + sizeof(moved));
+  }
+  moved.Clear();
+  EXPECT_EQ(moved.m_nA, 0);
+  EXPECT_EQ(moved.m_strX, "");
+}
+
+TEST(Record, RecordsOfOneKindShareTheRegistrationOfEachLayout) {
+  // Records of one kind describe their members alike; a layout chosen per record is a kind of its own.
+  cGoldenRec plainA, plainB, extended(true);
+  EXPECT_EQ(plainA.RegisteredFieldCount(), 3);
+  EXPECT_EQ(extended.RegisteredFieldCount(), 6);
+  plainB.m_nA = 5;
+  plainA.CopyFields(plainB);
+  EXPECT_EQ(plainA.m_nA, 5);
+  EXPECT_EQ(extended.RegisteredField(3).m_pData, &extended.m_dD);
+  EXPECT_EQ(plainB.RegisteredField(0).m_pData, &plainB.m_nA);
+}
+
 TEST(Record, RegistrationFollowsTheVersion) {
   cGoldenRec r(true);
   int current = r.RegisteredFieldCount();

@@ -5,8 +5,7 @@
 #include "objects/objcond.h"
 #include "objects/objlists.h"
 #include "scenes/sceneplay.h"
-
-extern int g_bEditorLaunched;
+#include "stagedata/flow.h"
 
 namespace {
 

@@ -83,6 +83,35 @@ TEST_F(StageLoadTest, NumberedNameLoadsTheHighestFileAndFillsSettingsAndHero) {
   EXPECT_EQ(g_PlayStageData.m_strName, "new");
 }
 
+TEST_F(StageLoadTest, StageReadForPlayTakesItsOwnPaletteAndSubSteps) {
+  // A stage whose placed block names entry 2 of its own palette, and whose stored sub-step values
+  // are not yet those of its collision level. The live stage's palette is as large while it is
+  // written, so that the writer keeps the reference.
+  g_StageData.ResizePalBlock(3);
+  cStageData own;
+  BuildSampleStage(own);
+  own.m_strName = "Own palette";
+  own.ResizePalBlock(3);
+  own.m_vPalBlock[2].m_sGraphic = 7;
+  own.m_vBlock[0].m_cPalKind = PAL_STAGE;
+  own.m_vBlock[0].m_sPalIndex = 2;
+  own.m_nCollisionLevel = 13;
+  ASSERT_EQ(own.Save("own.stg4"), 1);
+  ASSERT_EQ(own.m_nStepsPerFrame, 10);
+
+  // The stage in play has a palette of 2 blocks and the sub-steps of level 10 while the file reads.
+  ResetStages();
+  LoadPrevious();
+  ASSERT_EQ(LoadStageForPlay("own.stg4", 0, &g_PlayStageData, &g_HeroCharaData), 1);
+  EXPECT_EQ(g_StageData.m_strName, "Own palette");
+  EXPECT_EQ(g_StageData.m_vPalBlock.Size(), 3);
+  EXPECT_EQ(g_StageData.m_vBlock[0].m_cPalKind, PAL_STAGE);
+  EXPECT_EQ(g_StageData.m_vBlock[0].m_sPalIndex, 2);
+  EXPECT_EQ(g_StageData.m_nStepsPerFrame, 3);
+  EXPECT_EQ(g_StageData.m_nStepsPer6Frames, 18);
+  EXPECT_EQ(StagePalette().m_vBlock.Size(), 3);
+}
+
 TEST_F(StageLoadTest, NameWithoutNumberedFileFailsSilently) {
   LoadPrevious();
   ASSERT_TRUE(SaveSampleStage("Lake.stg4", "unnumbered"));

@@ -19,6 +19,8 @@ class cGoldenRec : public cDataRecord {
     RegisterFields(g_nDataVersion);
     Clear();
   }
+  // The two layouts are two kinds of record.
+  int FieldVariant() const override { return m_bExtended ? 1 : 0; }
   void RegisterFields(int version) override {
     ClearFields();
     AddField32(&m_nA);

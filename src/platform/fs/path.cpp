@@ -147,6 +147,46 @@ bool RenameGameFile(const std::string& from, const std::string& to) {
   return !a.empty() && !b.empty() && std::rename(a.c_str(), b.c_str()) == 0;
 }
 
+cGameFolderListing::cGameFolderListing(const std::string& folder) {
+  if (!folder.empty()) {
+    m_strHost = ResolveHostPath(folder);
+    if (m_strHost.empty()) return;
+  }
+  DIR* d = ::opendir(m_strHost.empty() ? "." : m_strHost.c_str());
+  if (!d) return;
+  while (dirent* e = ::readdir(d)) {
+    std::string n = e->d_name;
+    if (n == "." || n == "..") continue;
+    m_FirstByLower.emplace(Lower(n), n);
+    m_Names.insert(std::move(n));
+  }
+  ::closedir(d);
+}
+
+bool cGameFolderListing::IsFileNamed(const std::string& hostName, bool* exists) const {
+  struct stat st;
+  const bool found = ::stat(Join(m_strHost, hostName).c_str(), &st) == 0;
+  if (exists) *exists = found;
+  return found && S_ISREG(st.st_mode);
+}
+
+bool cGameFolderListing::IsFile(const std::string& name) const {
+  // The resolver's order: the name converted, the name as it stands, then the first entry that
+  // differs from the converted name only in case.
+  const std::string utf8 = Cp932ToUtf8(name);
+  bool exists = false;
+  if (m_Names.count(utf8)) {
+    const bool file = IsFileNamed(utf8, &exists);
+    if (exists) return file;
+  }
+  if (m_Names.count(name)) {
+    const bool file = IsFileNamed(name, &exists);
+    if (exists) return file;
+  }
+  const auto match = m_FirstByLower.find(Lower(utf8));
+  return match != m_FirstByLower.end() && IsFileNamed(match->second, nullptr);
+}
+
 std::vector<std::string> ListGameDirectory(const std::string& gamePath) {
   std::vector<std::string> names;
   std::string host = ResolveHostPath(gamePath);

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdio>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 enum class PathOrigin {
@@ -32,6 +34,24 @@ bool MakeGameDirectory(const std::string& gamePath);
 bool RemoveGameFile(const std::string& gamePath);
 // Replaces `to` atomically when both lie in one folder.
 bool RenameGameFile(const std::string& from, const std::string& to);
+// One listing of a folder, to ask of many names inside it what GamePathIsFile answers for each, at
+// the cost of one directory read: each name is matched in memory as the resolver matches it, by its
+// exact name first and then without regard to case in listing order.
+class cGameFolderListing {
+ public:
+  // A game path of a folder; "" is the current folder. A folder that cannot be read holds nothing.
+  explicit cGameFolderListing(const std::string& folder);
+  // Whether the single component `name` (code page 932) inside the folder is a regular file.
+  bool IsFile(const std::string& name) const;
+
+ private:
+  bool IsFileNamed(const std::string& hostName, bool* exists) const;
+
+  std::string m_strHost;  // the folder's host path; "" for the current folder
+  std::unordered_set<std::string> m_Names;
+  std::unordered_map<std::string, std::string> m_FirstByLower;  // lower-case name -> first such entry
+};
+
 // Names (code page 932) of the entries of a folder, without "." and "..".
 std::vector<std::string> ListGameDirectory(const std::string& gamePath);
 
