@@ -6,6 +6,7 @@
 #include "core/timing.h"
 #include "gfx/bitmap.h"
 #include "gfx/drawstate.h"
+#include "gfx/font.h"
 #include "gfx/globals.h"
 #include "gfx/init.h"
 #include "gfx/surface.h"
@@ -42,6 +43,13 @@ int DDRestoreSurface() {
     video::ReleaseAndClear(dt->lpTexture);
     video::ReleaseAndClear(dt->lpSurface);
   }
+  for (Font* font : DDFontList) {
+    HRESULT hr = D3D_OK;
+    if (font->m_lpD3DXFont && FAILED(hr = font->m_lpD3DXFont->OnLostDevice()))
+      DebugLogF("lpFont->OnLostDevice hr = %d", static_cast<int>(hr));
+    if (font->m_lpSprite && FAILED(hr = font->m_lpSprite->OnLostDevice()))
+      DebugLogF("lpFont->OnLostDevice hr = %d", static_cast<int>(hr));
+  }
   if (BackBuffer.lpDT) video::ReleaseAndClear(BackBuffer.lpDT->lpSurface);
   // A device that was never lost can be reset as well; only one that is still lost cannot.
   HRESULT state = lpDevice->TestCooperativeLevel();
@@ -70,6 +78,11 @@ int DDRestoreSurface() {
         DebugLog("Err");
       lpSD->bLost = 1;
     }
+  }
+  for (Font* font : DDFontList) {
+    if (font->m_lpD3DXFont) font->m_lpD3DXFont->OnResetDevice();
+    if (font->m_lpSprite) font->m_lpSprite->OnResetDevice();
+    font->Restore();
   }
   if (!DDWindowMode) ShowWindow(DDHwnd, SW_SHOWNORMAL);
   DebugLog("Restore Out");
@@ -101,5 +114,6 @@ BOOL DDRestore() {
       lpSD->bLost = 1;
   }
   if (DDScreenBpp == 8 && lpDDPal) lpDDPal->SetEntries(0, 0, 256, DDWorkPalette);
+  for (Font* font : DDFontList) font->Restore();
   return TRUE;
 }

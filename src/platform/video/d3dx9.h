@@ -1,7 +1,13 @@
 // The D3DX helpers the game uses, over the Direct3D stand-in: blank textures, textures from bitmap
-// files with a colour key, and the sprite object that brackets text drawing.
+// files with a colour key, the sprite object that brackets text drawing, and fonts.
 #pragma once
+#include <memory>
+
 #include "platform/video/d3d9.h"
+
+namespace text {
+class Face;
+}
 
 typedef DWORD D3DCOLOR;
 
@@ -57,3 +63,48 @@ class ID3DXSprite final : public video::RefCounted {
 };
 
 HRESULT D3DXCreateSprite(IDirect3DDevice9* device, ID3DXSprite** sprite);
+
+// Fonts: code page 932 text through the text service, its glyph coverage times the colour's alpha
+// blended over the device's current render target (source alpha over the inverse).
+constexpr DWORD DT_TOP = 0x00000000;
+constexpr DWORD DT_LEFT = 0x00000000;
+constexpr DWORD DT_NOCLIP = 0x00000100;
+constexpr DWORD DT_CALCRECT = 0x00000400;
+
+struct D3DXFONT_DESCA {
+  int32_t Height;
+  UINT Width;
+  UINT Weight;
+  UINT MipLevels;
+  BOOL Italic;
+  BYTE CharSet;
+  BYTE OutputPrecision;
+  BYTE Quality;
+  BYTE PitchAndFamily;
+  char FaceName[32];
+};
+
+class ID3DXFont final : public video::RefCounted {
+ public:
+  // count bytes of text (-1: up to its end) from the rectangle's top-left, lines at '\n'; returns
+  // the height drawn. DT_CALCRECT only measures, setting the rectangle's right and bottom. Nothing is
+  // drawn while the device is lost.
+  int DrawTextA(ID3DXSprite* sprite, const char* text, int count, RECT* rect, DWORD format, D3DCOLOR color);
+  HRESULT OnLostDevice();
+  HRESULT OnResetDevice();
+
+ private:
+  friend HRESULT D3DXCreateFontIndirectA(IDirect3DDevice9*, const D3DXFONT_DESCA*, ID3DXFont**);
+  ID3DXFont(IDirect3DDevice9* device, std::shared_ptr<const text::Face> face);
+  ~ID3DXFont() override;
+  IDirect3DDevice9* device_;
+  std::shared_ptr<const text::Face> face_;
+  bool lost_ = false;
+};
+
+HRESULT D3DXCreateFontIndirectA(IDirect3DDevice9* device, const D3DXFONT_DESCA* desc, ID3DXFont** font);
+
+namespace video::test {
+// Makes D3DXCreateFontIndirectA fail (until switched off).
+void FailD3DXCreateFont(bool on);
+}  // namespace video::test

@@ -1,10 +1,13 @@
 #include "platform/video/gdi.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <unordered_map>
 
+#include "platform/text/fontface.h"
 #include "platform/video/display.h"
 #include "platform/win/messages.h"
 
@@ -15,10 +18,14 @@ struct HDC__ {
   video::PixelBuffer* pixels = nullptr;  // a surface's pixels
   bool hasPalette = false;
   PALETTEENTRY palette[256] = {};
+  HGDIOBJ font = nullptr;
+  COLORREF textColor = 0;
+  int bkMode = OPAQUE;
 };
 
 struct HGDIOBJ__ {
   video::BmpImage image;
+  std::shared_ptr<const text::Face> font;  // set for a font
 };
 
 namespace {
@@ -70,7 +77,13 @@ HDC CreateCompatibleDC(HDC) {
 BOOL DeleteDC(HDC hdc) { return Unregister(hdc); }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
-  if (!LiveDC(hdc) || !hdc->memory || !Live(object)) return nullptr;
+  if (!LiveDC(hdc) || !Live(object)) return nullptr;
+  if (object->font) {
+    HGDIOBJ old = hdc->font;
+    hdc->font = object;
+    return old;
+  }
+  if (!hdc->memory) return nullptr;
   HGDIOBJ old = hdc->selected;
   hdc->selected = object;
   return old;
@@ -177,7 +190,7 @@ HANDLE LoadImageA(HINSTANCE, const char* name, UINT type, int, int, UINT flags) 
 }
 
 int GetObjectA(HGDIOBJ object, int size, void* out) {
-  if (!Live(object) || !out) return 0;
+  if (!Live(object) || !out || object->font) return 0;
   video::BmpImage& img = object->image;
   BITMAP bm{};
   bm.bmType = 0;
@@ -226,3 +239,73 @@ UINT GetDIBColorTable(HGDIOBJ bitmap, UINT start, UINT count, RGBQUAD* colors) {
 namespace video {
 const BmpImage* BitmapImage(HGDIOBJ bitmap) { return Live(bitmap) ? &bitmap->image : nullptr; }
 }  // namespace video
+
+HFONT CreateFontA(int height, int width, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
+                  const char* face) {
+  auto* object = new HGDIOBJ__;
+  object->font = text::OpenFace(face ? face : "", height < 0 ? -height : height, width < 0 ? -width : width);
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_objects.insert(object);
+  return object;
+}
+
+int SetBkMode(HDC hdc, int mode) {
+  if (!LiveDC(hdc)) return 0;
+  int old = hdc->bkMode;
+  hdc->bkMode = mode;
+  return old;
+}
+
+COLORREF SetTextColor(HDC hdc, COLORREF color) {
+  if (!LiveDC(hdc)) return 0xFFFFFFFF;
+  COLORREF old = hdc->textColor;
+  hdc->textColor = color;
+  return old;
+}
+
+namespace {
+// Writes one pixel value wherever a glyph covers at least half a pixel.
+class PixelSink final : public text::SpanSink {
+ public:
+  PixelSink(video::PixelBuffer& out, uint32_t pixel) : out_(out), pixel_(pixel) {}
+  void Span(int x, int y, const uint8_t* coverage, int count) override {
+    if (y < 0 || y >= out_.Height()) return;
+    int from = std::max(0, -x), to = std::min(count, out_.Width() - x);
+    if (out_.Format() == video::PixelFormat::X8R8G8B8 || out_.Format() == video::PixelFormat::A8R8G8B8) {
+      uint32_t* row = reinterpret_cast<uint32_t*>(out_.Row(y)) + x;
+      for (int i = from; i < to; ++i)
+        if (coverage[i] >= 128) row[i] = pixel_;
+      return;
+    }
+    for (int i = from; i < to; ++i)
+      if (coverage[i] >= 128) out_.Set(x + i, y, pixel_);
+  }
+
+ private:
+  video::PixelBuffer& out_;
+  uint32_t pixel_;
+};
+
+const text::Face* SelectedFace(HDC hdc) {
+  if (!LiveDC(hdc) || !Live(hdc->font)) return nullptr;
+  return hdc->font->font.get();
+}
+}  // namespace
+
+BOOL TextOutA(HDC hdc, int x, int y, const char* text, int n) {
+  const text::Face* face = SelectedFace(hdc);
+  if (!face || !hdc->pixels || !text || n < 0) return FALSE;
+  COLORREF c = hdc->textColor;
+  uint32_t argb = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+  PixelSink sink(*hdc->pixels, video::GdiPixel(hdc->pixels->Format(), argb, hdc->hasPalette ? hdc->palette : nullptr));
+  face->Draw(text, static_cast<size_t>(n), x, y, text::Rendering::Mono, sink);
+  return TRUE;
+}
+
+BOOL GetTextExtentPoint32A(HDC hdc, const char* text, int n, SIZE* size) {
+  const text::Face* face = SelectedFace(hdc);
+  if (!face || !size || (!text && n > 0) || n < 0) return FALSE;
+  size->cx = face->Measure(text, static_cast<size_t>(n));
+  size->cy = face->CellHeight();
+  return TRUE;
+}

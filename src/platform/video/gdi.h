@@ -1,6 +1,6 @@
 // The GDI calls of the graphics code: the window's device context for its colour depth, bitmap
-// files loaded as DIB sections, memory device contexts that hold one, and blits from them onto the
-// device context of a DirectDraw surface.
+// files loaded as DIB sections, memory device contexts that hold one, blits from them onto the
+// device context of a DirectDraw surface, and fonts that draw and measure code page 932 text.
 #pragma once
 #include "platform/video/bmp.h"
 #include "platform/video/pixels.h"
@@ -37,6 +37,32 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
 // palette entry of that colour, else the nearest one.
 BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop);
 BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);
+
+// Fonts. A font is drawn through the text service in one colour (monochrome glyphs).
+typedef HGDIOBJ HFONT;
+typedef DWORD COLORREF;  // 0x00BBGGRR
+struct SIZE {
+  LONG cx;
+  LONG cy;
+};
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+constexpr DWORD SHIFTJIS_CHARSET = 128;
+
+// A font of the cell height and average character width (0: the face's own) for a face name of the
+// game; the other arguments are accepted and not used.
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, const char* face);
+// Selecting a font works on every device context (a surface's, a window's, a memory one) and returns
+// the font selected before (null at first).
+int SetBkMode(HDC hdc, int mode);
+COLORREF SetTextColor(HDC hdc, COLORREF color);
+// n bytes of text with the cell's top-left at (x, y), in the text colour written by the GDI pixel
+// rule, on a surface's device context; the background is never drawn.
+BOOL TextOutA(HDC hdc, int x, int y, const char* text, int n);
+// cx the sum of the advances of n bytes, cy the cell height of the selected font.
+BOOL GetTextExtentPoint32A(HDC hdc, const char* text, int n, SIZE* size);
 
 namespace video {
 // The decoded image behind a bitmap handle, or null.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "platform/video/d3d9.h"
@@ -56,11 +57,18 @@ uint32_t BlendArgb(const RasterState& s, uint32_t src, uint32_t dst) {
 }
 
 // SRCALPHA / INVSRCALPHA for a source alpha strictly between 0 and 255.
+// (v + 127) / 255 for each 16-bit lane of v (lanes up to 255 x 255), two channels at once.
+inline uint32_t Div255Lanes(uint32_t v) {
+  v += 0x00800080u;
+  return ((v + ((v >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Each channel: (src x a + dst x (255 - a) + 127) / 255, a the source alpha.
 inline uint32_t BlendStandard(uint32_t src, uint32_t dst) {
-  uint32_t a = src >> 24, ia = 255 - a, out = 0;
-  for (int shift = 0; shift < 32; shift += 8)
-    out |= Div255(Channel(src, shift) * a + Channel(dst, shift) * ia) << shift;
-  return out;
+  uint32_t a = src >> 24, ia = 255 - a;
+  uint32_t rb = Div255Lanes((src & 0x00FF00FFu) * a + (dst & 0x00FF00FFu) * ia);
+  uint32_t ag = Div255Lanes(((src >> 8) & 0x00FF00FFu) * a + ((dst >> 8) & 0x00FF00FFu) * ia);
+  return rb | ag << 8;
 }
 
 enum class BlendMode { Replace, Standard, Other };
@@ -232,19 +240,47 @@ VIDEO_WIDE_VECTORS void TexelRect32(
   }
 }
 
+// A rectangle of a 32-bit target with one colour blended over it (source alpha over its inverse): each
+// channel's source share is the same for every pixel, so a pixel costs a multiply and Div255 per channel.
+// A rectangle of a 32-bit target with one colour blended over it (source alpha over its inverse): the
+// source's share of each channel is the same for every pixel.
+template <bool kTargetX8>
+VIDEO_WIDE_VECTORS void ConstantRect32(uint32_t* __restrict d, size_t pitch, int n, int rows, uint32_t colour) {
+  const uint32_t a = colour >> 24, ia = 255 - a;
+  const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
+  const uint32_t shareRB = (colour & 0x00FF00FFu) * a, shareAG = ((colour >> 8) & 0x00FF00FFu) * a;
+  for (int j = 0; j < rows; ++j, d += pitch) {
+    for (int k = 0; k < n; ++k) {
+      uint32_t p = d[k] | opaque;
+      uint32_t rb = Div255Lanes((p & 0x00FF00FFu) * ia + shareRB);
+      uint32_t ag = Div255Lanes(((p >> 8) & 0x00FF00FFu) * ia + shareAG);
+      d[k] = (rb | ag << 8) | opaque;
+    }
+  }
+}
+
 // The texel of each pixel along one axis: floor of the coordinate at the pixel centre, then wrapped
 // or clamped. The step +1 or -1 when they follow one another (a plain or mirrored copy), else 0.
+// With `firstOnly`, a run of texels that follow one another is given by its first entry alone.
 int TexelTable(std::vector<int>& out, const Sampler& sampler, bool vertical, int p0, int n, double e0, double e1,
-               double t0, double t1) {
+               double t0, double t1, bool firstOnly = false) {
   out.resize(static_cast<size_t>(n));
   double slope = (t1 - t0) / (e1 - e0);
   double first = t0 + (p0 - e0) * slope;
   // A plain or mirrored copy that stays inside the texture: one texel after the other.
-  if (slope == 1.0 || slope == -1.0) {
-    int step = slope > 0 ? 1 : -1, f = FloorToInt(first), last = f + step * (n - 1);
+  // Texture coordinates held as floats make the slope of such a copy differ from 1 in its last bits;
+  // the texels still follow one another when the last one is n - 1 away from the first, for the
+  // floors of a sequence rising (falling) by nearly 1 a pixel move by 0, 1 or 2 and never by both 0
+  // and 2 when the drift over the whole run is far below a texel.
+  if (std::fabs(std::fabs(slope) - 1.0) * n < 1e-4) {
+    int step = slope > 0 ? 1 : -1, f = FloorToInt(first), last = FloorToInt(first + (n - 1) * slope);
     int size = vertical ? sampler.Height() : sampler.Width();
-    if (std::min(f, last) >= 0 && std::max(f, last) < size) {
-      for (int k = 0; k < n; ++k) out[k] = f + step * k;
+    if (last - f == step * (n - 1) && std::min(f, last) >= 0 && std::max(f, last) < size) {
+      if (firstOnly) {
+        out[0] = f;
+      } else {
+        for (int k = 0; k < n; ++k) out[k] = f + step * k;
+      }
       return step;
     }
   }
@@ -257,6 +293,43 @@ int TexelTable(std::vector<int>& out, const Sampler& sampler, bool vertical, int
   for (int k = 1; k < n; ++k)
     if (out[k] != out[0] + step * k) return 0;
   return step;
+}
+
+// Stage 0 for a uniform diffuse colour as four tables of 256 entries: every channel of the result
+// depends only on the same channel of the texel (the operations combine channel by channel, the
+// other argument being the diffuse colour or the texture factor), so one table look-up a channel
+// gives exactly what ShadeTexel gives.
+class StageTable {
+ public:
+  StageTable(const RasterState& s, uint32_t diffuse) {
+    for (uint32_t v = 0; v < 256; ++v) {
+      uint32_t out = ShadeTexel(s, v * 0x01010101u, diffuse);
+      for (int c = 0; c < 4; ++c) table_[c][v] = static_cast<uint8_t>(out >> (8 * c));
+    }
+  }
+  uint32_t Shade(uint32_t texel) const {
+    return uint32_t{table_[3][texel >> 24]} << 24 | uint32_t{table_[2][(texel >> 16) & 0xFF]} << 16 |
+           uint32_t{table_[1][(texel >> 8) & 0xFF]} << 8 | table_[0][texel & 0xFF];
+  }
+
+ private:
+  uint8_t table_[4][256];
+};
+
+// A rectangle of 32-bit texels through the stage table onto a 32-bit target (SRCALPHA / INVSRCALPHA
+// or no blending), rows and columns as for TexelRect32.
+template <bool kTargetX8>
+void StagedRect32(uint32_t* __restrict d, size_t pitch, const PixelBuffer& texture, const int* columns,
+                  const int* rows, int n, int count, const StageTable& stage, uint32_t texelOr, BlendMode mode) {
+  const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
+  for (int j = 0; j < count; ++j, d += pitch) {
+    const uint32_t* trow = reinterpret_cast<const uint32_t*>(texture.Row(rows[j]));
+    for (int k = 0; k < n; ++k) {
+      uint32_t p = stage.Shade(trow[columns[k]] | texelOr), a = p >> 24;
+      if (mode == BlendMode::Replace || a == 0xFF) d[k] = p | opaque;
+      else if (a != 0) d[k] = BlendStandard(p, d[k] | opaque) | opaque;
+    }
+  }
 }
 
 // One pixel of the general case: the stage result blended into the target.
@@ -319,6 +392,15 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
       target.Fill(px0, py0, n, rows, PackArgb(target.Format(), constant));
       return true;
     }
+    if (mode == BlendMode::Standard && Is32(target.Format())) {
+      uint32_t* d = reinterpret_cast<uint32_t*>(target.Row(py0)) + px0;
+      size_t pitch = static_cast<size_t>(target.Pitch()) / 4;
+      if (target.Format() == PixelFormat::X8R8G8B8)
+        ConstantRect32<true>(d, pitch, n, rows, constant);
+      else
+        ConstantRect32<false>(d, pitch, n, rows, constant);
+      return true;
+    }
     for (int y = py0; y < py1; ++y)
       for (int x = px0; x < px1; ++x) WritePixel(target, mode, s, x, y, constant);
     return true;
@@ -326,7 +408,10 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
 
   double x0 = Snap(xa), x1 = Snap(xb), tu0 = Snap(ua * sampler.Width()), tu1 = Snap(ub * sampler.Width());
   double y0 = Snap(ya), y1 = Snap(yb), tv0 = Snap(va * sampler.Height()), tv1 = Snap(vb * sampler.Height());
-  int step = TexelTable(t_columns, sampler, false, px0, n, x0, x1, tu0, tu1);
+  PixelFormat tf = target.Format(), xf = texture->Format();
+  bool fast = Is32(tf) && Is32(xf) && mode != BlendMode::Other &&
+              (source == Source::Texel || source == Source::TexelConstantAlpha);
+  int step = TexelTable(t_columns, sampler, false, px0, n, x0, x1, tu0, tu1, fast);
   TexelTable(t_rows, sampler, true, py0, rows, y0, y1, tv0, tv1);
 
   PixelBuffer copy;
@@ -334,9 +419,6 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
     copy = *texture;
     texture = &copy;
   }
-  PixelFormat tf = target.Format(), xf = texture->Format();
-  bool fast = Is32(tf) && Is32(xf) && mode != BlendMode::Other &&
-              (source == Source::Texel || source == Source::TexelConstantAlpha);
   if (fast) {
     uint32_t alphaOr = source == Source::TexelConstantAlpha ? constant : 0;
     uint32_t alphaAnd = source == Source::TexelConstantAlpha ? 0x00FFFFFF : 0xFFFFFFFF;
@@ -353,10 +435,30 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
     return true;
   }
   Sampler fetch(texture, s);
+  if (static_cast<int64_t>(n) * rows < 256) {
+    for (int j = 0; j < rows; ++j) {
+      for (int k = 0; k < n; ++k) {
+        uint32_t texel = fetch.Fetch(t_columns[k], t_rows[j]);
+        WritePixel(target, mode, s, px0 + k, py0 + j, ShadeTexel(s, texel, diffuse));
+      }
+    }
+    return true;
+  }
+  const StageTable stage(s, diffuse);
+  if (Is32(tf) && Is32(xf) && mode != BlendMode::Other) {
+    uint32_t* d = reinterpret_cast<uint32_t*>(target.Row(py0)) + px0;
+    size_t pitch = static_cast<size_t>(target.Pitch()) / 4;
+    uint32_t texelOr = xf == PixelFormat::X8R8G8B8 ? 0xFF000000u : 0u;
+    if (tf == PixelFormat::X8R8G8B8)
+      StagedRect32<true>(d, pitch, *texture, t_columns.data(), t_rows.data(), n, rows, stage, texelOr, mode);
+    else
+      StagedRect32<false>(d, pitch, *texture, t_columns.data(), t_rows.data(), n, rows, stage, texelOr, mode);
+    return true;
+  }
   for (int j = 0; j < rows; ++j) {
     for (int k = 0; k < n; ++k) {
       uint32_t texel = fetch.Fetch(t_columns[k], t_rows[j]);
-      WritePixel(target, mode, s, px0 + k, py0 + j, ShadeTexel(s, texel, diffuse));
+      WritePixel(target, mode, s, px0 + k, py0 + j, stage.Shade(texel));
     }
   }
   return true;
@@ -413,10 +515,37 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
   Sampler sampler(texture, s);
   BlendMode mode = ModeOf(s);
   bool tl0 = TopLeft(*v1, *v2), tl1 = TopLeft(*v2, *v0), tl2 = TopLeft(*v0, *v1);
+  auto inside = [&](int x, int y) {
+    return Inside(Edge(*v1, *v2, x, y), tl0) && Inside(Edge(*v2, *v0, x, y), tl1) && Inside(Edge(*v0, *v1, x, y), tl2);
+  };
+  // One colour on all three vertices: stage 0 through its table, and 32-bit pixels written directly.
+  const bool uniform = v0->diffuse == v1->diffuse && v1->diffuse == v2->diffuse;
+  std::unique_ptr<StageTable> stage;
+  if (uniform && static_cast<int64_t>(px1 - px0 + 1) * (py1 - py0 + 1) >= 512)
+    stage = std::make_unique<StageTable>(s, v0->diffuse);
+  const bool direct = stage && Is32(target.Format()) && mode != BlendMode::Other;
+  const uint32_t opaque = target.Format() == PixelFormat::X8R8G8B8 ? 0xFF000000u : 0u;
+  const RasterVertex* edges[3][2] = {{v1, v2}, {v2, v0}, {v0, v1}};
   for (int y = py0; y <= py1; ++y) {
-    for (int x = px0; x <= px1; ++x) {
+    // The row's span from the three edges, then settled by the exact test at both ends: the pixels
+    // inside a triangle form one run per row.
+    double lo = px0, hi = px1;
+    for (const auto& e : edges) {
+      double e0 = Edge(*e[0], *e[1], 0.0, y), slope = -(double(e[1]->y) - e[0]->y);
+      if (slope > 0) lo = std::max(lo, -e0 / slope);
+      else if (slope < 0) hi = std::min(hi, -e0 / slope);
+      else if (e0 < 0) lo = px1 + 1.0;
+    }
+    if (lo > hi + 2) continue;
+    int xl = std::clamp(FloorToInt(lo) - 1, px0, px1), xr = std::clamp(CeilToInt(hi) + 1, px0, px1);
+    while (xl <= xr && !inside(xl, y)) ++xl;
+    while (xr >= xl && !inside(xr, y)) --xr;
+    if (xl > xr) continue;
+    while (xl > px0 && inside(xl - 1, y)) --xl;
+    while (xr < px1 && inside(xr + 1, y)) ++xr;
+    uint32_t* row = direct ? reinterpret_cast<uint32_t*>(target.Row(y)) : nullptr;
+    for (int x = xl; x <= xr; ++x) {
       double w0 = Edge(*v1, *v2, x, y), w1 = Edge(*v2, *v0, x, y), w2 = Edge(*v0, *v1, x, y);
-      if (!Inside(w0, tl0) || !Inside(w1, tl1) || !Inside(w2, tl2)) continue;
       // Perspective-correct weights through rhw; with equal rhw they are the plain barycentric ones.
       double l0 = w0 / area * v0->rhw, l1 = w1 / area * v1->rhw, l2 = w2 / area * v2->rhw;
       double q = l0 + l1 + l2;
@@ -424,6 +553,17 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
       l0 /= q, l1 /= q, l2 /= q;
       double u = l0 * v0->u + l1 * v1->u + l2 * v2->u;
       double vv = l0 * v0->v + l1 * v1->v + l2 * v2->v;
+      if (stage) {
+        uint32_t p = stage->Shade(sampler.Sample(u, vv));
+        if (!direct) {
+          WritePixel(target, mode, s, x, y, p);
+          continue;
+        }
+        uint32_t a = p >> 24;
+        if (mode == BlendMode::Replace || a == 0xFF) row[x] = p | opaque;
+        else if (a != 0) row[x] = BlendStandard(p, row[x] | opaque) | opaque;
+        continue;
+      }
       uint32_t diffuse = 0;
       for (int shift = 0; shift < 32; shift += 8) {
         double ch = l0 * Channel(v0->diffuse, shift) + l1 * Channel(v1->diffuse, shift) +
