@@ -1,7 +1,5 @@
 #include "scenes/sceneplay.h"
 
-cScenePlay::cScenePlay() : m_vStageVar(kStageVarCount) {}
-
 cFlowContextGuard::cFlowContextGuard() {
   if (!g_pScenePlay) return;
   m_pObj = g_pScenePlay->m_pCurObj;

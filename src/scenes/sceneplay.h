@@ -1,24 +1,110 @@
-// The play scene, as far as the stage data, the game objects and the flow engine reach it: the map
-// cells ask it whether their conditions hold; the objects read its view; flows run with its flow context and evaluate their
-// conditions through it.
+// The play scene: the whole state of the running stage that the global object containers do not
+// hold (view, side lists, stage time and timers, switches, pause menu, result values), its eight
+// states, and the operations the stage data, the game objects and the flow engine reach through
+// g_pScenePlay: the map cells ask it whether their conditions hold, the objects read its view, flows
+// run with its flow context and evaluate their conditions through it.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "core/checked.h"
+#include "gamedata/cmd.h"
+#include "objects/effectplayer.h"
+#include "scenes/scene.h"
 #include "scenes/scrollaxis.h"
 #include "stagedata/cond.h"
 #include "stagedata/mapcell.h"
+#include "platform/win/types.h"
 
 class cCharaBase;
 class cFlowInstance;
 class cCmdInstance;
+class cChara;
+class cHero;
+class cShot;
+class cItem;
+class cSaveData;
+class cCharaData;
+class cItemData;
+class cBlockData;
+class cFlowCmd;
+class cStageSubRec;
+struct DDSURFACEDATA;
+
+enum ePlayState {
+  PLAY_FADEIN = 0,
+  PLAY_BANNER = 1,
+  PLAY_MAIN = 2,
+  PLAY_PAUSE = 3,
+  PLAY_RESULT = 4,
+  PLAY_RETRY = 5,
+  PLAY_GAMEOVER = 6,
+  PLAY_FADEOUT = 7,
+};
 
 constexpr int kStageVarCount = 1000;
+constexpr int kSideCount = 8;
+constexpr int kSwitchCount = 60;
+constexpr int kRankRows = 5;
+constexpr int kPlayTimeMax = 599999;  // hundredths of a second: 99:59.99
 
-class cScenePlay {
+// The running screen tint of the screen-colour command.
+struct cScreenColorState {
+  int32_t m_bPaletteTinted = 0;
+  uint8_t m_cRed = 0, m_cGreen = 0, m_cBlue = 0;
+  int32_t m_nStrength = 0;
+  int32_t m_bFadeBack = 0;
+  int32_t m_nTime = 0;
+  int32_t m_bFlash = 0;
+  int32_t m_nFlashCount = 0;
+  int32_t m_bRunning = 0;
+  int32_t m_nFrame = 0;
+  int32_t m_nCycle = 0;
+  int32_t m_nTransparency = 0;
+  uint8_t m_cPrevRed = 0, m_cPrevGreen = 0, m_cPrevBlue = 0;
+  int32_t m_nPrevStrength = 0;
+  int32_t m_nPrevTransparency = 255;
+};
+
+// What the modal wait loop waits for.
+struct cDisplayWait {
+  int32_t m_nMode = 0;      // 0 game wait, 1 message window, 2 effect, 3 picture, 4 stage result
+  int32_t m_nKeyDelay = 0;  // frames before the confirm key counts
+  int32_t m_bWaitKey = 0;   // ends on the confirm key, else after m_nFrames
+  int32_t m_nFrames = 0;
+  int32_t m_nCounter = 0;
+};
+void SetDisplayWait(cDisplayWait* wait, int mode, int waitKey, int frames, int noDelay);
+
+class cScenePlay : public cScene {
  public:
   cScenePlay();
-  virtual ~cScenePlay() = default;
+  ~cScenePlay() override;
+  cScenePlay(const cScenePlay&) = delete;
+  cScenePlay& operator=(const cScenePlay&) = delete;
+
+  // The scene contract.
+  void Run() override;
+  void Init() override;
+  int FadeIn() override;
+  int FadeOut() override;
+
+  // The states.
+  int StateBanner();
+  int StatePlay();
+  int StatePause();
+  int StateResult();
+  int StateRetry();
+  int StateGameOver();
+
+  // Helpers of the states.
+  int OnHeroDown(int noAdvance);
+  int UseLife(cSaveData& save);
+  void ResetPlayCounters();
+  int CheckPauseKey();
+  void RefreshAppearance();
+  int TickStageTime(int delta);
+  void TickPlayTimer();
 
   // Latched entry points: an empty list holds; a list that keeps its first success holds once it
   // has held; otherwise the list is evaluated and every success latches.
@@ -34,17 +120,138 @@ class cScenePlay {
   // One condition on the subject, by its kind; kinds without a test never hold.
   int EvalCond(const cCond& cond, cCharaBase* subject);
 
+  // ---- Declared here, built with the parts of the scene that own them (no behaviour yet). ----
+  // Stage set-up.
+  void SetupStage(int restart, int firstAttempt);
+  // Drawing of a frame (no pause shortcut, no-advance, time sound, help line).
+  void Draw(int noPauseShortcut, int noAdvance, int timeSound, int helpLine);
+  int DrawChara(cCharaBase* chara, int noAdvance);
+  // Modal loops: the procedure runs its frames until it ends, the game waiting for it.
+  static int WaitKeyLoop(void* scene);
+  static int RankingLoop(void* scene);
+  int RunModalLoop(int (*loop)(void* scene));
+  // Summons and map-cell changes.
+  int SpawnBlockChara(cCheckedList<cChara>& list, double x, double y, int side, int facing, const cFlowCmd& summon,
+                      const cCharaData& def, int* nextId, cCharaBase* owner);
+  int PutMapBlock(double x, double y, const cFlowCmd& summon, const cBlockData& def);
+  int CellHitsObjects(int cell, int cellX, int cellY, const cFlowCmd& summon);
+  // Block collision.
+  int FindSegmentCell(cCharaBase* obj, double x1, double y1, double x2, double y2);
+  int FindFootCell(cCharaBase* obj);
+  int FindCornerCell(int left, int top, int right, int bottom, int kind);
+  int CollideBlocksX(cCharaBase* obj);
+  int RecheckBlocksX(cCharaBase* obj);
+  int CollideLeft(cCharaBase* obj);
+  int CollideRight(cCharaBase* obj);
+  int CollideBlocksY(cCharaBase* obj);
+  int RecheckBlocksY(cCharaBase* obj);
+  int CollideFloor(cCharaBase* obj);
+  int CollideCeiling(cCharaBase* obj);
+  void ClampToViewX(cCharaBase* obj);
+  int ClampToViewY(cCharaBase* obj);
+  int IsBoxBlocked(cCharaBase* obj);
+  int ApplySpecialBlock(cHero* hero);
+  int TakeBlockItem(cHero* hero);
+  void GlueToFloor(cCharaBase* obj);
+  // Contacts, hits and deaths.
+  int ResolveHits(cCheckedList<cChara>& list);
+  int CheckDeaths();
+  int KillObject(cCharaBase* obj);
+  int KillChara(cCharaBase* obj, cCheckedList<cChara>& list);
+  int TakeItems(cHero* hero);
+  int CollideBlockCharas(cCharaBase* obj, cCheckedList<cChara>& list);
+  void RealignToBlockCharas(cCharaBase* obj, int axis);
+  int CarryRider(cCharaBase* obj, cCheckedList<cChara>& list);
+  int IsStillRiding(cCharaBase* obj);
+  cCharaBase* FindRideChara(cCharaBase* obj);
+  int IsCrushedByBlockCharas(cCharaBase* obj, const double* startBox);
+  int OverlapsAnyBlockChara(cCharaBase* obj, cCheckedList<cChara>& list);
+  int OverlapsBlockChara(cCharaBase* obj, cCheckedList<cChara>& list, int excluded);
+  // Stage result.
+  void FinishStage();
+  void AddStageTotals();
+  int MakeNextStagePath(std::string* name, int part);
+  int IsLastStage(int part);
+  void EnterRanking();
+  int NextSceneAfterClear();
+  void DrawResultPanel(DDSURFACEDATA* target, int x, int y, const cCheckedVector<int32_t>& places);
+  // Resources.
+  void BuildShotSheets();
+  void LoadCharaBitmaps();
+  void LoadSwordBitmaps();
+  void LoadEffectBitmaps();
+  void FreePictureSurfaces();
+  void FreeMessageSurfaces();
+  void CreateSightSurfaces(int sightMask, int holeMask);
+  // Layers, blocks, pictures, status and screen effects.
+  void ScrollLayers();
+  int DrawLayers(DDSURFACEDATA* target, int plane);
+  void DrawBlocks(DDSURFACEDATA* target, int plane);
+  void DrawPictures(DDSURFACEDATA* target, int plane, int flag);
+  void DrawStatusBar(DDSURFACEDATA* target);
+  void DrawStageTime(DDSURFACEDATA* target, int soundFlag);
+  void DrawScrEffect(int noAdvance);
+  // Screen colour.
+  void StartScreenColor(const cFlowCmd* cmd);
+  void DrawScreenColor(int noAdvance);
+  // ---- end of the declared operations ----
+
+  int m_nPausedState = 0;
+  int m_nPausedSubState = 0;
+  int m_nStageEnd = 0;  // 0 none, 1 cleared, 2 the hero dies
+  // The view, horizontal then vertical.
+  cScrollAxis m_ScrollX;
+  cScrollAxis m_ScrollY;
+  cCheckedVector<cCheckedList<cCharaBase*>> m_vSideChara;  // by side; the hero is in its side's list
+  cCheckedVector<cCheckedList<cShot*>> m_vSideShot;
+  cScreenEffectState m_ScrEffect;
+  cScreenColorState m_ScreenColor;
+  cDisplayWait m_Wait;
+  int m_bQuit = 0;  // the program is closing: the next play step posts the close
   // The flow context: the object whose flows or triggers are being processed, the flow being
   // stepped or started and the command being executed. Null outside flow processing.
   cCharaBase* m_pCurObj = nullptr;
   cFlowInstance* m_pCurFlow = nullptr;
   cCmdInstance* m_pCurCmd = nullptr;
-
+  int m_bStatusChanged = 0;
+  int m_bItemSetMessage = 0;
+  int m_nHeroCount = 0;
+  int m_nSubStep = 0;  // 1-based
+  int m_nStepCount = 0;
+  cCheckedVector<int32_t> m_vShotTestStep;
+  int m_nStageTime = 0;  // seconds, 0..999
+  int m_bTimeStopped = 0;
+  int m_nPlayTimeFrames = 0;
+  int m_nPlayTime = 0;  // hundredths of a second
+  int m_nStateFrames = 0;
+  int m_nBanner2Frames = 0;
+  int m_nRandSeed = 0;
+  int m_bPauseRelease = 0;  // newly pressed buttons count only after all were released
+  int m_bDeathPending = 0;
   cCheckedVector<int32_t> m_vStageVar;  // the stage variables
+  cCheckedVector<uint8_t> m_vSwitch;
+  int m_nShownFps = 0;
+  int m_nNextCharaId = 0;
+  int m_nNextItemId = 0;
+  int m_nNextShotId = 0;
+  int m_bCharaAreaCheck = 0;
+  int m_bBlockCharaAreaCheck = 0;
+  int m_bItemAreaCheck = 0;
+  cCheckedVector<int32_t> m_vChangedCell;
+  int m_nPlayFrames = 0;
+  int m_nNextStage = 0;
+  std::string m_strNextStage;
+  int m_bNewRecord = 0;
+  cCheckedVector<int32_t> m_vRankPos;
+  cCheckedVector<int32_t> m_vRankValue;
+  std::string m_strRankName;
+  int m_bRankEntered = 0;
+  int m_bShowStatus = 0;
+  int m_bInHitPass = 0;
+  cCheckedVector<cCmd> m_vPauseCmd;
 
-  // The view, horizontal then vertical.
-  cScrollAxis m_ScrollX;
-  cScrollAxis m_ScrollY;
+ private:
+  static int (cScenePlay::*const kHandlers[8])();
 };
 
 inline cScenePlay* g_pScenePlay = nullptr;
@@ -63,6 +270,15 @@ class cFlowContextGuard {
   cFlowInstance* m_pFlow = nullptr;
   cCmdInstance* m_pCmd = nullptr;
 };
+
+// Pause and menu anchors of the play scene (x recentred on 320 every frame).
+extern POINT g_PauseAnchor;
+extern POINT g_RetryAnchor;
+extern POINT g_RankAnchor;
+
+// The program plays one stage only; the title follows when that play ends.
+extern int g_bFreeStagePlay;
+extern int g_bFreeStageTitle;
 
 // Registers the play scene's checks with the stage data (at start-up): a map cell with conditions asks
 // g_pScenePlay; while there is no play scene its conditions do not hold.

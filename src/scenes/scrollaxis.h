@@ -19,6 +19,22 @@ struct cScrollAxis {
   double m_dAutoSpeed = 0;  // pixels per sub-step
   int m_bAutoScroll = 0;
 
+  static constexpr int kMarginCells = 10;
+  static constexpr int kCellSize = 32;
+
   // The view is moving by itself now: an auto-scroll speed, and not held at a limit.
   bool IsScrolling() const { return m_dAutoSpeed != 0 && !m_bAtLimit; }
+
+  // Keeps the position within the limits; when the range is narrower than the view the minimum wins.
+  void Clamp();
+  // One sub-step of auto-scroll, then the clamp.
+  void Advance();
+  // Speed in tenths of a pixel per frame, spread over the stage's sub-steps.
+  void SetAutoScroll(int enable, int speed);
+  // Limits in whole stage cells counted from the stage's first cell, the last cell included; an
+  // unused limit is the stage's own.
+  void SetLimits(int first, int last, int useFirst, int useLast);
+  // The geometry of an axis of `cells` stage cells (axis 0 horizontal, 1 vertical) with the stage's
+  // outer-range setting; the position, the limits and the auto-scroll are left as they are.
+  void SetGeometry(int axis, int cells, int outerRange);
 };

@@ -5,6 +5,7 @@
 
 #include "platform/win/messages.h"
 #include "platform/win/msgbox.h"
+#include "platform/time/clock.h"
 
 namespace {
 
@@ -63,3 +64,50 @@ TEST(MessageBoxes, HeadlessBoxesAreRecordedAndAnsweredFromTheScript) {
 }
 
 }  // namespace
+
+namespace {
+
+std::atomic<int> g_served{0};
+LRESULT CountingProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
+  g_served.fetch_add(1);
+  return static_cast<LRESULT>(msg + wParam);
+}
+
+}  // namespace
+
+TEST(SendMessages, ServedByTheOwnerDirectlyOrFromAnotherThread) {
+  g_served = 0;
+  HWND w = CreateWindowStandIn("SendTarget");
+  LRESULT r = 0;
+  EXPECT_FALSE(TrySendMessage(w, WM_USER, 1, 0, &r));  // no procedure yet
+  SetWindowProcStandIn(w, &CountingProc);
+  EXPECT_EQ(SendMessage(w, WM_USER, 2, 0), static_cast<LRESULT>(WM_USER + 2));  // on the owner: at once
+  std::atomic<bool> sent{false};
+  std::thread sender([&] {
+    LRESULT res = 0;
+    EXPECT_TRUE(TrySendMessage(w, WM_USER, 5, 0, &res));
+    EXPECT_EQ(res, static_cast<LRESULT>(WM_USER + 5));
+    sent = true;
+  });
+  while (!sent) WaitMessageTimeout(10);  // the owner serves while it waits
+  sender.join();
+  EXPECT_EQ(g_served.load(), 2);
+  DestroyWindowStandIn(w);
+  EXPECT_FALSE(TrySendMessage(w, WM_USER, 1, 0, &r));
+}
+
+TEST(SendMessages, ShutDownReleasesAWaitingSenderAndFailsNewSends) {
+  HWND w = CreateWindowStandIn("SendTarget");
+  SetWindowProcStandIn(w, &CountingProc);
+  std::atomic<int> result{-1};
+  std::thread sender([&] { result = TrySendMessage(w, WM_USER, 0, 0, nullptr); });
+  Sleep(20);  // the owner never serves it
+  BeginShutdownStandIn();
+  sender.join();
+  EXPECT_EQ(result.load(), FALSE);
+  std::thread late([&] { result = TrySendMessage(w, WM_USER, 0, 0, nullptr); });
+  late.join();
+  EXPECT_EQ(result.load(), FALSE);
+  ResetShutdownStandIn();
+  DestroyWindowStandIn(w);
+}

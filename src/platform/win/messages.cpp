@@ -13,15 +13,30 @@ struct HWND__ {
   DWORD owner;
   std::string className;
   bool alive = true;
+  WNDPROC proc = nullptr;
 };
 
 namespace {
+
+// A message sent from another thread, waiting for the owner to serve it.
+struct SentCall {
+  MSG msg;
+  LRESULT result = 0;
+  bool done = false;
+  bool served = false;
+};
 
 struct ThreadQueue {
   std::mutex mutex;
   std::condition_variable cv;
   std::deque<MSG> messages;
+  std::deque<std::shared_ptr<SentCall>> sent;
 };
+
+// Every sender waits on this one variable: sends are rare and short.
+std::mutex g_sendMutex;
+std::condition_variable g_sendCv;
+std::atomic<bool> g_shutdown{false};
 
 struct Registry {
   std::mutex mutex;
@@ -68,7 +83,96 @@ BOOL PostTo(DWORD threadId, const MSG& m) {
   return TRUE;
 }
 
+WNDPROC ProcOf(HWND hwnd, DWORD* owner) {
+  Registry& r = Reg();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  auto it = r.windows.find(hwnd);
+  if (it == r.windows.end()) return nullptr;
+  if (owner) *owner = it->second->owner;
+  return it->second->proc;
+}
+
+void FinishCall(SentCall& call, bool served, LRESULT result) {
+  {
+    std::lock_guard<std::mutex> lock(g_sendMutex);
+    call.result = result;
+    call.served = served;
+    call.done = true;
+  }
+  g_sendCv.notify_all();
+}
+
+// Serves the sends waiting in the calling thread's queue, oldest first, outside every lock.
+void ServeSends(ThreadQueue& q) {
+  for (;;) {
+    std::shared_ptr<SentCall> call;
+    {
+      std::lock_guard<std::mutex> lock(q.mutex);
+      if (q.sent.empty()) return;
+      call = q.sent.front();
+      q.sent.pop_front();
+    }
+    WNDPROC proc = ProcOf(call->msg.hwnd, nullptr);
+    if (proc) FinishCall(*call, true, proc(call->msg.hwnd, call->msg.message, call->msg.wParam, call->msg.lParam));
+    else FinishCall(*call, false, 0);
+  }
+}
+
 }  // namespace
+
+void SetWindowProcStandIn(HWND hwnd, WNDPROC proc) {
+  Registry& r = Reg();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  auto it = r.windows.find(hwnd);
+  if (it != r.windows.end()) it->second->proc = proc;
+}
+
+BOOL TrySendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (result) *result = 0;
+  if (!hwnd || g_shutdown.load()) return FALSE;
+  DWORD owner = 0;
+  WNDPROC proc = ProcOf(hwnd, &owner);
+  if (!proc) return FALSE;
+  if (owner == GetCurrentThreadId()) {
+    const LRESULT r = proc(hwnd, msg, wParam, lParam);
+    if (result) *result = r;
+    return TRUE;
+  }
+  auto q = QueueOf(owner, false);
+  if (!q) return FALSE;
+  auto call = std::make_shared<SentCall>();
+  call->msg = MSG{hwnd, msg, wParam, lParam};
+  {
+    std::lock_guard<std::mutex> lock(q->mutex);
+    q->sent.push_back(call);
+  }
+  q->cv.notify_all();
+  ThreadSafePoint();
+  BlockingCallScope blocked;  // left after the send lock is released
+  std::unique_lock<std::mutex> lock(g_sendMutex);
+  g_sendCv.wait(lock, [&] { return call->done || g_shutdown.load(); });
+  if (!call->done || !call->served) return FALSE;
+  if (result) *result = call->result;
+  return TRUE;
+}
+
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT r = 0;
+  TrySendMessage(hwnd, msg, wParam, lParam, &r);
+  return r;
+}
+
+void BeginShutdownStandIn() {
+  {
+    std::lock_guard<std::mutex> lock(g_sendMutex);
+    g_shutdown.store(true);
+  }
+  g_sendCv.notify_all();
+}
+
+bool ShutdownBegun() { return g_shutdown.load(); }
+
+void ResetShutdownStandIn() { g_shutdown.store(false); }
 
 DWORD GetCurrentThreadId() {
   if (t_threadId == 0) t_threadId = g_nextThreadId.fetch_add(1);
@@ -108,10 +212,18 @@ void DestroyWindowStandIn(HWND hwnd) {
     if (r.active == hwnd) r.active = nullptr;
     r.windows.erase(it);
   }
-  if (q) {
+  if (!q) return;
+  std::deque<std::shared_ptr<SentCall>> dropped;
+  {
     std::lock_guard<std::mutex> lock(q->mutex);
     std::erase_if(q->messages, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
+    std::erase_if(q->sent, [&](const std::shared_ptr<SentCall>& c) {
+      if (c->msg.hwnd != hwnd) return false;
+      dropped.push_back(c);
+      return true;
+    });
   }
+  for (auto& c : dropped) FinishCall(*c, false, 0);  // their senders stop waiting
 }
 
 BOOL IsWindow(HWND hwnd) {
@@ -165,6 +277,7 @@ BlockingCallScope::~BlockingCallScope() {
 BOOL PeekMessage(MSG* msg, HWND hwnd, UINT msgMin, UINT msgMax, UINT removeMsg) {
   ThreadSafePoint();
   auto q = QueueOf(GetCurrentThreadId(), true);
+  ServeSends(*q);
   std::lock_guard<std::mutex> lock(q->mutex);
   for (auto it = q->messages.begin(); it != q->messages.end(); ++it) {
     if (!Matches(*it, hwnd, msgMin, msgMax)) continue;
@@ -178,15 +291,17 @@ BOOL PeekMessage(MSG* msg, HWND hwnd, UINT msgMin, UINT msgMax, UINT removeMsg) 
 BOOL WaitMessageTimeout(DWORD timeoutMs) {
   ThreadSafePoint();
   auto q = QueueOf(GetCurrentThreadId(), true);
-  BlockingCallScope blocked;  // left after the queue lock is released
-  std::unique_lock<std::mutex> lock(q->mutex);
-  if (timeoutMs == ~0u) {
-    q->cv.wait(lock, [&] { return !q->messages.empty(); });
-    return TRUE;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    ServeSends(*q);
+    BlockingCallScope blocked;  // left after the queue lock is released
+    std::unique_lock<std::mutex> lock(q->mutex);
+    const auto ready = [&] { return !q->messages.empty() || !q->sent.empty(); };
+    if (timeoutMs == ~0u) q->cv.wait(lock, ready);
+    else if (!q->cv.wait_until(lock, deadline, ready)) return FALSE;
+    if (!q->messages.empty()) return TRUE;
+    // Only sends arrived: serve them and go on waiting for a posted message.
   }
-  return q->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !q->messages.empty(); })
-             ? TRUE
-             : FALSE;
 }
 
 HWND GetActiveWindow() {

@@ -21,6 +21,23 @@ BOOL IsWindow(HWND hwnd);
 // The window of the given class, or null.
 HWND FindWindowStandIn(const char* className);
 
+// The procedure that serves the messages sent to a window; the owner sets it after making the window.
+typedef LRESULT (*WNDPROC)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void SetWindowProcStandIn(HWND hwnd, WNDPROC proc);
+
+// Sends a message and waits until the owner thread has served it (a send on the owner thread runs the
+// procedure directly). The owner serves sends whenever it peeks or waits for messages. The waiting
+// sender counts as parked. TRUE with the procedure's result when served; FALSE, without waiting, for
+// a null or destroyed window, a window without a procedure, or once shut-down has begun (a send still
+// waiting then gives up).
+BOOL TrySendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+// The same, with the procedure's result, or 0 when the message could not be served.
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// From now on every send fails at once and every waiting sender returns. For tests: ResetShutdown.
+void BeginShutdownStandIn();
+bool ShutdownBegun();
+void ResetShutdownStandIn();
+
 // Thread-safe from any thread. FALSE for a null or destroyed window, or a thread without a queue.
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -47,6 +47,15 @@ constexpr UINT WM_COPYDATA = 0x004A;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
+// The game thread's requests to the main window.
+constexpr UINT WMU_NAMEENTRY = WM_USER + 1;
+constexpr UINT WMU_OPENSTAGE = WM_USER + 2;
+constexpr UINT WMU_OPENREPLAY = WM_USER + 3;
+constexpr UINT WMU_SAVEREPLAY = WM_USER + 4;
+constexpr UINT WMU_PLAYSOUND = WM_USER + 5;
+constexpr UINT WMU_CHANGEBGM = WM_USER + 6;
+constexpr UINT WMU_RESTOREDEVICE = WM_USER + 100;
+
 // PeekMessage options.
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;

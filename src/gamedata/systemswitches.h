@@ -1,0 +1,34 @@
+// The system data's switches under the names of what they do in play. The scenes and the flow engine
+// read them only through here, so that each switch's meaning is stated once. Switches marked
+// "inferred" are matched to their stored member by the versions and readers of that member.
+#pragma once
+#include "gamedata/systemdata.h"
+
+// Space opens the pause menu.
+inline bool PauseKeyOn() { return g_SystemData.m_bSpacePause != 0; }
+// Replays are recorded and F1/F2 offer to save them.
+inline bool ReplayRecordingOn() { return g_SystemData.m_bReplaySave != 0; }
+// A miss in story mode opens the retry window instead of restarting at once.
+inline bool RetryWindowOn() { return g_SystemData.m_bDeathToMap != 0; }
+// The pause menu's restart and leave-the-stage entries in story mode (with the stage's clear flag).
+inline bool StoryRestartOn() { return g_SystemData.m_bStoryRetryRule != 0; }
+inline bool StoryLeaveOn() { return g_SystemData.m_bStoryMapRule != 0; }
+// The pause menu's restart entry in challenge mode (with the stage cleared before).
+inline bool ChallengeRestartOn() { return g_SystemData.m_bChallengeRetryRule != 0; }
+// The crush test of block characters pushes out exactly.
+inline bool ExactPushOutOn() { return g_SystemData.m_bNoPushRecord != 0; }
+// Summoned objects start from the older start position.
+inline bool OldSummonStartOn() { return g_SystemData.m_bCompat768 != 0; }
+
+// Inferred: a character killed by its flows plays its death animation. The member is off for data
+// older than 272 (no death animations then) and is read by the play step and the end-of-stage trigger.
+inline bool DeathAnimationOn() { return g_SystemData.m_bCompat272 != 0; }
+// Inferred: the sub-step does not update the screen-position overrides. On for older data, read by
+// the play step only (m_bCompat913, the other such member, sits beside the exact push-out switch).
+inline bool NoScreenPositionUpdateOn() { return g_SystemData.m_bCompat696 != 0; }
+// Inferred: the hero's definition is not put back from the loaded stage on a restart. On for data
+// older than 697, read by stage set-up only.
+inline bool HeroKeepOn() { return g_SystemData.m_bCompat697 != 0; }
+// Inferred: the before-start trigger runs on every character regardless of appearance. On for data
+// older than 827, read by stage set-up only.
+inline bool StartTriggerAllOn() { return g_SystemData.m_bCompat827 != 0; }
