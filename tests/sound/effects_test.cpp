@@ -56,7 +56,7 @@ Bytes RampWave(int frames) {
 TEST_F(EffectsTest, WaveAcceptance) {
   ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
   const Bytes pcm = Pcm16({100, -100, 200, -200});
-  auto spec = [](auto change) {
+  auto layout = [](auto change) {
     WaveSpec s;
     s.channels = 2;
     change(s);
@@ -67,23 +67,23 @@ TEST_F(EffectsTest, WaveAcceptance) {
       "本ソフトではWave拡張フォーマットが無効かつ非圧縮のPCM形式のみ再生できます。";
   const struct {
     const char* name;
-    WaveSpec spec;
+    WaveSpec layout;
     bool loads;
     std::string report;  // in the report log (also in the debug log)
     std::string debugOnly;
   } cases[] = {
-      {"16-byte fmt", spec([](WaveSpec&) {}), true, "", ""},
-      {"18-byte fmt, cbSize 0", spec([](WaveSpec& s) { s.fmtSize = 18; }), true, "", ""},
-      {"extensible", spec([](WaveSpec& s) { s.fmtSize = 40, s.cbSize = 22, s.tag = 0xFFFE; }), false, longMsg, ""},
-      {"12-byte fmt", spec([](WaveSpec& s) { s.fmtSize = 12; }), false, longMsg, ""},
-      {"14-byte fmt", spec([](WaveSpec& s) { s.fmtSize = 14; }), false, "", "生成失敗！"},
-      {"tag 2, cbSize 0", spec([](WaveSpec& s) { s.fmtSize = 18, s.tag = 2; }), false, "", "生成失敗！"},
-      {"no WAVE form", spec([](WaveSpec& s) { s.waveForm = false; }), false, "の読み込みに失敗しました…\r\n不正なファイルです。", ""},
-      {"data before fmt", spec([](WaveSpec& s) { s.dataBeforeFmt = true; }), false, "の読み込みに失敗しました！", ""},
-      {"odd chunk before fmt", spec([](WaveSpec& s) { s.extraChunkBeforeFmt = {1, 2, 3}; }), true, "", ""},
+      {"16-byte fmt", layout([](WaveSpec&) {}), true, "", ""},
+      {"18-byte fmt, cbSize 0", layout([](WaveSpec& s) { s.fmtSize = 18; }), true, "", ""},
+      {"extensible", layout([](WaveSpec& s) { s.fmtSize = 40, s.cbSize = 22, s.tag = 0xFFFE; }), false, longMsg, ""},
+      {"12-byte fmt", layout([](WaveSpec& s) { s.fmtSize = 12; }), false, longMsg, ""},
+      {"14-byte fmt", layout([](WaveSpec& s) { s.fmtSize = 14; }), false, "", "生成失敗！"},
+      {"tag 2, cbSize 0", layout([](WaveSpec& s) { s.fmtSize = 18, s.tag = 2; }), false, "", "生成失敗！"},
+      {"no WAVE form", layout([](WaveSpec& s) { s.waveForm = false; }), false, "の読み込みに失敗しました…\r\n不正なファイルです。", ""},
+      {"data before fmt", layout([](WaveSpec& s) { s.dataBeforeFmt = true; }), false, "の読み込みに失敗しました！", ""},
+      {"odd chunk before fmt", layout([](WaveSpec& s) { s.extraChunkBeforeFmt = {1, 2, 3}; }), true, "", ""},
   };
   for (const auto& c : cases) {
-    WriteFileBytes("w.wav", WaveBytes(c.spec, pcm));
+    WriteFileBytes("w.wav", WaveBytes(c.layout, pcm));
     const size_t reportBefore = FileText("Report_Game.txt").size();
     const size_t debugBefore = FileText("DI_Zaze.txt").size();
     DSSOUNDDATA sound;
@@ -149,9 +149,9 @@ TEST_F(EffectsTest, NullDeviceOutputIsSampleExact) {
     stereo.push_back(static_cast<int16_t>(i * 37 - 5000));
     stereo.push_back(static_cast<int16_t>(-i * 91 + 3000));
   }
-  WaveSpec spec;
-  spec.channels = 2;
-  WriteFileBytes("s.wav", WaveBytes(spec, Pcm16(stereo)));
+  WaveSpec layout;
+  layout.channels = 2;
+  WriteFileBytes("s.wav", WaveBytes(layout, Pcm16(stereo)));
   DSSOUNDDATA s;
   ASSERT_TRUE(DS_LoadSound(&s, "s.wav", 1, 0));
   DS_Play(&s, 0);

@@ -17,7 +17,7 @@ struct WaveSpec {
   int64_t dataSizeClaimed = -1;      // the "data" length field; -1: the real size
   std::vector<uint8_t> extraChunkBeforeFmt;  // when not empty: a "LIST" chunk with these bytes
 };
-std::vector<uint8_t> WaveBytes(const WaveSpec& spec, const std::vector<uint8_t>& pcm);
+std::vector<uint8_t> WaveBytes(const WaveSpec& layout, const std::vector<uint8_t>& pcm);
 // 16-bit little-endian samples as bytes.
 std::vector<uint8_t> Pcm16(const std::vector<int16_t>& samples);
 
