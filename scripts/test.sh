@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+# The thread checker leaves alone only the system libraries named in tests/support/tsan.supp.
+export TSAN_OPTIONS="suppressions=$PWD/tests/support/tsan.supp"
 for flavour in test tsan; do
   bash scripts/build.sh "$flavour"
   ctest --test-dir "build/$flavour" --output-on-failure -j "$(nproc)" --timeout 300

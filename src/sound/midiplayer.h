@@ -23,7 +23,11 @@ class cMidiStream : public cMidiFile {
 
   void Restart(int loop);
   void Stop(int pause);
-  int State() const { return m_nState; }  // 0 stopped, 1 playing, 2 paused
+  // 0 stopped, 1 playing, 2 paused; read under the lock, since the player thread changes it.
+  int State() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nState;
+  }
   const MIDIHDR& Header(int i) const { return m_vHeaders[i]; }
   HMIDISTRM Stream() const { return m_hStream; }
 
@@ -40,7 +44,7 @@ class cMidiStream : public cMidiFile {
   void Check(MMRESULT result, const char* step);
   static unsigned ThreadProc(void* self);
 
-  std::mutex m_mutex;  // the state below, shared by the caller and the player thread
+  mutable std::mutex m_mutex;  // the state below, shared by the caller and the player thread
   int m_nCurrent = 0;
   HMIDISTRM m_hStream = nullptr;
   std::vector<MIDIHDR> m_vHeaders;
