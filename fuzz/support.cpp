@@ -11,34 +11,9 @@
 #include "platform/win/messages.h"
 #include "platform/win/msgbox.h"
 #include "core/mainwnd.h"
-
-// The sanitizer runtime's allocation hooks; absent (null) in a build without it.
-extern "C" {
-int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t), void (*)(const volatile void*))
-    __attribute__((weak));
-size_t __sanitizer_get_allocated_size(const volatile void*) __attribute__((weak));
-}
+#include "../tests/support/allocwatch.h"
 
 namespace {
-
-thread_local bool t_bWatching = false;
-thread_local int64_t t_nLiveBytes = 0;
-thread_local int64_t t_nPeakBytes = 0;
-
-void OnMalloc(const volatile void*, size_t size) {
-  if (!t_bWatching) return;
-  t_nLiveBytes += static_cast<int64_t>(size);
-  t_nPeakBytes = std::max(t_nPeakBytes, t_nLiveBytes);
-}
-
-void OnFree(const volatile void* p) {
-  if (t_bWatching && p) t_nLiveBytes -= static_cast<int64_t>(__sanitizer_get_allocated_size(p));
-}
-
-bool InstallHooks() {
-  return __sanitizer_install_malloc_and_free_hooks && __sanitizer_get_allocated_size &&
-         __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
-}
 
 // A folder on a memory file system when there is one: every input is written to a file.
 std::filesystem::path ScratchRoot() {
@@ -114,20 +89,20 @@ void FuzzFail(const char* what, const char* file, int line) {
   std::abort();
 }
 
-void FuzzAllocWatch::Start() {
-  static const bool installed = InstallHooks();
-  t_nLiveBytes = t_nPeakBytes = 0;
-  t_bWatching = installed;
+namespace {
+cAllocWatch g_Watch;
 }
 
+void FuzzAllocWatch::Start() { g_Watch.Start(); }
+
 void FuzzAllocWatch::Stop(size_t inputSize, int factor) {
-  t_bWatching = false;
+  const int64_t peak = g_Watch.Stop();
   // What a load of a file may hold at most: a small multiple of its size and a fixed allowance for
   // the records' own blank state.
   const int64_t budget = factor * static_cast<int64_t>(inputSize) + (4 << 20);
-  if (t_nPeakBytes > budget) {
+  if (peak > budget) {
     std::fprintf(stderr, "a load of %zu bytes held %lld bytes at once (budget %lld)\n", inputSize,
-                 static_cast<long long>(t_nPeakBytes), static_cast<long long>(budget));
+                 static_cast<long long>(peak), static_cast<long long>(budget));
     FuzzFail("memory in proportion to the input", __FILE__, __LINE__);
   }
 }

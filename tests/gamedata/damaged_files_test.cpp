@@ -26,58 +26,13 @@
 #include "platform/time/localtime.h"
 #include "progress_fixture.h"
 #include "replay_fixture.h"
+#include "support/allocwatch.h"
 #include "support/stage_fixture.h"
 #include "system_fixture.h"
-
-// The sanitizer runtime's allocation hooks; absent (null) in a build without it.
-extern "C" {
-int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t), void (*)(const volatile void*))
-    __attribute__((weak));
-size_t __sanitizer_get_allocated_size(const volatile void*) __attribute__((weak));
-}
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// ---- memory held while a file loads ----
-
-// Per thread: the hooks see every thread's allocations, the watch only the loading thread's.
-thread_local bool t_bWatching = false;
-thread_local int64_t t_nLiveBytes = 0;
-thread_local int64_t t_nPeakBytes = 0;
-
-void OnMalloc(const volatile void*, size_t size) {
-  if (!t_bWatching) return;
-  t_nLiveBytes += static_cast<int64_t>(size);
-  t_nPeakBytes = std::max(t_nPeakBytes, t_nLiveBytes);
-}
-
-void OnFree(const volatile void* p) {
-  if (t_bWatching && p) t_nLiveBytes -= static_cast<int64_t>(__sanitizer_get_allocated_size(p));
-}
-
-// The most memory allocated and not yet freed at any moment between Start and Stop; 0 without the
-// sanitizer runtime.
-class cAllocWatch {
- public:
-  cAllocWatch() {
-    static const bool installed = __sanitizer_install_malloc_and_free_hooks && __sanitizer_get_allocated_size &&
-                                  __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
-    m_bActive = installed;
-  }
-  void Start() {
-    t_nLiveBytes = t_nPeakBytes = 0;
-    t_bWatching = m_bActive;
-  }
-  int64_t Stop() {
-    t_bWatching = false;
-    return t_nPeakBytes;
-  }
-
- private:
-  bool m_bActive = false;
-};
 
 // What a load of a file of `size` bytes may hold at most: a small multiple of what the file holds,
 // never what its counts merely claim.
