@@ -74,7 +74,7 @@ class GoldenFrame : public DrawTest {
 
   void Compare(const DrawMode& mode, const char* name) {
     std::vector<uint8_t> actual = DrawMenu(mode);
-    std::filesystem::path golden = std::filesystem::path(__FILE__).parent_path() / "golden" / name;
+    std::filesystem::path golden = std::filesystem::path(GOLDEN_DIR) / name;
     const char* update = std::getenv("UPDATE_GOLDEN");
     if (update && std::strcmp(update, "1") == 0) {
       ASSERT_TRUE(WriteFileBytes(golden.string(), actual));
