@@ -109,6 +109,8 @@ TEST(ThreadStandIn, SuspendReturnsOnlyOnceTheThreadIsParked) {
     result = SuspendThread(h);
     returned = true;
   });
+  // The suspension must be waiting before the thread is let go, or it could finish first.
+  ASSERT_TRUE(Eventually([&] { return ThreadSuspendCount(h) == 1; }));
   Sleep(5);
   EXPECT_FALSE(returned) << "the thread is still working";
   p.release = true;

@@ -157,3 +157,9 @@ void AbandonThread(HTHREAD thread) {
 int AbandonedThreadCount() { return g_abandoned.load(); }
 
 void SetThreadParkLimit(DWORD ms) { g_parkLimitMs.store(ms); }
+
+DWORD ThreadSuspendCount(HTHREAD thread) {
+  if (!thread) return 0;
+  std::lock_guard<std::mutex> lock(thread->state->mutex);
+  return static_cast<DWORD>(thread->state->suspendCount);
+}

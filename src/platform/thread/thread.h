@@ -41,3 +41,7 @@ int AbandonedThreadCount();
 
 // How long SuspendThread waits for a thread to park (1000 ms unless set; for tests).
 void SetThreadParkLimit(DWORD ms);
+
+// The thread's suspension count as it stands, counting a suspension still waiting for the thread to park
+// (for tests that must order their steps against one).
+DWORD ThreadSuspendCount(HTHREAD thread);
