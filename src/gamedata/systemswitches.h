@@ -32,3 +32,13 @@ inline bool HeroKeepOn() { return g_SystemData.m_bCompat697 != 0; }
 // Inferred: the before-start trigger runs on every character regardless of appearance. On for data
 // older than 827, read by stage set-up only.
 inline bool StartTriggerAllOn() { return g_SystemData.m_bCompat827 != 0; }
+
+// The pause menu shows only the layers in front of the stage and the screen colour.
+inline bool PauseHidesStageOn() { return g_SystemData.m_bPlayDrawLayers != 0; }
+// Characters are drawn one by one in Direct3D, not batched into one sprite layer.
+inline bool NoSpriteBatchingOn() { return g_SystemData.m_bNoLayerDraw != 0; }
+// Colour cycling (8-bit palette rotation) and the step of the Direct3D colour presets.
+inline bool ColourCycleOn() { return g_SystemData.m_bPaletteCycle != 0; }
+inline int ColourCycleStep() { return g_SystemData.m_nPaletteCycleParam; }
+// Inferred: transparent areas are made with the transparent device colour instead of palette colour 0.
+inline bool TransmitRgbOn() { return g_SystemData.m_nColourMode != 0; }
