@@ -17,6 +17,8 @@ struct SdlPresenter::Impl {
   bool wantMinimized = false;
   bool wantCursor = true;
   int wantZoom = 100;
+  std::string wantTitle;
+  bool titleChanged = false;
   bool changed = false;
   bool wakePosted = false;
   bool capture = false;
@@ -137,6 +139,14 @@ void SdlPresenter::SetZoom(int percent) {
   impl_->Wake();
 }
 
+void SdlPresenter::SetTitle(const std::string& titleUtf8) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->wantTitle = titleUtf8;
+  impl_->titleChanged = true;
+  impl_->changed = true;
+  impl_->Wake();
+}
+
 uint32_t SdlPresenter::WakeEventType() const {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   return impl_->wakeType;
@@ -148,6 +158,8 @@ bool SdlPresenter::Pump() {
   Frame frame;
   bool hasFrame, changed, wantFull, wantMin, wantCursor, capture;
   int wantZoom;
+  std::string title;
+  bool titleChanged;
   {
     std::lock_guard<std::mutex> lock(m.mutex);
     hasFrame = m.hasPending;
@@ -161,6 +173,9 @@ bool SdlPresenter::Pump() {
     wantCursor = m.wantCursor;
     wantZoom = m.wantZoom;
     capture = m.capture;
+    titleChanged = m.titleChanged;
+    m.titleChanged = false;
+    if (titleChanged) title = m.wantTitle;
   }
   if (changed) {
     if (wantFull != m.fullScreen) {
@@ -177,6 +192,7 @@ bool SdlPresenter::Pump() {
       m.minimized = wantMin;
     }
     SDL_ShowCursor(wantCursor ? SDL_ENABLE : SDL_DISABLE);
+    if (titleChanged) SDL_SetWindowTitle(m.window, title.c_str());
   }
   if (!hasFrame || frame.width <= 0 || frame.height <= 0) return false;
 

@@ -28,6 +28,8 @@ class SdlPresenter : public Presenter {
   void SetMinimized(bool on) override;
   void SetCursorVisible(bool on) override;
   void SetZoom(int percent);
+  // Any thread: the window's title (UTF-8), applied by the next Pump.
+  void SetTitle(const std::string& titleUtf8);
   uint32_t WakeEventType() const;
 
   // The opening thread: applies the window changes and shows the waiting frame. True when a frame

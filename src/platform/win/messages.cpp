@@ -127,6 +127,15 @@ void SetWindowProcStandIn(HWND hwnd, WNDPROC proc) {
   if (it != r.windows.end()) it->second->proc = proc;
 }
 
+WNDPROC GetWindowProcStandIn(HWND hwnd) { return ProcOf(hwnd, nullptr); }
+
+DWORD GetWindowThreadStandIn(HWND hwnd) {
+  Registry& r = Reg();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  auto it = r.windows.find(hwnd);
+  return it == r.windows.end() ? 0 : it->second->owner;
+}
+
 BOOL TrySendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (result) *result = 0;
   if (!hwnd || g_shutdown.load()) return FALSE;

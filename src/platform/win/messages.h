@@ -24,6 +24,10 @@ HWND FindWindowStandIn(const char* className);
 // The procedure that serves the messages sent to a window; the owner sets it after making the window.
 typedef LRESULT (*WNDPROC)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void SetWindowProcStandIn(HWND hwnd, WNDPROC proc);
+// The procedure of a window; null for none or an unknown window.
+WNDPROC GetWindowProcStandIn(HWND hwnd);
+// The thread that owns a window; 0 for an unknown window.
+DWORD GetWindowThreadStandIn(HWND hwnd);
 
 // Sends a message and waits until the owner thread has served it (a send on the owner thread runs the
 // procedure directly). The owner serves sends whenever it peeks or waits for messages. The waiting

@@ -1,0 +1,312 @@
+#include "shell/mainwnd.h"
+
+#include "core/log.h"
+#include "core/mainwnd.h"
+#include "core/thread.h"
+#include "gamedata/replay.h"
+#include "gamedata/savedata.h"
+#include "gamedata/systemdata.h"
+#include "gamedata/systemini.h"
+#include "gfx/dialog.h"
+#include "gfx/globals.h"
+#include "gfx/present.h"
+#include "platform/time/clock.h"
+#include "platform/video/display.h"
+#include "platform/video/window.h"
+#include "platform/win/keys.h"
+#include "platform/win/msgbox.h"
+#include "scenes/app.h"
+#include "scenes/requests.h"
+#include "scenes/sceneplay.h"
+#include "shell/appinit.h"
+#include "shell/wndplacement.h"
+#include "sound/bgmplayer.h"
+#include "sound/effects.h"
+#include "stagedata/database.h"
+#include "stagedata/flow.h"
+#include "stagedata/stagedata.h"
+
+cMainWnd g_MainWnd;
+uint8_t g_bAppRunning = 0;
+std::atomic<int> g_bNameEntryDone{0};
+
+namespace {
+
+// A box asked for by another thread, shown by the window thread.
+constexpr UINT WMU_MESSAGEBOX = WM_USER + 200;
+struct BoxCall {
+  HWND owner;
+  const char* text;
+  const char* caption;
+  UINT type;
+};
+
+RequestDialogRunner g_dialogRunner = nullptr;
+
+// The editor's window, when the editor runs in this process's reach.
+void SendToEditor(ULONG_PTR kind, int32_t value) {
+  HWND editor = FindWindowStandIn("Tessaly_Editor");
+  if (!editor) return;
+  COPYDATASTRUCT data{kind, sizeof value, &value};
+  TrySendMessage(editor, WM_COPYDATA, reinterpret_cast<WPARAM>(g_MainWnd.m_hWnd),
+                 reinterpret_cast<LPARAM>(&data), nullptr);
+}
+
+void RecomputeClientRect(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  POINT tl{r.left, r.top}, br{r.right, r.bottom};
+  ClientToScreen(hwnd, &tl);
+  ClientToScreen(hwnd, &br);
+  DDClientRect = RECT{tl.x, tl.y, br.x, br.y};
+}
+
+// Zooms the window to k times the picture, keeping its horizontal centre inside the work area.
+void Zoom(HWND hwnd, int k) {
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  video::DisplayMode desk = video::DesktopMode();
+  RECT work{0, 0, desk.width, desk.height};
+  POINT pos{0, 0};
+  ClientToScreen(hwnd, &pos);
+  int x = pos.x + client.right / 2 - k * 320;
+  if (x < 0) x = 0;
+  else if (x + k * 640 >= work.right) x = work.right - k * 640;
+  int y = pos.y;
+  if (y < 0) y = 0;
+  else if (y + k * 480 >= work.bottom) y = work.bottom - k * 480;
+  video::SetWindowClient(hwnd, x, y, k * 640, k * 480);
+  PostMessage(hwnd, WM_SIZE, 0, 0);
+}
+
+void CloseProgram() { PostMessage(g_hMainWnd, WM_CLOSE, 0, 0); }
+
+// The modal frame around a request's dialog.
+int RunModalRequest(UINT request, WPARAM wParam, std::string& path) {
+  DDDialogBoxMode(1);
+  SuspendGameThreads();
+  int result = RunRequestDialog(request, wParam, path);
+  DDDialogBoxMode(0);
+  ResumeGameThreads();
+  return result;
+}
+
+void ServeFileRequest(UINT msg, WPARAM wParam) {
+  std::string path;
+  if (msg == WMU_SAVEREPLAY) MakeReplayPath(path, g_SaveData.m_strStage.c_str());
+  int result = RunModalRequest(msg, wParam, path);
+  if (result) {
+    bool ok = true;
+    if (msg == WMU_OPENSTAGE) {
+      ok = LoadStageAndPlay(path.c_str(), 0) != 0;
+    } else if (msg == WMU_OPENREPLAY) {
+      ok = g_ReplayData.LoadFile(path.c_str(), g_StageData, g_PlayStageData, g_SaveData) != 0;
+      g_StageData.m_strPath = path;
+    } else if (wParam == 0) {
+      ok = g_ReplayData.SaveFile(path.c_str(), g_StageData, g_PlayStageData, g_ReplaySaveData) != 0;
+    } else {
+      ok = g_PrevReplayData.SaveFile(path.c_str(), g_StageData, g_PlayStageData, g_PrevReplaySaveData) != 0;
+    }
+    if (!ok) CloseProgram();
+  }
+  g_bRequestResult = result ? 1 : 0;
+  g_bRequestDone = 1;
+}
+
+void PlaySoundRequest(WPARAM index) {
+  int i = static_cast<int>(index);
+  if (i < 0 || i >= static_cast<int>(g_vSound.size())) {
+    CheckedAccessFailed('V', i, static_cast<int>(g_vSound.size()), 284);
+    i = 0;
+  }
+  if (!g_vSound.empty()) DS_Play(&g_vSound[i], 0);
+}
+
+void ChangeBgmRequest(WPARAM situation, LPARAM music) {
+  if (situation <= 3) {
+    int s = static_cast<int>(situation);
+    int m = g_SystemData.m_vMenuBgm.At(s);
+    if (m == 0) {
+      g_Bgm.Stop();
+      return;
+    }
+    const cBgmData& bgm = g_Database.m_vBgm.At(m);
+    g_Bgm.SetSlot(s, bgm.m_strFile.c_str(), bgm.m_nVolume);
+    g_Bgm.Play(0, s, g_SystemData.m_vMenuBgmContinue.At(s), 0, 1);
+  } else if (situation == 4) {
+    int n = static_cast<int>(music);
+    g_nStageBgm = n;
+    const cBgmData& bgm = g_Database.m_vBgm.At(n);
+    g_Bgm.SetSlot(4, bgm.m_strFile.c_str(), bgm.m_nVolume);
+    if (n == 0) g_Bgm.Stop();
+    else g_Bgm.Play(0, 4, g_bStageBgmLoop, 0, 1);
+  }
+}
+
+// WM_CLOSE: confirmation, placement, then either only the pause loop ends or every thread and the
+// window do.
+void QuitSequence(HWND hwnd) {
+  if (!g_bFreeStagePlay && !g_bEditorLaunched && g_bWindowed && cApp::m_nScene != 0) {
+    SuspendGameThreads();
+    bool quit = QuitConfirm(hwnd, g_SystemIni.English);
+    ResumeGameThreads();
+    if (!quit) return;
+  }
+  if (g_SystemIni.WindowMode && g_bAppRunning && !IsIconic(hwnd)) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    POINT pos{0, 0};
+    ClientToScreen(hwnd, &pos);
+    g_WndPlacement.m_nX = pos.x;
+    g_WndPlacement.m_nY = pos.y;
+    g_WndPlacement.m_nWidth = client.right;
+    g_WndPlacement.m_nHeight = client.bottom;
+    g_WndPlacement.m_bMaximized = 0;  // the window is never maximised here
+    g_WndPlacement.Save("user_data\\Window.dat");
+  }
+  if (thPause.m_hThread) {
+    DebugLog("WM_CLOSE thPause.m_hThread");
+    if (g_pScenePlay) g_pScenePlay->m_bQuit = 1;
+    PostThreadMessage(thPause.m_dwThreadId, WM_QUIT, 0, 0);
+    return;
+  }
+  DebugLog("WM_CLOSE 成功！");
+  g_Bgm.Stop();
+  thLoad.Exit();
+  thPause.Exit();
+  thResult.Exit();
+  DebugLog("thPause.Exit()");
+  thGame.Exit();
+  DebugLog("thGame.Exit()");
+  DestroyWindow(hwnd);
+}
+
+}  // namespace
+
+LRESULT cMainWnd::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return g_MainWnd.WndProc(hwnd, msg, wParam, lParam);
+}
+
+void cMainWnd::SetProc(int, int, void*) { m_pfnProc = &cMainWnd::StaticProc; }
+
+LRESULT cMainWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  m_hWnd = hwnd;
+  switch (msg) {
+    case WM_CREATE:
+      m_bInited = 1;
+      return 0;
+    case WM_DESTROY:
+      DebugLog("WM_DESTROY");
+      m_hWnd = nullptr;
+      g_hMainWnd = nullptr;
+      if (g_bEditorLaunched) NotifyEditor(1);
+      PostQuitMessage(0);
+      return 0;
+    case WM_MOVE:
+      RecomputeClientRect(hwnd);
+      return 0;
+    case WM_SIZE:
+      RecomputeClientRect(hwnd);
+      return 0;
+    case WM_PAINT:
+      // The display keeps the last frame shown and redraws it by itself.
+      return 0;
+    case WM_CLOSE:
+      QuitSequence(hwnd);
+      return 0;
+    case WM_ACTIVATEAPP:
+      if (wParam && !g_bAppActive && lpDTCon && DDWindowMode == 0) TrySendMessage(g_hMainWnd, WMU_RESTOREDEVICE, 0, 0, nullptr);
+      g_bAppActive = wParam ? 1 : 0;
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) PostMessage(hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_SYSCOMMAND: {
+      WPARAM command = wParam & 0xFFF0;
+      if (command == SC_SCREENSAVE || command == SC_MONITORPOWER) return 0;
+      int k = static_cast<int>(wParam & 0xFFFF);
+      if (k >= 1 && k <= 5) {
+        Zoom(hwnd, k);
+        return 0;
+      }
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    case WM_COMMAND:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_QUERYNEWPALETTE:
+    case WM_PALETTECHANGED:
+      return 0;
+    case WMU_NAMEENTRY: {
+      std::string unused;
+      RunModalRequest(msg, wParam, unused);
+      g_bNameEntryDone = 1;
+      return 0;
+    }
+    case WMU_OPENSTAGE:
+    case WMU_OPENREPLAY:
+    case WMU_SAVEREPLAY:
+      ServeFileRequest(msg, wParam);
+      return 0;
+    case WMU_PLAYSOUND:
+      PlaySoundRequest(wParam);
+      return 0;
+    case WMU_CHANGEBGM:
+      ChangeBgmRequest(wParam, lParam);
+      return 0;
+    case WMU_RESTOREDEVICE:
+      DDRestoreSurface();
+      return 0;
+    case WMU_MESSAGEBOX: {
+      const BoxCall* box = reinterpret_cast<const BoxCall*>(lParam);
+      return msgbox::ShowDirect(box->owner, box->text, box->caption, box->type);
+    }
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+void NotifyEditorStart() { SendToEditor(1, 1); }
+void NotifyEditor(int code) { SendToEditor(0, code); }
+
+void SetRequestDialogRunner(RequestDialogRunner runner) { g_dialogRunner = runner; }
+
+int RunRequestDialog(UINT request, WPARAM wParam, std::string& path) {
+  // Without a dialog to show, the request is answered as cancelled.
+  return g_dialogRunner ? g_dialogRunner(request, wParam, path) : 0;
+}
+
+bool QuitConfirm(HWND owner, int english) {
+  int answer = english ? MessageBoxA(owner, "Would you like to quit?\n", "End confirmation", MB_YESNO)
+                       : MessageBoxA(owner, "終了しますか？\n", "終了確認", MB_YESNO);
+  return answer == IDYES;
+}
+
+void SuspendGameThreads() {
+  thGame.Suspend();
+  thPause.Suspend();
+  thResult.Suspend();
+  thLoad.Suspend();
+}
+
+void ResumeGameThreads() {
+  thGame.Resume();
+  thPause.Resume();
+  thResult.Resume();
+  thLoad.Resume();
+}
+
+void RouteMessageBoxesToMainWindow() {
+  msgbox::SetRouter([](HWND owner, const char* text, const char* caption, UINT type) -> int {
+    HWND main = g_hMainWnd;
+    DWORD windowThread = GetWindowThreadStandIn(main);
+    if (main && windowThread && windowThread != GetCurrentThreadId()) {
+      BoxCall call{owner, text, caption, type};
+      LRESULT result = 0;
+      if (TrySendMessage(main, WMU_MESSAGEBOX, 0, reinterpret_cast<LPARAM>(&call), &result))
+        return static_cast<int>(result);
+    }
+    return msgbox::ShowDirect(owner, text, caption, type);
+  });
+}

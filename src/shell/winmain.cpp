@@ -1,0 +1,155 @@
+#include "shell/winmain.h"
+
+#include "core/log.h"
+#include "core/mainwnd.h"
+#include "core/thread.h"
+#include "platform/time/clock.h"
+#include "platform/video/display.h"
+#include "platform/video/window.h"
+#include "platform/win/keys.h"
+#include "platform/win/msgbox.h"
+#include "platform/win/sdlpump.h"
+#include "scenes/app.h"
+#include "shell/appinit.h"
+#include "shell/mainwnd.h"
+#include "shell/runlogs.h"
+#include "shell/sysreport.h"
+#include "stagedata/flow.h"
+
+HINSTANCE g_hInstance = nullptr;
+
+namespace {
+
+constexpr const char* kClassName = "Tessaly";
+constexpr const char* kMutexName = "ゲーム";
+
+MainWindowOpener g_opener = &OpenSdlMainWindow;
+void (*g_closer)() = &CloseSdlMainWindow;
+void (*g_pump)() = &PumpSdlMainWindow;
+
+void CloseMutex(HANDLE mutex) {
+  ReleaseMutex(mutex);
+  CloseMutexHandle(mutex);
+}
+
+// A second start: true to go on, false to end this copy.
+bool SecondStart(HANDLE mutex) {
+  if (MessageBoxA(nullptr,
+                  "既に起動しています。\n実行中のプログラムを閉じて再起動しますか？\n\nWould you like to restart the game?",
+                  "二重起動", MB_YESNO) != IDYES) {
+    CloseMutex(mutex);
+    return false;
+  }
+  DWORD pid = MutexOwnerProcessId(kMutexName);
+  if (pid == 0) return true;  // the running copy has no window (yet): start beside it
+  if (!TerminateProcessById(pid, 500)) {
+    MessageBoxA(nullptr, "プログラムの終了に失敗しました。", "二重起動", MB_OK);
+    CloseMutex(mutex);
+    return false;
+  }
+  return true;
+}
+
+void CenterOnScreen(HWND hwnd) {
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  video::DisplayMode desk = video::DesktopMode();
+  video::SetWindowClient(hwnd, (desk.width - client.right) / 2, (desk.height - client.bottom) / 2, client.right,
+                         client.bottom);
+}
+
+}  // namespace
+
+void SetMainWindowOpener(MainWindowOpener opener, void (*closer)(), void (*pump)()) {
+  g_opener = opener;
+  g_closer = closer;
+  g_pump = pump;
+}
+
+unsigned GameLoop(void*) {
+  MSG msg;
+  for (;;) {
+    if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        DebugLog("GameLoop WM_QUIT!");
+        return 1;
+      }
+      continue;  // the start-up's WM_APP
+    }
+    if (!g_bAppActive) {
+      Sleep(1);
+    } else if (!cApp::Frame()) {
+      break;
+    }
+  }
+  PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
+  return 1;
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
+  if (!StartRunLogs()) return 0;
+  SystemReport();
+  g_bEditorLaunched = showCmd == 5 ? 1 : 0;
+
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, kMutexName);
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && !SecondStart(mutex)) return 0;
+
+  g_hInstance = instance;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = &cMainWnd::StaticProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = kClassName;
+  if (!RegisterClassExA(&wc)) {
+    CloseMutex(mutex);
+    return 0;
+  }
+  HWND hwnd = CreateWindowExA(0, kClassName, "", static_cast<DWORD>(WS_POPUP), 100, 100, kMainClientWidth,
+                              kMainClientHeight, nullptr, nullptr, instance, nullptr);
+  if (hwnd && g_opener && !g_opener(hwnd, kMainClientWidth, kMainClientHeight)) {
+    DestroyWindowStandIn(hwnd);
+    hwnd = nullptr;
+  }
+  if (!hwnd) {
+    ErrorBox("ウインドウが生成出来ません！");
+    CloseMutex(mutex);
+    return 0;
+  }
+  g_MainWnd.m_hWnd = hwnd;
+  SetWindowPumpHook(g_pump);
+  RouteMessageBoxesToMainWindow();
+  CenterOnScreen(hwnd);
+  if (g_bEditorLaunched) NotifyEditorStart();
+
+  int code = 0;
+  if (!AppInit(cmdLine, showCmd)) {
+    AppExit();
+    if (g_bEditorLaunched) NotifyEditor(0);
+  } else {
+    g_bAppRunning = 1;
+    thGame.Start(&GameLoop, nullptr);
+    while (!PostThreadMessage(thGame.m_dwThreadId, WM_APP, 0, 0)) Sleep(1);
+
+    MSG msg{};
+    for (;;) {
+      RunWindowPumpHook();
+      if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) break;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      } else if (!g_bAppActive) {
+        WaitMessage();
+      }
+      Sleep(1);
+    }
+    AppExit();
+    code = static_cast<int>(msg.wParam);
+  }
+  msgbox::SetRouter(nullptr);
+  SetWindowPumpHook(nullptr);
+  if (IsWindow(hwnd)) DestroyWindowStandIn(hwnd);
+  if (g_closer) g_closer();
+  CloseMutex(mutex);
+  return code;
+}

@@ -1,0 +1,20 @@
+// The program entry on the window thread and the game thread's loop.
+#pragma once
+#include "platform/win/winapp.h"
+
+extern HINSTANCE g_hInstance;
+
+// The whole run: logs and report, the single-instance rule, the main window, start-up, the game
+// thread and the message loop, shut-down. Returns WM_QUIT's code after a normal run, 0 after a failed
+// start.
+int WinMain(HINSTANCE instance, HINSTANCE previous, const char* cmdLine, int showCmd);
+// The game thread: frames while the program is active, until WM_QUIT or the end of the game.
+unsigned GameLoop(void* unused);
+
+// The main window's client size.
+constexpr int kMainClientWidth = 640;
+constexpr int kMainClientHeight = 480;
+
+// How the main window is shown: by default in an SDL window; tests make it without one.
+typedef bool (*MainWindowOpener)(HWND hwnd, int width, int height);
+void SetMainWindowOpener(MainWindowOpener opener, void (*closer)(), void (*pump)());
