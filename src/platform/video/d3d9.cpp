@@ -1,5 +1,6 @@
 #include "platform/video/d3d9.h"
 
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -669,6 +670,39 @@ HRESULT IDirect3D9::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps)
   caps->MaxTextureHeight = static_cast<DWORD>(limits.maxHeight);
   caps->MaxTextureBlendStages = 8;
   caps->MaxSimultaneousTextures = 8;
+  return D3D_OK;
+}
+
+HRESULT IDirect3D9::GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENTIFIER9* identifier) {
+  if (adapter != 0 || !identifier) return D3DERR_INVALIDCALL;
+  *identifier = {};
+  std::snprintf(identifier->Driver, sizeof identifier->Driver, "%s", "software");
+  std::snprintf(identifier->Description, sizeof identifier->Description, "%s", "Software rasterizer");
+  std::snprintf(identifier->DeviceName, sizeof identifier->DeviceName, "%s", "\\\\.\\DISPLAY1");
+  identifier->DriverVersion.HighPart = 1;
+  identifier->DriverVersion.LowPart = 0;
+  return D3D_OK;
+}
+
+HRESULT IDirect3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                                      D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) {
+  if (adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
+  if (resourceType != D3DRTYPE_SURFACE && resourceType != D3DRTYPE_TEXTURE) return D3DERR_INVALIDCALL;
+  // Usages of vertex and index buffers and of device creation say nothing about a texture or surface.
+  constexpr DWORD kBufferUsages = D3DUSAGE_WRITEONLY | D3DUSAGE_SOFTWAREPROCESSING | D3DUSAGE_DONOTCLIP |
+                                  D3DUSAGE_POINTS | D3DUSAGE_RTPATCHES | D3DUSAGE_NPATCHES;
+  constexpr DWORD kMissing = D3DUSAGE_DEPTHSTENCIL | D3DUSAGE_AUTOGENMIPMAP | D3DUSAGE_DMAP;
+  constexpr DWORD kKnown = kBufferUsages | kMissing | D3DUSAGE_RENDERTARGET | D3DUSAGE_DYNAMIC;
+  if ((usage & ~kKnown) || (usage & kBufferUsages)) return D3DERR_INVALIDCALL;
+  // Only textures are made dynamic; plain surfaces are always lockable.
+  if ((usage & D3DUSAGE_DYNAMIC) && resourceType != D3DRTYPE_TEXTURE) return D3DERR_INVALIDCALL;
+  // The display runs in the formats of a back buffer without alpha.
+  video::PixelFormat display;
+  if (adapterFormat == D3DFMT_A8R8G8B8 || adapterFormat == D3DFMT_A1R5G5B5 ||
+      !video::PixelFormatOfD3D(adapterFormat, &display))
+    return D3DERR_NOTAVAILABLE;
+  video::PixelFormat resource;
+  if ((usage & kMissing) || !video::PixelFormatOfD3D(checkFormat, &resource)) return D3DERR_NOTAVAILABLE;
   return D3D_OK;
 }
 

@@ -83,7 +83,14 @@ constexpr D3DBACKBUFFER_TYPE D3DBACKBUFFER_TYPE_MONO = 0;
 constexpr DWORD D3DUSAGE_RENDERTARGET = 0x00000001;
 constexpr DWORD D3DUSAGE_DEPTHSTENCIL = 0x00000002;
 constexpr DWORD D3DUSAGE_WRITEONLY = 0x00000008;
+constexpr DWORD D3DUSAGE_SOFTWAREPROCESSING = 0x00000010;
+constexpr DWORD D3DUSAGE_DONOTCLIP = 0x00000020;
+constexpr DWORD D3DUSAGE_POINTS = 0x00000040;
+constexpr DWORD D3DUSAGE_RTPATCHES = 0x00000080;
+constexpr DWORD D3DUSAGE_NPATCHES = 0x00000100;
 constexpr DWORD D3DUSAGE_DYNAMIC = 0x00000200;
+constexpr DWORD D3DUSAGE_AUTOGENMIPMAP = 0x00000400;
+constexpr DWORD D3DUSAGE_DMAP = 0x00004000;
 
 constexpr DWORD D3DFVF_XYZRHW = 0x004;
 constexpr DWORD D3DFVF_DIFFUSE = 0x040;
@@ -204,6 +211,16 @@ struct D3DCAPS9 {
   DWORD MaxTextureHeight;
   DWORD MaxTextureBlendStages;
   DWORD MaxSimultaneousTextures;
+};
+
+// What an adapter says of itself.
+struct D3DADAPTER_IDENTIFIER9 {
+  char Driver[512];
+  char Description[512];
+  char DeviceName[32];
+  LARGE_INTEGER DriverVersion;
+  DWORD VendorId;
+  DWORD DeviceId;
 };
 
 struct D3DSURFACE_DESC {
@@ -424,6 +441,14 @@ class IDirect3D9 final : public video::RefCounted {
   UINT GetAdapterCount() { return 1; }
   HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode);
   HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps);
+  // The one adapter is the software rasterizer of this layer.
+  HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* identifier);
+  // Whether a resource of the format, type and usage can be made on a display of the adapter format:
+  // D3D_OK when the device makes it, D3DERR_NOTAVAILABLE for a format or usage the rasterizer does
+  // not have (depth buffers, mipmap generation, displacement maps, palettised textures),
+  // D3DERR_INVALIDCALL for an adapter, device type or usage that does not apply to the resource.
+  HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                            D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat);
   HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags, D3DPRESENT_PARAMETERS* params,
                        IDirect3DDevice9** device);
 

@@ -38,6 +38,15 @@ struct POINT {
   LONG y;
 };
 
+// A 64-bit value with its two halves named, as Windows keeps driver versions and counters.
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  };
+  int64_t QuadPart;
+};
+
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_DESTROY = 0x0002;

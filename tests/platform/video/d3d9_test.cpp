@@ -391,3 +391,53 @@ TEST_F(Direct3DTest, TheSpriteBracketsBatchesAndWaitsOutALostDevice) {
   EXPECT_EQ(sprite->End(), D3D_OK);
   EXPECT_EQ(sprite->Release(), 0u);
 }
+
+TEST_F(Direct3DTest, TheAdapterNamesTheSoftwareRasterizer) {
+  D3DADAPTER_IDENTIFIER9 id{};
+  ASSERT_EQ(d3d_->GetAdapterIdentifier(0, 0, &id), D3D_OK);
+  EXPECT_STREQ(id.Description, "Software rasterizer");
+  EXPECT_STREQ(id.Driver, "software");
+  EXPECT_EQ(d3d_->GetAdapterIdentifier(1, 0, &id), D3DERR_INVALIDCALL);
+  EXPECT_EQ(d3d_->GetAdapterIdentifier(0, 0, nullptr), D3DERR_INVALIDCALL);
+}
+
+TEST_F(Direct3DTest, FormatChecksAgreeWithWhatTheDeviceMakes) {
+  Create(true, D3DFMT_X8R8G8B8);
+  // A texture of the device's own memory can be made exactly when the check says so.
+  for (D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_P8}) {
+    for (DWORD usage : {DWORD(0), D3DUSAGE_RENDERTARGET, D3DUSAGE_DYNAMIC}) {
+      IDirect3DTexture9* t = nullptr;
+      const HRESULT made = device_->CreateTexture(16, 16, 1, usage, format, D3DPOOL_DEFAULT, &t, nullptr);
+      if (t) t->Release();
+      const HRESULT checked =
+          d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, usage, D3DRTYPE_TEXTURE, format);
+      EXPECT_EQ(SUCCEEDED(made), SUCCEEDED(checked)) << format << " usage " << usage;
+    }
+  }
+  const struct {
+    UINT adapter;
+    D3DDEVTYPE type;
+    D3DFORMAT display;
+    DWORD usage;
+    D3DRESOURCETYPE resource;
+    D3DFORMAT format;
+    HRESULT expected;
+  } cases[] = {
+      {0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, D3DFMT_R5G6B5, D3D_OK},
+      {1, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},
+      {0, D3DDEVTYPE_REF, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},
+      {0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_VERTEXBUFFER, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},
+      {0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_WRITEONLY, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},
+      {0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0x80000000u, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},
+      {0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DYNAMIC, D3DRTYPE_SURFACE, D3DFMT_X8R8G8B8, D3DERR_INVALIDCALL},
+      {0, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
+      {0, D3DDEVTYPE_HAL, D3DFMT_P8, 0, D3DRTYPE_SURFACE, D3DFMT_X8R8G8B8, D3DERR_NOTAVAILABLE},
+      {0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_X8R8G8B8,
+       D3DERR_NOTAVAILABLE},
+      {0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_AUTOGENMIPMAP, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8,
+       D3DERR_NOTAVAILABLE},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(d3d_->CheckDeviceFormat(c.adapter, c.type, c.display, c.usage, c.resource, c.format), c.expected)
+        << c.adapter << " " << c.type << " " << c.display << " " << c.usage << " " << c.resource << " " << c.format;
+}
