@@ -12,3 +12,6 @@ int cScenePlay::StatePause() { return 0; }
 int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
+int LoadStageAndPlay(const char*, int) { return 0; }  // pending
+void SystemReportMode() {}  // pending
+bool IsWindowsVersionAtLeast(int, int) { return true; }  // pending

@@ -11,3 +11,8 @@ void RegisterSystemQueries();
 // (Direct3D, or before the start) a DirectDraw object is made for the question, so the total is
 // never 0 while a display exists. Both 0 when no DirectDraw object can be made.
 void GetVideoMemory(int* freeMB, int* totalMB);
+
+// The screen mode lines of the report log ("Mode : Window\nBpp : 32\n" and the back end's lines).
+void SystemReportMode();
+// Whether the system's version is major.minor or later.
+bool IsWindowsVersionAtLeast(int major, int minor);
