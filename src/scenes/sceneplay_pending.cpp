@@ -15,3 +15,4 @@ int cScenePlay::StateGameOver() { return 0; }
 int LoadStageAndPlay(const char*, int) { return 0; }  // pending
 void SystemReportMode() {}  // pending
 bool IsWindowsVersionAtLeast(int, int) { return true; }  // pending
+int LoadHbtPalette(int) { return 0; }  // pending

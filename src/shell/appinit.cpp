@@ -98,7 +98,8 @@ int ChooseDepth(cSystemIni& ini, int desktopDepth) {
 
 bool CheckScreenMode(const cSystemIni& ini, int depth, int desktopDepth) {
   bool ok = depth == 16 || depth == 32 || (depth == 8 && !ini.Direct3D && !g_SystemData.m_nColourMode);
-  if (ok && g_bWindowed && depth != desktopDepth) ok = false;
+  // A window shows the desktop's pixels: its depth must be the desktop's, and never palettised.
+  if (ok && g_bWindowed && (depth != desktopDepth || depth == 8)) ok = false;
   if (ok) return true;
   if (g_bWindowed && (depth == 16 || depth == 32))
     ErrorBoxF("画面モードが不正です！\nウインドウモードではSystem.iniの設定と画面の色の設定を合わせて下さい！");
