@@ -11,6 +11,7 @@
 #include "gamedata/option.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/systemini.h"
+#include "gamedata/sysvocab.h"
 #include "gamedata/worldmap.h"
 #include "gfx/font.h"
 #include "objects/effectplayer.h"
@@ -19,6 +20,7 @@
 #include "platform/video/bmp.h"
 #include "platform/win/msgbox.h"
 #include "scenes/surfacesets.h"
+#include "shell/globals.h"
 #include "shell/startupsetting.h"
 #include "shell/wndplacement.h"
 #include "sound/bgmplayer.h"
@@ -66,6 +68,14 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
 
 class AppInitTest : public GfxTest {
  protected:
+  // The synthesizer library keeps a pool of worker threads for the life of the process once it has
+  // started: it is started once here, so that the thread counts below see only what a start leaves.
+  static void SetUpTestSuite() {
+    audio::Configure(audio::Backend::Null, 22050);
+    g_Bgm.Init(1, g_BgmOggSlots, g_BgmMidiSlots, kBgmSlots, 1);
+    g_Bgm.Release();
+  }
+
   void SetUp() override {
     GfxTest::SetUp();
     msgbox::SetHeadless(true);
@@ -82,13 +92,12 @@ class AppInitTest : public GfxTest {
     g_CommonPalette = cCommonPaletteData();
     for (DDSURFACEDATA& sd : g_AppSurface) sd = DDSURFACEDATA();
     for (DDSURFACEDATA& sd : g_DigitSD) sd = DDSURFACEDATA();
-    BuildBitmapSet();
-    BuildFontRecords();
-    BuildDigitRecords();
+    BuildGlobalTables();
     g_vSound.clear();
     g_vSoundSrc.clear();
     audio::Configure(audio::Backend::Null, 22050);
     audio::SetAbsent(false);
+    threadsAtStart_ = ThreadCount();
     dialogCalls_ = 0;
     SetStartupDialogHandler([this](cStartupSetting&) {
       ++dialogCalls_;
@@ -98,8 +107,15 @@ class AppInitTest : public GfxTest {
   }
 
   void TearDown() override {
+    // Shut-down copes with whatever state the start left: nothing of the graphics library, the
+    // sound device or the music stays, and no thread is left behind.
     AppExit();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(g_DigitSD[i].lpDT, nullptr);
+    EXPECT_EQ(lpDTCon, nullptr);
+    EXPECT_EQ(lpDDCon, nullptr);
+    EXPECT_EQ(g_lpDS, nullptr);
+    for (const DDSURFACEDATA& sd : g_DigitSD) EXPECT_TRUE(sd.lpDT == nullptr && sd.lpDDData == nullptr);
+    for (const Font& f : g_Font) EXPECT_EQ(f.m_lpFastFont_FullAdd, nullptr);
+    EXPECT_EQ(ThreadCount(), threadsAtStart_);
     SetStartupDialogHandler(nullptr);
     g_vSound.clear();
     g_vSoundSrc.clear();
@@ -141,11 +157,24 @@ class AppInitTest : public GfxTest {
 
   bool Init(const char* cmdLine = "", int show = SW_SHOWNORMAL) { return AppInit(cmdLine, show); }
 
+  static int ThreadCount() {
+    int n = 0;
+    for (auto& entry : std::filesystem::directory_iterator("/proc/self/task")) n += entry.is_directory();
+    return n;
+  }
+
+  int threadsAtStart_ = 0;
   int dialogCalls_ = 0;
   int dialogAnswer_ = 1;
 };
 
 TEST_F(AppInitTest, WindowedStartLoadsTheGameAndBuildsTheSoundList) {
+  cSystemData sys;
+  ASSERT_EQ(sys.Load("data\\System.dat"), 1);
+  sys.m_nFont = 3;
+  sys.m_bMenuFontSwitch = 1;
+  sys.m_bPlainBrackets = 1;
+  ASSERT_EQ(sys.Save("data\\System.dat"), 1);
   ASSERT_TRUE(Init());
   EXPECT_TRUE(TakeBoxTexts().empty());
 
@@ -195,9 +224,39 @@ TEST_F(AppInitTest, WindowedStartLoadsTheGameAndBuildsTheSoundList) {
   EXPECT_EQ(g_Database.m_vScrEffectRev.size(), g_Database.m_vScrEffect.size());
   EXPECT_EQ(g_CharaEffectFwd.size(), g_Database.m_vCharaEffect.size());
 
+  // The game's font face in all three fonts; icon letters and centring only in font 1.
+  for (const DDFONTDATA& d : g_FontData) EXPECT_STREQ(d.szFaceName, g_FontName[3]);
+  EXPECT_EQ(g_Font[0].m_bIcon, 0);
+  EXPECT_EQ(g_Font[1].m_bIcon, 1);
+  EXPECT_EQ(g_Font[2].m_bIcon, 0);
+  EXPECT_EQ(g_Font[1].m_bCenter, 1);
+  for (const DDSURFACEDATA& sd : g_DigitSD) EXPECT_NE(sd.lpDDData, nullptr);
+
   EXPECT_EQ(cApp::m_nFps, 60);
   EXPECT_EQ(cApp::m_nFadeSpeed, 10);
   EXPECT_EQ(cApp::m_nScene, 0);
+}
+
+// Shut-down reports the glyph caches of fonts 0 and 1 where the back end's cache setting gave them one.
+TEST_F(AppInitTest, ShutDownReportsTheGlyphCaches) {
+  auto cacheLines = [] {
+    int n = 0;
+    for (const std::string& line : Lines("Report_Game.txt"))
+      n += line.rfind("Font10 : ", 0) == 0 || line.rfind("Font16 : ", 0) == 0;
+    return n;
+  };
+  Ini("Direct3D=0\nWindowMode=1\nDD_FontCache=1\n");
+  ASSERT_TRUE(Init());
+  EXPECT_EQ(g_FontData[0].bFastFont, 1);
+  EXPECT_EQ(g_FontData[2].bFastFont, 0);
+  AppExit();
+  EXPECT_EQ(cacheLines(), 2);
+
+  BuildGlobalTables();
+  Ini("Direct3D=0\nWindowMode=1\nDD_FontCache=0\n");
+  ASSERT_TRUE(Init());
+  AppExit();
+  EXPECT_EQ(cacheLines(), 2);
 }
 
 struct FailureCase {
