@@ -56,6 +56,11 @@ class cApp {
 // Shows the loading picture at once when the fixed set has it.
 void PresentBackdrop();
 
+// Starts a stage file for direct play (after the stage file dialog, the play scene's reload and a
+// start-up that names a stage): resets the progress, loads the stage and sets the free-stage lives
+// and the progress's stage. 1 when loaded; the caller switches to the play scene.
+int LoadStageAndPlay(const char* path, int mode);
+
 // Start-up decided against flipping the full screen (windowed start, no vertical sync, slow monitor).
 extern int g_bNoFlip;
 

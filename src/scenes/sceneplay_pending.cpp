@@ -13,4 +13,5 @@ int cScenePlay::StatePause() { return 0; }
 int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
+int LoadStageAndPlay(const char*, int) { return 0; }  // pending
 int ApplyPaletteItem(const cItemData&, cHero*) { return 0; }  // pending

@@ -20,13 +20,6 @@ struct WAVEFORMATEX {
 #pragma pack(pop)
 static_assert(sizeof(WAVEFORMATEX) == 18);
 
-struct GUID {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-};
-
 struct DSBUFFERDESC {
   DWORD dwSize;
   DWORD dwFlags;

@@ -20,6 +20,7 @@ DWORD timeGetTime() {
 }
 
 UINT timeBeginPeriod(UINT) { return 0; }
+UINT timeEndPeriod(UINT) { return 0; }
 
 void Sleep(DWORD ms) {
   ThreadSafePoint();

@@ -8,6 +8,7 @@
 DWORD timeGetTime();
 // The resolution of the clock is always 1 ms here; kept for the start-up call. Returns 0 (success).
 UINT timeBeginPeriod(UINT periodMs);
+UINT timeEndPeriod(UINT periodMs);
 
 // Waits ms milliseconds (0: gives up the rest of the time slice). A safe point for cooperative
 // suspension; while it waits the thread counts as parked.

@@ -14,18 +14,6 @@
 #include "platform/video/pixels.h"
 #include "platform/video/wintypes.h"
 
-struct GUID {
-  DWORD Data1;
-  WORD Data2;
-  WORD Data3;
-  BYTE Data4[8];
-};
-inline bool operator==(const GUID& a, const GUID& b) {
-  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-  for (int i = 0; i < 8; ++i)
-    if (a.Data4[i] != b.Data4[i]) return false;
-  return true;
-}
 extern const GUID IID_IDirectDraw7;
 
 constexpr HRESULT MakeDDHResult(int code) { return static_cast<HRESULT>(0x88760000u + static_cast<uint32_t>(code)); }

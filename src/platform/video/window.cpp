@@ -1,6 +1,9 @@
 #include "platform/video/window.h"
 
+#include <algorithm>
+#include <cstring>
 #include <map>
+#include <string>
 #include <mutex>
 
 #include "platform/video/display.h"
@@ -17,6 +20,7 @@ struct WindowState {
   LONG style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
   LONG exStyle = 0;
   bool minimized = false;
+  std::string title;
 };
 
 std::mutex g_mutex;
@@ -118,6 +122,24 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
   if (!video::RefreshSupported(hz)) return DISP_CHANGE_BADMODE;
   if (flags & CDS_TEST) return DISP_CHANGE_SUCCESSFUL;
   return video::SetDesktopRefresh(hz) ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
+}
+
+BOOL SetWindowTextA(HWND hwnd, const char* text) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  WindowState* w = StateOf(hwnd);
+  if (!w) return FALSE;
+  w->title = text ? text : "";
+  return TRUE;
+}
+
+int GetWindowTextA(HWND hwnd, char* text, int size) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  WindowState* w = StateOf(hwnd);
+  if (!w || !text || size <= 0) return 0;
+  const size_t n = std::min(w->title.size(), static_cast<size_t>(size - 1));
+  std::memcpy(text, w->title.data(), n);
+  text[n] = 0;
+  return static_cast<int>(n);
 }
 
 namespace video {

@@ -15,6 +15,9 @@ BOOL IsIconic(HWND hwnd);
 int ShowCursor(BOOL show);
 // Only the refresh rate can change; CDS_TEST only checks.
 LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
+// The window's title (code page 932); GetWindowTextA copies at most size - 1 bytes and a zero.
+BOOL SetWindowTextA(HWND hwnd, const char* text);
+int GetWindowTextA(HWND hwnd, char* text, int size);
 
 namespace video {
 // Where the window's client area lies on the desktop and how big it is. A window the shell never

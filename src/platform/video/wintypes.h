@@ -88,12 +88,14 @@ constexpr int GWL_EXSTYLE = -20;
 constexpr LONG WS_POPUP = static_cast<LONG>(0x80000000u);
 constexpr LONG WS_VISIBLE = 0x10000000;
 constexpr LONG WS_OVERLAPPEDWINDOW = 0x00CF0000;
+constexpr LONG WS_THICKFRAME = 0x00040000;
 constexpr LONG WS_EX_TOPMOST = 0x00000008;
 
 // ShowWindow
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_SHOWMINNOACTIVE = 7;

@@ -88,6 +88,20 @@ constexpr UINT MB_ICONMASK = 0x000000F0;
 constexpr UINT MB_DEFBUTTON2 = 0x00000100;
 constexpr UINT MB_TOPMOST = 0x00040000;
 
+// An interface or device identifier, shared by the graphics and sound stand-ins.
+struct GUID {
+  DWORD Data1;
+  WORD Data2;
+  WORD Data3;
+  BYTE Data4[8];
+};
+inline bool operator==(const GUID& a, const GUID& b) {
+  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+  for (int i = 0; i < 8; ++i)
+    if (a.Data4[i] != b.Data4[i]) return false;
+  return true;
+}
+
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDABORT = 3;

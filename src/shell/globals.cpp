@@ -1,0 +1,10 @@
+#include "shell/globals.h"
+
+#include "gfx/font.h"
+#include "scenes/surfacesets.h"
+
+void BuildGlobalTables() {
+  BuildBitmapSet();
+  BuildFontRecords();
+  BuildDigitRecords();
+}
