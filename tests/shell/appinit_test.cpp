@@ -323,12 +323,25 @@ TEST_F(AppInitTest, StartupDialogDecidesTheBackEndUnlessTheSavedSettingSaysNotTo
   EXPECT_TRUE(TakeBoxTexts().empty());
   AppExit();
 
+  // The player picks DirectDraw and starts.
+  SetStartupDialogHandler([this](cStartupSetting& setting) {
+    ++dialogCalls_;
+    EXPECT_EQ(setting.m_nDrawMode, 1);  // a first start offers Direct3D
+    setting.m_nDrawMode = 0;
+    return 1;
+  });
+  ASSERT_TRUE(Init());
+  EXPECT_EQ(dialogCalls_, 2);
+  EXPECT_EQ(g_SystemIni.Direct3D, 0);
+  AppExit();
+
+  g_StartupSetting = cStartupSetting();
   cStartupSetting saved;
   saved.m_nDrawMode = 0;
   saved.m_bNoAsk = 1;
   ASSERT_EQ(saved.Save("user_data\\Boot.dat"), 1);
   ASSERT_TRUE(Init());
-  EXPECT_EQ(dialogCalls_, 1);
+  EXPECT_EQ(dialogCalls_, 2);
   EXPECT_EQ(g_SystemIni.Direct3D, 0);
   EXPECT_EQ(DDBackEnd, 0);
 }
@@ -542,6 +555,15 @@ TEST_F(NamedStageTest, TestPlayWithoutStage) {
   ASSERT_TRUE(Init());
   EXPECT_STREQ(g_SystemIni.FreeStage, "");
   EXPECT_EQ(g_bFreeStagePlay, 0);
+}
+
+TEST_F(NamedStageTest, TestPlayWithAPathTooLongForTheFieldStartsAtTheTitle) {
+  g_bEditorLaunched = 1;
+  const std::string path = "data\\stg4\\" + std::string(260, 'a') + ".stg4";
+  ASSERT_TRUE(Init(path.c_str()));
+  EXPECT_STREQ(g_SystemIni.FreeStage, "");
+  EXPECT_EQ(g_bFreeStagePlay, 0);
+  EXPECT_TRUE(Contains(Lines("Report_Game.txt"), "「" + path + "」の読み込みに失敗しました！"));
 }
 
 TEST_F(NamedStageTest, CommandLineIgnoredWithoutTestPlay) {
