@@ -323,12 +323,25 @@ TEST_F(AppInitTest, StartupDialogDecidesTheBackEndUnlessTheSavedSettingSaysNotTo
   EXPECT_TRUE(TakeBoxTexts().empty());
   AppExit();
 
+  // The player picks DirectDraw and starts.
+  SetStartupDialogHandler([this](cStartupSetting& setting) {
+    ++dialogCalls_;
+    EXPECT_EQ(setting.m_nDrawMode, 1);  // a first start offers Direct3D
+    setting.m_nDrawMode = 0;
+    return 1;
+  });
+  ASSERT_TRUE(Init());
+  EXPECT_EQ(dialogCalls_, 2);
+  EXPECT_EQ(g_SystemIni.Direct3D, 0);
+  AppExit();
+
+  g_StartupSetting = cStartupSetting();
   cStartupSetting saved;
   saved.m_nDrawMode = 0;
   saved.m_bNoAsk = 1;
   ASSERT_EQ(saved.Save("user_data\\Boot.dat"), 1);
   ASSERT_TRUE(Init());
-  EXPECT_EQ(dialogCalls_, 1);
+  EXPECT_EQ(dialogCalls_, 2);
   EXPECT_EQ(g_SystemIni.Direct3D, 0);
   EXPECT_EQ(DDBackEnd, 0);
 }
@@ -340,6 +353,7 @@ struct ModeCase {
   int depthDD, colourMode, depthD3D;
   const char* box;  // the screen-mode box, or null when the mode passes
   int bpp, vsync, windowed;
+  int noFlip;  // DirectDraw copies the frame instead of flipping
 };
 
 class ScreenModeTest : public AppInitTest, public ::testing::WithParamInterface<ModeCase> {};
@@ -367,6 +381,7 @@ TEST_P(ScreenModeTest, ChoosesDepthWindowAndVSync) {
   EXPECT_EQ(g_SystemIni.Bpp, c.bpp);
   EXPECT_EQ(g_SystemIni.VSync, c.vsync);
   EXPECT_EQ(g_bWindowed, c.windowed);
+  EXPECT_EQ(g_bNoFlip, c.noFlip);
 }
 
 const char kWindowModeBox[] =
@@ -376,27 +391,31 @@ const char kModeBox[] = "画面モードが不正です！\nSystem.iniと画面�
 INSTANTIATE_TEST_SUITE_P(
     Table, ScreenModeTest,
     ::testing::Values(
-        ModeCase{"WindowOn8BitDesktop", 8, "Direct3D=0\nWindowMode=1\n", 0, 0, 0, kModeBox, 8, 0, 1},
+        ModeCase{"WindowOn8BitDesktop", 8, "Direct3D=0\nWindowMode=1\n", 0, 0, 0, kModeBox, 8, 0, 1, 0},
         ModeCase{"Window32On16BitDesktop", 16, "Direct3D=0\nWindowMode=1\nBpp=32\n", 0, 0, 0, kWindowModeBox,
-                 32, 0, 1},
+                 32, 0, 1, 0},
         ModeCase{"WindowTakesTheDesktop", 16, "Direct3D=1\nWindowMode=1\nVSync=3\n", 0, 0, 0, nullptr, 16, 1,
-                 1},
+                 1, 0},
         ModeCase{"DirectDrawWindowDropsVSync", 32, "Direct3D=0\nWindowMode=1\nVSync=1\n", 0, 0, 0, nullptr, 32,
-                 0, 1},
-        ModeCase{"FullScreen8Bit", 32, "Direct3D=0\nWindowMode=0\nVSync=2\n", 2, 0, 0, nullptr, 8, 0, 0},
-        ModeCase{"FullScreen8BitWithRgbKeyIs32", 32, "Direct3D=0\nWindowMode=0\n", 2, 1, 0, nullptr, 32, 0, 0},
+                 0, 1, 1},
+        ModeCase{"FullScreen8Bit", 32, "Direct3D=0\nWindowMode=0\nVSync=2\n", 2, 0, 0, nullptr, 8, 0, 0, 1},
+        ModeCase{"FullScreen8BitWithRgbKeyIs32", 32, "Direct3D=0\nWindowMode=0\n", 2, 1, 0, nullptr, 32, 0, 0, 1},
         ModeCase{"FullScreenDirectDraw16", 32, "Direct3D=0\nWindowMode=0\nVSync=1\n", 1, 0, 0, nullptr, 16, 1,
-                 0},
+                 0, 0},
         ModeCase{"FullScreenDirect3D16", 32, "Direct3D=1\nWindowMode=0\nVSync=0\n", 0, 0, 1, nullptr, 16, 0,
-                 0},
-        ModeCase{"Direct3DAt8Bits", 32, "Direct3D=1\nWindowMode=0\nBpp=8\n", 0, 0, 0, kModeBox, 8, 1, 0},
-        ModeCase{"OddDepth", 32, "Direct3D=0\nWindowMode=0\nBpp=24\n", 0, 0, 0, kModeBox, 24, 0, 0}),
+                 0, 0},
+        ModeCase{"Direct3DAt8Bits", 32, "Direct3D=1\nWindowMode=0\nBpp=8\n", 0, 0, 0, kModeBox, 8, 1, 0, 0},
+        ModeCase{"OddDepth", 32, "Direct3D=0\nWindowMode=0\nBpp=24\n", 0, 0, 0, kModeBox, 24, 0, 0, 0}),
     [](const ::testing::TestParamInfo<ModeCase>& info) { return std::string(info.param.name); });
 
 TEST_F(AppInitTest, ResizableWindowOnlyForDirect3DWindowMode2) {
   Ini("Direct3D=1\nWindowMode=2\n");
   ASSERT_TRUE(Init());
   EXPECT_NE(GetWindowLongA(g_hMainWnd, GWL_STYLE) & WS_THICKFRAME, 0);
+  // Direct3D: the aliases of the fixed set show their partners' textures.
+  EXPECT_EQ(g_AppSurface[3].lpPartner, &g_AppSurface[2]);
+  EXPECT_EQ(g_AppSurface[69].lpPartner, &g_AppSurface[68]);
+  EXPECT_EQ(lpDTCon->strTextureError.rfind("テクスチャの作成に失敗しました！\n", 0), 0u);
   AppExit();
   SetWindowLongA(g_hMainWnd, GWL_STYLE, GetWindowLongA(g_hMainWnd, GWL_STYLE) & ~WS_THICKFRAME);
   Ini("Direct3D=0\nWindowMode=2\n");
@@ -414,6 +433,14 @@ TEST_F(AppInitTest, FailedDirect3DFallsBackToDirectDrawKeepingTheMode) {
   EXPECT_EQ(DDWindowMode, 1);
   EXPECT_EQ(DDScreenBpp, 32);
   EXPECT_EQ(g_bWindowed, 1);
+  EXPECT_EQ(g_AppSurface[3].lpPartner, nullptr);
+}
+
+TEST_F(AppInitTest, FullScreenOnASlowMonitorCopiesTheFrame) {
+  video::test::SetRefresh(50, false);
+  Ini("Direct3D=0\nWindowMode=0\nVSync=1\nBpp=32\n");
+  ASSERT_TRUE(Init());
+  EXPECT_EQ(g_bNoFlip, 1);
 }
 
 TEST_F(AppInitTest, BothBackEndsFailing) {
@@ -528,6 +555,15 @@ TEST_F(NamedStageTest, TestPlayWithoutStage) {
   ASSERT_TRUE(Init());
   EXPECT_STREQ(g_SystemIni.FreeStage, "");
   EXPECT_EQ(g_bFreeStagePlay, 0);
+}
+
+TEST_F(NamedStageTest, TestPlayWithAPathTooLongForTheFieldStartsAtTheTitle) {
+  g_bEditorLaunched = 1;
+  const std::string path = "data\\stg4\\" + std::string(260, 'a') + ".stg4";
+  ASSERT_TRUE(Init(path.c_str()));
+  EXPECT_STREQ(g_SystemIni.FreeStage, "");
+  EXPECT_EQ(g_bFreeStagePlay, 0);
+  EXPECT_TRUE(Contains(Lines("Report_Game.txt"), "「" + path + "」の読み込みに失敗しました！"));
 }
 
 TEST_F(NamedStageTest, CommandLineIgnoredWithoutTestPlay) {
