@@ -231,12 +231,16 @@ TEST_F(MesWindowTest, BoxStyleWindowShowsItsTextFromTheTenthFrame) {
   EXPECT_EQ(w.Draw(&BackBuffer, 0), 0);
   EXPECT_GT(Count('W', x, y, w.m_nWidth, w.m_nHeight), 0);
 
-  // Without the opening the text shows at once; an empty text draws nothing.
+  // Without the opening the text shows at once, and on the screen whatever the target; an empty
+  // text draws nothing.
   m.noOpening = 1;
   cMesWindow plain = Make(m);
   Clear();
-  plain.Draw(&BackBuffer, 0);
+  DDSURFACEDATA other;
+  Blank(&other, 8, 8, 'N');
+  plain.Draw(&other, 0);
   EXPECT_GT(Count('W', x, y, w.m_nWidth, w.m_nHeight), 0);
+  DDReleaseSurface(&other);
   m.text = "";
   cMesWindow empty = Make(m);
   Clear();
@@ -321,14 +325,14 @@ TEST_F(MesWindowTest, LostSurfaceIsRenderedAgain) {
   EXPECT_EQ(Grid(w.m_pSurface, 0, 0, 1, 1)[0], "T");
 }
 
-// Direct3D asks the free video memory: below 20 percent free the surface goes to system memory; a
-// total of 0 (unknown) counts as enough.
-class MesWindowMemoryTest : public MesWindowTest {
+class MesWindowD3DTest : public MesWindowTest {
  protected:
   DrawMode Mode() const override { return {"D3D32", 1, 32}; }
 };
 
-TEST_F(MesWindowMemoryTest, SystemMemoryOnlyWhenLittleVideoMemoryIsFree) {
+// Direct3D asks the free video memory: below 20 percent free the surface goes to system memory; a
+// total of 0 (unknown) counts as enough.
+TEST_F(MesWindowD3DTest, SystemMemoryOnlyWhenLittleVideoMemoryIsFree) {
   struct Case {
     void (*query)(int*, int*);
     int memType;
@@ -346,6 +350,23 @@ TEST_F(MesWindowMemoryTest, SystemMemoryOnlyWhenLittleVideoMemoryIsFree) {
     EXPECT_EQ(w.m_pBitmap->nDTMemType, c.memType);
   }
   EXPECT_EQ(TakeCloseRequests(), 0);
+}
+
+TEST_F(MesWindowD3DTest, SurfaceThatCannotBeMadeClosesTheProgramAndTheWindowDrawsWithoutIt) {
+  // Without a device no surface can be made.
+  IDirect3DDevice9* device = lpDevice;
+  lpDevice = nullptr;
+  Win m;
+  m.text = "HI";
+  m.timeMode = MESTIME_BY_TIME;
+  m.time = 1;
+  cMesWindow w = Make(m);
+  lpDevice = device;
+  EXPECT_GE(TakeCloseRequests(), 1);
+  EXPECT_EQ(w.m_pSurface, nullptr);
+  EXPECT_TRUE(Off_Msg.empty());
+  EXPECT_EQ(w.Draw(&BackBuffer, 0), 0);
+  EXPECT_EQ(w.Draw(&BackBuffer, 0), 1);
 }
 
 }  // namespace
