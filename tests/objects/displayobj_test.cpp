@@ -63,6 +63,40 @@ TEST_F(PictureTest, CopiedAtFullSizeStretchedOtherwiseAndNothingWithoutASize) {
   }
 }
 
+TEST_F(PictureTest, PlacedByModeThenKeptByTheFixedRule) {
+  struct Case {
+    int mode, unit, x, y, fixed;
+    POINT first, scrolled;  // the view then moves 10 pixels right
+  };
+  // A 4 x 4 picture, offsets (3, -2), the view at (400, 352) after truncation.
+  const Case cases[] = {
+      {0, 0, 0, 0, 0, {321, 236}, {311, 236}},   // on the screen: carried along with the stage
+      {0, 0, 0, 0, 1, {321, 236}, {321, 236}},   // fixed: stays on the screen
+      {3, 1, 50, 60, 0, {53, 58}, {43, 58}},
+      {3, 0, 2, 3, 1, {67, 94}, {67, 94}},
+      {4, 0, 2, 3, 1, {81, 108}, {81, 108}},     // 64 + 16 - 2 + 3
+      {4, 1, 50, 60, 1, {51, 56}, {51, 56}},
+      {5, 0, 15, 3, 0, {403, 62}, {393, 62}},    // on the stage: follows the view
+      {5, 1, 100, 100, 1, {23, 66}, {23, 66}},   // fixed: its first place on the screen
+      {6, 0, 15, 3, 0, {417, 76}, {407, 76}},
+      {6, 1, 100, 100, 0, {21, 64}, {11, 64}},
+      {7, 0, 2, 3, 0, {0, 0}, {0, 0}},
+      {3, 2, 2, 3, 1, {0, 0}, {0, 0}},
+  };
+  for (const Case& c : cases) {
+    scene_.m_ScrollX.m_dPos = 400.3;
+    cPictureObj p;
+    p.Setup(c.mode, 1, c.unit, c.x, c.y, 3, -2, 4, 4, c.fixed, 1, 100, 1, 0, 0, 0, 0, 0);
+    Clear();
+    p.Draw(&BackBuffer, &picture_, 0);
+    EXPECT_EQ(Find('R'), c.first) << "mode " << c.mode << " unit " << c.unit;
+    scene_.m_ScrollX.m_dPos += 10;
+    Clear();
+    p.Draw(&BackBuffer, &picture_, 0);
+    EXPECT_EQ(Find('R'), c.scrolled) << "mode " << c.mode << " unit " << c.unit;
+  }
+}
+
 TEST_F(PictureTest, FollowedCharacterThatIsGoneLeavesThePictureAtItsLastCentre) {
   g_SystemData.m_bPictureFollow = 1;
   chara_->m_dX = 600;
