@@ -248,6 +248,28 @@ class cCharaBase : public cGameObj {
   cHitRect m_BodyRect;
   cHitRect m_ShotRect;
 
+  // ---- Jump words, contacts and hits that the hero, characters and shots use ----
+  int m_bHitCeiling = 0;  // the ceiling word: a ceiling stopped the rise
+  int m_nJumpCount = 0;   // the jump counter word: sub-steps left of a locked air state
+  int m_nModeCountdown = 0;  // frames after a move-mode change
+  cMapCell* m_pPrevCellBelow = nullptr;  // the cell under the feet in the previous frame
+  // The flow loop of a pass: 1 when it must stop (HP ran out after a flow that is not a death flow,
+  // or, with vanishStops, the object vanished). The context is the caller's to clear.
+  int StepFlows(int dying, int vanishStops);
+  // After the flow loop: removes the flows marked for removal and clears the ended flow IDs.
+  void FinishFlowPass();
+  // Base animation at the end of a pass: the one a move asked for, else standing when still.
+  void SettleBaseAnim();
+  int m_bVanished = 0;  // set by the vanish and status commands
+  // 1 when the cell under the feet blocks the object's side or it rides a block character.
+  int IsOnSolidCell() const;
+  void LeaveRide(int turnBack);
+  int AddHP(int delta, int force, int showGauge);
+  int Die();
+  // A shot's or sword's hit: damage and impact as for a character's; 1 when HP reached 0.
+  int TakeShotHit(const cShot& shot, int& damageOut, int& impactOut);
+  void RaiseShotHitTriggers(const cShot& shot, int damage, int impacted);
+
  private:
   cCharaBase& operator=(const cCharaBase&) = default;
   void InitFlowInstance(cFlowInstance& inst, int index, cFlow& flow);
@@ -292,3 +314,8 @@ cCharaBase* FindNearestChara(int x, int y, const cCharaPtrList& list, int mode, 
 cCharaBase* FindNearestCharaToPoint(int x, int y, const cCharaPtrList& list);
 // From the object's own picture centre on screen.
 cCharaBase* FindNearestCharaToCentre(const cGameObj& self, const cCharaPtrList& list);
+
+// ---- Object drawing helpers the hero, characters and items share ----
+struct DDSURFACEDATA;
+// One cell picture of a graphic kind reduced to 16 x 16 at (x, y).
+void DrawGraphicCell(DDSURFACEDATA* target, int x, int y, int kind, int number, int frame);

@@ -134,6 +134,8 @@ class cScenePlay : public cScene {
   int SpawnBlockChara(cCheckedList<cChara>& list, double x, double y, int side, int facing, const cFlowCmd& summon,
                       const cCharaData& def, int* nextId, cCharaBase* owner);
   int PutMapBlock(double x, double y, const cFlowCmd& summon, const cBlockData& def);
+  // A toggling block summon starts: the cells it changes form one batch.
+  void BeginToggleBatch();
   int CellHitsObjects(int cell, int cellX, int cellY, const cFlowCmd& summon);
   // Block collision.
   int FindSegmentCell(cCharaBase* obj, double x1, double y1, double x2, double y2);
@@ -249,6 +251,8 @@ class cScenePlay : public cScene {
   int m_bShowStatus = 0;
   int m_bInHitPass = 0;
   cCheckedVector<cCmd> m_vPauseCmd;
+  // Shots and swords in the order they were made (the element type is complete where the list is used).
+  cCheckedList<cShot> m_lShot;
 
  private:
   static int (cScenePlay::*const kHandlers[8])();
@@ -279,6 +283,13 @@ extern POINT g_RankAnchor;
 // The program plays one stage only; the title follows when that play ends.
 extern int g_bFreeStagePlay;
 extern int g_bFreeStageTitle;
+
+// Creates an item at run time in the list; the next item number goes up when it is made.
+int SpawnItem(cCheckedList<cItem>& list, double x, double y, int facing, const cFlowCmd& summon, const cItemData& def,
+              int* nextId);
+// The hero takes the item: 0 nothing happened or the play goes on, 1 the stage is cleared, 2 the hero's
+// HP ran out.
+int ApplyItem(cItem* item, cHero* hero);
 
 // Registers the play scene's checks with the stage data (at start-up): a map cell with conditions asks
 // g_pScenePlay; while there is no play scene its conditions do not hold.
