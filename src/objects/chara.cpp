@@ -232,26 +232,26 @@ void cChara::Jump(cCmdInstance& cmd) {
     m_pRide = nullptr;
   };
   if (g_SystemData.m_bJumpAnyTime) {
-    if (!m_bInAir && !m_bHitCeiling && !m_bImpacted && m_nJumpCount == 0) {
+    if (!m_bInAir && !m_bCeilingHit && !m_bImpacted && m_nJumpCount == 0) {
       takeOff();
       return;
     }
   }
   if (!cmd.m_bActed) {
     const int lock = g_SystemData.m_bJumpInAir ? m_nJumpCount : m_bJumping;
-    if (!m_bInAir && !m_bHitCeiling && !m_bImpacted && !lock) {
+    if (!m_bInAir && !m_bCeilingHit && !m_bImpacted && !lock) {
       takeOff();
     } else if (cmd.m_nRunSteps >= 4 * g_StageData.m_nStepsPerFrame) {
       // It could not take off within four displayed frames: the command ends without a jump.
       cmd.m_bActed = 1;
-      m_bHitCeiling = 0;
+      m_bCeilingHit = 0;
       m_bImpacted = 0;
       cmd.m_nRemain = 0;
     }
     return;
   }
   if (IsOnSolidCell()) {
-    m_bHitCeiling = 0;
+    m_bCeilingHit = 0;
     m_bImpacted = 0;
     cmd.m_nRemain = 0;
   }

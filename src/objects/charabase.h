@@ -248,11 +248,38 @@ class cCharaBase : public cGameObj {
   cHitRect m_BodyRect;
   cHitRect m_ShotRect;
 
+  // ---- Block contacts, floor tracking and the ride, as the play scene's collision code uses them ----
+  // Sides touched this sub-step, with the pusher's speed recorded with each.
+  int m_bContactLeft = 0;
+  int m_bContactRight = 0;
+  int m_bContactTop = 0;
+  int m_bContactBottom = 0;
+  double m_dPushLeft = 0;
+  double m_dPushRight = 0;
+  double m_dPushTop = 0;
+  double m_dPushBottom = 0;
+  cMapCell* m_pLandCell = nullptr;      // the cell last landed on
+  cMapCell* m_pPrevLandCell = nullptr;  // m_pLandCell one frame earlier
+  int m_nNoFloorFrames = 0;             // frames in a row without a floor
+  int m_nLastBlockSide = 0;             // a block was last touched on the left (0) or the right (1)
+  int m_bCeilingHit = 0;                // the ceiling word of the jump state
+  int m_bPushed = 0;                    // moved sideways by a block character this sub-step
+  int m_nModeChangeWait = 0;            // frames the position may still be put back (2: a block was put on it)
+  void ClearContacts();
+  void SetContactLeft(const cCharaBase& pusher);
+  void SetContactRight(const cCharaBase& pusher);
+  void SetContactTop(const cCharaBase& pusher);
+  void SetContactBottom(const cCharaBase& pusher);
+  // The bottom edge entered a block below / the top edge entered a block above.
+  void LandOnBlock();
+  void HitCeiling();
+  void LeaveRide(int turnBack);
+  // Death: 1 when the death ends the stage.
+  int Die();
+  // ---- end of the block contacts ----
+
   // ---- Jump words, contacts and hits that the hero, characters and shots use ----
-  int m_bHitCeiling = 0;  // the ceiling word: a ceiling stopped the rise
   int m_nJumpCount = 0;   // the jump counter word: sub-steps left of a locked air state
-  int m_nModeCountdown = 0;  // frames after a move-mode change
-  cMapCell* m_pPrevCellBelow = nullptr;  // the cell under the feet in the previous frame
   // The flow loop of a pass: 1 when it must stop (HP ran out after a flow that is not a death flow,
   // or, with vanishStops, the object vanished). The context is the caller's to clear.
   int StepFlows(int dying, int vanishStops);
@@ -263,9 +290,7 @@ class cCharaBase : public cGameObj {
   int m_bVanished = 0;  // set by the vanish and status commands
   // 1 when the cell under the feet blocks the object's side or it rides a block character.
   int IsOnSolidCell() const;
-  void LeaveRide(int turnBack);
   int AddHP(int delta, int force, int showGauge);
-  int Die();
   // A shot's or sword's hit: damage and impact as for a character's; 1 when HP reached 0.
   int TakeShotHit(const cShot& shot, int& damageOut, int& impactOut);
   void RaiseShotHitTriggers(const cShot& shot, int damage, int impacted);
@@ -314,8 +339,3 @@ cCharaBase* FindNearestChara(int x, int y, const cCharaPtrList& list, int mode, 
 cCharaBase* FindNearestCharaToPoint(int x, int y, const cCharaPtrList& list);
 // From the object's own picture centre on screen.
 cCharaBase* FindNearestCharaToCentre(const cGameObj& self, const cCharaPtrList& list);
-
-// ---- Object drawing helpers the hero, characters and items share ----
-struct DDSURFACEDATA;
-// One cell picture of a graphic kind reduced to 16 x 16 at (x, y).
-void DrawGraphicCell(DDSURFACEDATA* target, int x, int y, int kind, int number, int frame);

@@ -125,7 +125,7 @@ void cHero::Init(const cCharaData& def, double homeX, double homeY, int16_t leve
   m_dFloorRate = 0;
   m_bOnSpecialFloor = 0;
   m_nFloorEffectTime = m_bNoJump = m_nBlockItemWait = 0;
-  m_nModeCountdown = 0;
+  m_nModeChangeWait = 0;
   m_bJumpHoldOpen = 1;
   BuildDrawLayers();
   m_lTouchedItems.clear();
@@ -153,7 +153,7 @@ void cHero::SetViewMode(int mode, int applyScale, int savePos, int allowRestore)
     m_dSavedPos[3] = m_dBottom;
   }
   if (mode != oldMode) {
-    m_nModeCountdown = 2;
+    m_nModeChangeWait = 2;
     if (allowRestore) m_bRestoreAllowed = 1;
   }
   if (wasFlying && !m_bFlying) {
@@ -202,7 +202,7 @@ void cHero::SetViewMode(int mode, int applyScale, int savePos, int allowRestore)
 }
 
 int cHero::RestorePosAfterModeChange() {
-  if (m_nModeCountdown <= 0) return 0;
+  if (m_nModeChangeWait <= 0) return 0;
   if (m_bRestoreAllowed && m_bRestorePending) {
     m_bRestoreAllowed = 0;
     m_dX = m_dSavedPos[0];
@@ -213,7 +213,7 @@ int cHero::RestorePosAfterModeChange() {
   return 1;
 }
 
-void cHero::StorePrevFootCell() { m_pPrevCellBelow = m_pCellBelow; }
+void cHero::StorePrevFootCell() { m_pPrevLandCell = m_pLandCell; }
 
 int cHero::IsNotInContactList(int objNo) const {
   return std::find(m_lTouchedItems.begin(), m_lTouchedItems.end(), objNo) == m_lTouchedItems.end();
@@ -340,7 +340,7 @@ int cHero::RunFlows(int dying) {
   m_bMoveReq = 0;
   m_bJumpRan = 0;
   m_bGravityOff = 0;
-  if (m_nModeCountdown > 0 && --m_nModeCountdown == 0) m_bRestoreAllowed = 0;
+  if (m_nModeChangeWait > 0 && --m_nModeChangeWait == 0) m_bRestoreAllowed = 0;
   RunAnimCues();
   const int stop = StepFlows(dying, 0);
   if (scene) scene->m_pCurObj = nullptr, scene->m_pCurFlow = nullptr, scene->m_pCurCmd = nullptr;
@@ -353,7 +353,7 @@ int cHero::RunFlows(int dying) {
   if (!m_bJumpRan) {
     m_nJumpHoldFrames = 0;
     m_bJumpHoldOpen = 1;
-    m_bHitCeiling = 0;
+    m_bCeilingHit = 0;
   }
   return m_nHP <= 0 ? 1 : 0;
 }
@@ -384,12 +384,12 @@ void cHero::Jump(cCmdInstance& cmd) {
   const bool riding = m_pRide != nullptr;
   if (held && !m_bJumpCancel) {
     ++m_nJumpHoldFrames;
-    if (m_nJumpHoldFrames >= cmd.m_nUseTime && (m_dSpeedY < 0 || riding) && m_bJumpHoldOpen && !m_bHitCeiling &&
+    if (m_nJumpHoldFrames >= cmd.m_nUseTime && (m_dSpeedY < 0 || riding) && m_bJumpHoldOpen && !m_bCeilingHit &&
         (!m_bJumpEnded || riding)) {
       m_bJumpEnded = 1;
       m_bJumpHoldOpen = 0;
     } else if (!m_bInAir && m_nJumpHoldFrames <= g_StageData.m_nStepsPerFrame && (!m_bJumpEnded || riding) &&
-               m_bJumpHoldOpen && !m_bHitCeiling && !m_bImpacted && !cmd.m_bActed && !m_bNoJump) {
+               m_bJumpHoldOpen && !m_bCeilingHit && !m_bImpacted && !cmd.m_bActed && !m_bNoJump) {
       const bool lastSubStep = g_pScenePlay && g_pScenePlay->m_nSubStep == g_StageData.m_nStepsPerFrame;
       double speed = cmd.m_dSpeed;
       bool takeOff = false;
@@ -408,7 +408,7 @@ void cHero::Jump(cCmdInstance& cmd) {
       }
     }
   } else {
-    if (m_nJumpHoldFrames > 0 && m_nJumpHoldFrames < cmd.m_nUseTime && !m_bJumpEnded && !m_bHitCeiling &&
+    if (m_nJumpHoldFrames > 0 && m_nJumpHoldFrames < cmd.m_nUseTime && !m_bJumpEnded && !m_bCeilingHit &&
         !m_bJumpCancel && !m_bImpacted) {
       if (m_pRide) LeaveRide(0);
       if (m_dSpeedY < 0) m_dSpeedY *= 0.3;
@@ -416,13 +416,13 @@ void cHero::Jump(cCmdInstance& cmd) {
     }
     m_nJumpHoldFrames = 0;
     m_bJumpHoldOpen = 1;
-    m_bHitCeiling = 0;
+    m_bCeilingHit = 0;
   }
   if (IsOnSolidCell() && m_dSpeedY >= 0) {
     auto reset = [&] {
       m_nJumpHoldFrames = 0;
       m_bJumpHoldOpen = 1;
-      m_bHitCeiling = 0;
+      m_bCeilingHit = 0;
       m_bImpacted = 0;
     };
     if (hasKeys && !held) {

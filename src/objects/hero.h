@@ -2,10 +2,9 @@
 // height follows the jump key, it switches between walking and flying with their own sizes, it takes
 // items with a third rectangle and runs their command lists.
 //
-// The play scene's block collision names some of these members differently: its floor effect and
-// its value are m_nFloorKind and m_dFloorRate; its jump frames are the base's jump counter
-// m_nJumpCount, and its "two jump-state flags" are m_bJumping and m_bJumpEnded; its jump-released
-// flag is the closed hold: SetJumpReleased(v) sets m_bJumpHoldOpen = !v.
+// Jump words: the base's m_nJumpCount is the jump counter word a move-mode change sets; the play
+// scene's "two jump-state flags" are m_bJumping and m_bJumpEnded; its jump-released flag is the
+// closed hold (SetJumpReleased).
 #pragma once
 #include <list>
 #include <vector>
@@ -75,7 +74,6 @@ class cHero : public cCharaBase {
   cInput* m_pInput = nullptr;  // the input device of the definition's player; key sequences read it
   int m_nJumpHoldFrames = 0;
   int m_bJumpHoldOpen = 0;
-  int m_bJumpCancel = 0;
   double m_dFloorUnitSpeed = 0;
   int m_bJumpRan = 0;
   int m_nPrevFacing = 0;
@@ -83,18 +81,22 @@ class cHero : public cCharaBase {
   double m_dSavedPos[4] = {0, 0, 0, 0};
   int m_bRestoreAllowed = 0;
   std::list<int> m_lTouchedItems;
-  int m_nFloorKind = 0;
-  double m_dFloorRate = 0;
   int m_bOnSpecialFloor = 0;
   cHitRect m_ItemRect;
   std::vector<cDrawLayer> m_vDrawLayers;
   std::vector<cFlowCmd> m_vPendingFlowCmds;
   std::list<cArrangeEntry> m_lArranges;
-  // Written by the play scene's block collision.
-  int m_nFloorEffectTime = 0;
-  int m_bNoJump = 0;  // on a no-jump floor: the hero cannot take off
-  int m_nBlockItemWait = 0;
   int m_nItemCmdDepth = 0;  // nesting of RunItemCommands
+
+  // ---- The special floors and cell items under the hero's feet (the play scene writes them) ----
+  int m_nFloorKind = 0;        // speed floor in force: 3 rate, 4 pushed left, 5 pushed right
+  double m_dFloorRate = 0;     // its value
+  int m_nFloorEffectTime = 0;  // frames the speed floor still acts
+  int m_bNoJump = 0;           // stands on a no-jump floor
+  int m_nBlockItemWait = 0;    // frames before a cell's item can be taken again
+  int m_nJumpFrames = 0;       // rise time of a jump-pad launch
+  int m_bJumpCancel = 0;       // stops a held jump
+  // ---- end of the floor members ----
 
  private:
   void CopyOwn(const cHero& other);

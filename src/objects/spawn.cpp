@@ -517,7 +517,7 @@ void SpawnOne(cCheckedList<cShot>& list, cShotLaunch& l, cCharaBase* owner, cCmd
       break;
     }
     case CMD_SUMMON_ITEM:
-      SpawnItem(g_lstItem, l.m_nX, l.m_nY, owner->m_nFacing, *fc, SummonDefChecked<cItemData>(rec),
+      SpawnItem(g_lstItem, l.m_nX, l.m_nY, *fc, SummonDefChecked<cItemData>(rec),
                 &scene->m_nNextItemId);
       break;
     default: break;

@@ -1,6 +1,7 @@
 // The play scene's set-up and state handlers that the scene's table and contract need before they
 // are built: each holds no behaviour until the part of the scene that owns it replaces it here.
 // The other declared operations have no definition at all, so a call to one fails to link.
+#include "scenes/collision.h"
 #include "scenes/sceneplay.h"
 
 void cScenePlay::Init() {}
@@ -15,5 +16,6 @@ int cScenePlay::StateGameOver() { return 0; }
 int cScenePlay::SpawnBlockChara(cCheckedList<cChara>&, double, double, int, int, const cFlowCmd&, const cCharaData&, int*, cCharaBase*) { return 0; }  // pending
 int cScenePlay::PutMapBlock(double, double, const cFlowCmd&, const cBlockData&) { return 0; }  // pending
 void cScenePlay::BeginToggleBatch() {}  // pending
-int SpawnItem(cCheckedList<cItem>&, double, double, int, const cFlowCmd&, const cItemData&, int*) { return 0; }  // pending
+int SpawnItem(cCheckedList<cItem>&, double, double, const cFlowCmd&, const cItemData&, int*) { return 0; }  // pending
 int ApplyItem(cItem*, cHero*) { return 0; }  // pending
+int ApplyPaletteItem(const cItemData&, cHero*) { return 0; }  // pending
