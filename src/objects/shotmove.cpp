@@ -24,10 +24,13 @@ double MoveSpeed(const cShot& s) {
   return (s.m_Shot.m_sSpeed + s.m_Shot.m_sSpeedStep * s.m_sParamLevel) * 0.1 / StepsPerFrame();
 }
 
-cCharaBase* NearestOfSide(cShot& s) {
+// The nearest character of the side that the kind's parameter names.
+cCharaBase* NearestOfSide(cShot& s, int param) {
   if (!g_pScenePlay) return nullptr;
-  return FindNearestCharaToCentre(s, g_pScenePlay->m_vSideChara.At(s.m_Shot.m_sMoveParam[1]));
+  return FindNearestCharaToCentre(s, g_pScenePlay->m_vSideChara.At(s.m_Shot.m_sMoveParam[param]));
 }
+cCharaBase* AimNearestTarget(cShot& s) { return NearestOfSide(s, 1); }
+cCharaBase* HomeNearestTarget(cShot& s) { return NearestOfSide(s, 2); }
 
 cCharaBase* LiveTarget(cShot& s) { return s.m_pShotTarget && !s.m_pShotTarget->m_bDead ? s.m_pShotTarget : nullptr; }
 
@@ -86,11 +89,11 @@ void Home(cShot& s, cCharaBase* (*find)(cShot&)) {
 cCharaBase* FindHero(cShot&) { return GetHero(); }
 
 void ShotAimHero(cShot& s) { Aim(s, FindHero); }
-void ShotAimNearest(cShot& s) { Aim(s, NearestOfSide); }
+void ShotAimNearest(cShot& s) { Aim(s, AimNearestTarget); }
 void ShotAimTarget(cShot& s) { Aim(s, LiveTarget); }
 void ShotHomeHero(cShot& s) { Home(s, FindHero); }
 // Kinds 5 and 7 share it: a new nearest search every sub-step.
-void ShotHomeNearest(cShot& s) { Home(s, NearestOfSide); }
+void ShotHomeNearest(cShot& s) { Home(s, HomeNearestTarget); }
 void ShotHomeTarget(cShot& s) { Home(s, LiveTarget); }
 
 // Adds d to v unless that would turn v's sign round: then v becomes 0.
