@@ -50,6 +50,7 @@ void Aim(cShot& s, cCharaBase* (*find)(cShot&)) {
     s.m_nTurnStep = ShotDistToSteps(s.m_Shot.m_sMoveParam[0], s.m_dMoveSpeed);
   }
   if (s.m_nMoveStep == s.m_nTurnStep) {
+    s.UpdateScreenPos();  // the nearest search measures from where the shot is now
     if (cCharaBase* target = find(s)) {
       AimVelocity(s, *target, s.m_dVelX, s.m_dVelY);
       if (s.m_bAccelerating) s.SetSpeedByDirection(s.m_dInertiaX, s.m_dInertiaY, s.m_dVelX, s.m_dVelY);
@@ -68,6 +69,7 @@ void Home(cShot& s, cCharaBase* (*find)(cShot&)) {
   if (s.m_nMoveStep >= s.m_nHomeEndStep) {
     s.m_bMoveDone = 1;
   } else if (s.m_nMoveStep >= s.m_nTurnStep) {
+    s.UpdateScreenPos();
     if (cCharaBase* target = find(s)) {
       double vx = 0, vy = 0;
       AimVelocity(s, *target, vx, vy);

@@ -441,6 +441,27 @@ TEST_F(ShotTest, HomingKindsFollowAndStop) {
   EXPECT_NEAR(std::hypot(homing.m_dVelX, homing.m_dVelY), 2, 1e-9);
 }
 
+TEST_F(ShotTest, NearestHomingPicksNextAfterDeath) {
+  SetSteps(1);
+  rec_.m_nMoveKind = 5;
+  rec_.m_sSpeed = 10;
+  rec_.m_sMoveParam[1] = 999;
+  rec_.m_sMoveParam[2] = 1;
+  cChara& a = AddChara(50);
+  cChara& b = AddChara(51);
+  a.m_bActive = b.m_bActive = a.m_bOnScreen = b.m_bOnScreen = 1;
+  a.m_PicRect.m_nLeft = 400, a.m_PicRect.m_nTop = 312, a.m_PicRect.m_nW = a.m_PicRect.m_nH = 16;
+  b.m_PicRect.m_nLeft = 312, b.m_PicRect.m_nTop = 100, b.m_PicRect.m_nW = b.m_PicRect.m_nH = 16;
+  scene_.m_vSideChara[1] = {&a, &b};
+  cShot s;
+  s.Init(1, owner_, CMD_SHOT, rec_, Launch(-1, 0));
+  s.Update();
+  EXPECT_GT(s.m_dVelX, 0.99) << "toward a, to the right";
+  a.m_bDead = 1;
+  s.Update();
+  EXPECT_LT(s.m_dVelY, -0.99) << "toward b, above, once a is dead";
+}
+
 TEST_F(ShotTest, FallKindDropsAfterTurnStep) {
   SetSteps(1);
   rec_.m_nMoveKind = 9;
