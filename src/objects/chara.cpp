@@ -120,12 +120,13 @@ int cChara::OverlapsRect(double left, double top, double right, double bottom) c
 
 void cChara::DrawBlinkMark(DDSURFACEDATA* target) {
   if (!m_HeldItem.m_bCarried || !m_bOnScreen || m_bHidden || m_HeldItem.m_Item.m_bHidden) return;
-  if (++m_nBlinkCount >= 64) {
+  // The counter runs 0..95; the mark shows while it is 64 or more.
+  if (++m_nBlinkCount >= 96) m_nBlinkCount = 0;
+  if (m_nBlinkCount >= 64) {
     const cPicRect& item = m_HeldItem.m_PicRect;
     DrawGraphicCell(target, m_PicRect.m_nLeft + m_PicRect.m_nW / 2 - item.m_nW / 4, m_PicRect.m_nTop - item.m_nH / 2,
                     m_HeldItem.m_Item.m_cGraphicKind, m_HeldItem.m_Item.m_sGraphic, m_HeldItem.m_Item.m_sGraphicSub);
   }
-  if (m_nBlinkCount >= 96) m_nBlinkCount = 0;
 }
 
 void cChara::ScaleRects(int scale) {
