@@ -9,6 +9,7 @@
 #include "flow/exectable.h"
 #include "gamedata/input.h"
 #include "gamedata/systemdata.h"
+#include "objects/meswindow.h"
 #include "objects/objlists.h"
 #include "objects/shot.h"
 #include "scenes/requests.h"
@@ -466,6 +467,13 @@ int cHero::RunItemCommands(const cCheckedVector<cFlowCmd>& cmds) {
   --m_nItemCmdDepth;
   if (result == 0 && m_nHP <= 0) result = 2;
   return result;
+}
+
+void cHero::ShowPopup(int graphicKind, int index, int frame) {
+  if (!g_pScenePlay) return;
+  // The item's icon over the hero (position mode 4), fixed, for 30 frames, not counted while frozen.
+  g_pScenePlay->m_lMesWindow.emplace_back(MESWIN_ITEM_ICON, std::string(), graphicKind, index, frame, 4, 0, 0, 0, 0, 0,
+                                          0, 1, MESTIME_BY_TIME, 30, 0, m_nObjNo, 0, 0, 0, 0, 0, 0, 0);
 }
 
 // ---- Display boxes ----

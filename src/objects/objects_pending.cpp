@@ -18,4 +18,3 @@ int cCharaBase::Die() { m_bDead = 1; return 0; }  // pending
 void DrawGraphicCell(DDSURFACEDATA*, int, int, int, int, int) {}  // pending
 int cCharaBase::IsOnSolidCell() const { return (m_pCellBelow && m_pCellBelow->GetCellHitCode(m_nSide) != 0) || m_pRide; }  // pending
 int cCharaBase::AddHP(int delta, int, int) { m_nHP = m_nHP + delta < 0 ? 0 : m_nHP + delta; return m_nHP == 0; }  // pending
-void cHero::ShowPopup(int, int, int) {}  // pending

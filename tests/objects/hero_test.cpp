@@ -2,6 +2,7 @@
 
 #include "objects/chara.h"
 #include "objects/hero.h"
+#include "objects/meswindow.h"
 #include "support/play_fixture.h"
 
 namespace {
@@ -174,6 +175,18 @@ TEST_F(HeroTest, ItemCommandsStopAtHpZeroAndNestingIsBounded) {
   EXPECT_EQ(hero_->RunItemCommands(cCheckedVector<cFlowCmd>{count}), 0);
   EXPECT_EQ(g_calls, kItemCmdNestMax);
   EXPECT_EQ(hero_->m_nItemCmdDepth, 0);
+}
+
+TEST_F(HeroTest, PopupFollowsTheHeroFor30Frames) {
+  hero_->ShowPopup(2, 7, 1);
+  ASSERT_EQ(scene_.m_lMesWindow.size(), 1u);
+  const cMesWindow& w = scene_.m_lMesWindow.back();
+  EXPECT_EQ(w.m_nKind, MESWIN_ITEM_ICON);
+  EXPECT_EQ(w.m_nIconIndex, 7);
+  EXPECT_EQ(w.m_nOwnerNo, kHeroObjNo);
+  EXPECT_EQ(w.m_nPosMode, 4);
+  EXPECT_EQ(w.m_nTimeLeft, 30);
+  scene_.m_lMesWindow.clear();
 }
 
 class HeroJumpTest : public HeroTest {
