@@ -251,6 +251,79 @@ TEST_F(HeroJumpTest, RidingTakesOffInTheLastSubStep) {
   EXPECT_EQ(hero_->m_dSpeedY, -5 * static_cast<double>(1.02f));
 }
 
+// Jump mode 1: the last key condition of the running flow decides the hold.
+class HeroKeyJumpTest : public HeroJumpTest {
+ protected:
+  void SetUp() override {
+    HeroJumpTest::SetUp();
+    rec_.m_vParam[0] = 1;
+    cond_.Reset();
+    cond_.m_vKeyState.At(kDirKeyCount) = 1;  // button 0 held
+    flow_.m_vKeyCond = {&cond_};
+    scene_.m_pCurFlow = &flow_;
+    Hold(1);
+  }
+  void Hold(int held) { g_vInput[0].m_vButtonRuns.At(0).At(0).m_nState = held; }
+  // One sub-step: the jump command, then the rise under gravity 0.
+  void Step() {
+    Pass();
+    hero_->m_bInAir = 1;
+  }
+  cKeyCond cond_;
+  cFlowInstance flow_;
+};
+
+TEST_F(HeroKeyJumpTest, TapCutsTheRiseOnceHoldKeepsIt) {
+  Step();
+  ASSERT_EQ(hero_->m_dSpeedY, -5);
+  Step();
+  Hold(0);
+  Step();
+  EXPECT_DOUBLE_EQ(hero_->m_dSpeedY, -1.5) << "released during the rise: x 0.3";
+  EXPECT_EQ(hero_->m_bJumpEnded, 1);
+  Step();
+  EXPECT_DOUBLE_EQ(hero_->m_dSpeedY, -1.5) << "only once";
+}
+
+TEST_F(HeroKeyJumpTest, HoldingToTheRiseTimeGivesTheFullHeight) {
+  for (int i = 0; i < 20; ++i) Step();
+  EXPECT_EQ(hero_->m_bJumpEnded, 1);
+  EXPECT_EQ(hero_->m_bJumpHoldOpen, 0);
+  Hold(0);
+  Step();
+  EXPECT_EQ(hero_->m_dSpeedY, -5) << "released after the rise time: no cut";
+}
+
+TEST_F(HeroKeyJumpTest, KeyedJumpEndsOnLanding) {
+  Step();
+  hero_->m_dSpeedY = 0;
+  cMapCell floor;
+  floor.m_cHit = 1;
+  hero_->m_pCellBelow = &floor;
+  Hold(0);
+  cmd_.m_nRemain = 10;
+  Pass();
+  EXPECT_EQ(cmd_.m_nRemain, 0);
+  EXPECT_EQ(hero_->m_bJumpHoldOpen, 1);
+  hero_->m_pCellBelow = nullptr;
+}
+
+TEST_F(HeroJumpTest, ModeTwoHeightFollowsRunSpeed) {
+  rec_.m_vParam[0] = 2;
+  rec_.m_vParam[1] = 40;  // t1 = 4 px per sub-step
+  rec_.m_vParam[2] = 6;
+  rec_.m_vParam[3] = 10;  // t3 = 1
+  rec_.m_vParam[4] = 2;
+  g_StageData.m_dGravity = 0.5;
+  Pass();
+  EXPECT_DOUBLE_EQ(cmd_.m_dSpeed, hero_->JumpSpeedFromDots(2 * 16.0)) << "at rest: parameter 4";
+  hero_->m_bJumping = 0;
+  hero_->m_dInertiaX = 4;
+  cmd_.m_bActed = 0;
+  Pass();
+  EXPECT_DOUBLE_EQ(cmd_.m_dSpeed, hero_->JumpSpeedFromDots(6 * 16.0)) << "at t1: parameter 2";
+}
+
 // ---- Other characters ----
 
 class CharaTest : public HeroTest {};
