@@ -9,6 +9,9 @@
 #include "flow/exectable.h"
 #include "gamedata/input.h"
 #include "gamedata/systemdata.h"
+#include "gfx/fill.h"
+#include "gfx/globals.h"
+#include "gfx/screenfx.h"
 #include "objects/meswindow.h"
 #include "objects/objlists.h"
 #include "objects/shot.h"
@@ -496,4 +499,24 @@ void cHero::BuildDrawLayers() {
   std::stable_sort(m_vDrawLayers.begin(), m_vDrawLayers.end(), [](const cDrawLayer& a, const cDrawLayer& b) {
     return static_cast<int64_t>(a.m_nW) * a.m_nH > static_cast<int64_t>(b.m_nW) * b.m_nH;
   });
+}
+
+void cHero::DrawLayers(DDSURFACEDATA* target, int) {
+  // The boxes go over the body picture, which the object drawing puts down first.
+  const bool cycleByPalette = DDScreenBpp == 8 && g_SystemData.m_bPaletteCycle;
+  for (cDrawLayer& l : m_vDrawLayers) {
+    if (l.m_nKind == 1 || l.m_nKind == 2) {
+      const cHitRect* r = l.m_nType == 1 ? &m_BodyRect : l.m_nType == 2 ? &m_ItemRect : l.m_nType == 3 ? &m_ShotRect
+                                                                                                     : nullptr;
+      const int x = m_PicRect.m_nLeft + m_PicRect.m_nOfsX + (r ? r->m_nOfsX : 0);
+      const int y = m_PicRect.m_nTop + m_PicRect.m_nOfsY + (r ? r->m_nOfsY : 0);
+      const int w = r ? r->m_nW : m_nHitW, h = r ? r->m_nH : m_nHitH;
+      const DWORD colour = static_cast<DWORD>(l.m_nColor + (cycleByPalette ? 0 : l.m_nCounter / 8));
+      if (l.m_nKind == 1)
+        DDFillRect(target, x, y, w, h, colour);
+      else
+        DDDrawFrame(target, x, y, w, h, 1, colour);
+    }
+    l.m_nCounter = (l.m_nCounter + 1) % 32;
+  }
 }

@@ -6,6 +6,10 @@
 #include <cmath>
 
 #include "gamedata/systemdata.h"
+#include "gamedata/systemini.h"
+#include "gfx/blit.h"
+#include "gfx/globals.h"
+#include "scenes/surfacesets.h"
 #include "objects/objlists.h"
 #include "objects/spawn.h"
 #include "scenes/sceneplay.h"
@@ -507,4 +511,36 @@ void cCharaBase::RaiseShotHitTriggers(const cShot& shot, int damage, int impacte
       if (impacted) owner->RaiseTriggerEx(FLOW_TRIG_ATTACK_IMPACT_GIVEN, this, shot.m_nReportKey);
     }
   }
+}
+
+// ---- Drawing ----
+
+void cShot::Draw(DDSURFACEDATA* target, int advance) {
+  if (m_Shot.m_bInvisible) return;
+  UpdateScreenPos();
+  // Scaled pictures come from the alternate surfaces, except where DirectDraw stretches itself.
+  const int alternate = m_Shot.m_nScale > 1 && !(!lpDTCon && g_SystemIni.DD_VideoStretch) ? 1 : 0;
+  const int x = m_PicRect.m_nLeft, y = m_PicRect.m_nTop;
+  DDSURFACEDATA* source = nullptr;
+  int sx = 0, sy = 0, sw = 16, sh = 16;
+  if (m_bIsShot) {
+    const int frame = advance ? m_AnimSeq.Tick() : m_AnimSeq.GetValue();
+    const int entry = AltPictureIndex(20 + (m_nFacing ? 1 : 0), alternate);
+    if (entry < 0 || entry >= kAppSurfaceCount) return;
+    source = &g_AppSurface[entry];
+    sx = (frame + (m_nGraphicNo / 30) * 2) * 16;
+    sy = (m_nGraphicNo % 30) * 16;
+  } else {
+    const cSwordTypePart* part = SwordPart(m_Shot.m_nMoveKind, m_nSwordPart);
+    if (!part) return;
+    source = &g_vSwordSD.At(4 * m_Shot.m_nMoveKind + (m_nFacing ? 1 : 0) + 2 * alternate);
+    sx = part->m_nSrcX;
+    sy = part->m_nSrcY;
+    sw = part->m_nWidth;
+    sh = part->m_nHeight;
+  }
+  if (m_Shot.m_nScale > 1)
+    DDStretchBlt(target, x, y, m_PicRect.m_nW, m_PicRect.m_nH, source, sx, sy, sw, sh, 1);
+  else
+    DDBlt(target, x, y, sw, sh, source, sx, sy, 1);
 }
