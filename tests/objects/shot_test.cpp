@@ -462,6 +462,48 @@ TEST_F(ShotTest, NearestHomingPicksNextAfterDeath) {
   EXPECT_LT(s.m_dVelY, -0.99) << "toward b, above, once a is dead";
 }
 
+TEST_F(ShotTest, AimingTurnsOnceAtItsStep) {
+  SetSteps(1);
+  cHero& hero = AddHero(kHeroObjNo);
+  hero.m_PicRect.m_nLeft = 320, hero.m_PicRect.m_nTop = 100, hero.m_PicRect.m_nW = hero.m_PicRect.m_nH = 16;
+  rec_.m_nMoveKind = 1;
+  rec_.m_sSpeed = 20;
+  rec_.m_sMoveParam[0] = 1;  // 16 px at 2 px per sub-step: the 8th sub-step
+  cShot s;
+  s.Init(1, owner_, CMD_SHOT, rec_, Launch(2, 0));
+  for (int i = 0; i < 8; ++i) {
+    s.Update();
+    EXPECT_EQ(s.m_dVelY, 0) << i;
+  }
+  s.Update();
+  EXPECT_LT(s.m_dVelY, -1.9) << "turned up toward the hero";
+  const double vy = s.m_dVelY;
+  hero.m_PicRect.m_nTop = 900;
+  s.Update();
+  EXPECT_EQ(s.m_dVelY, vy) << "aimed once only";
+}
+
+TEST_F(ShotTest, WaveSwingsAcrossTheFlightWithoutReversing) {
+  SetSteps(1);
+  rec_.m_nMoveKind = 8;
+  rec_.m_sMoveParam[0] = 4;
+  rec_.m_sMoveParam[1] = 4;
+  cShot s;
+  s.Init(1, owner_, CMD_SHOT, rec_, Launch(2, 0));
+  s.Update();
+  EXPECT_NEAR(s.m_dWaveNormX, 0, 1e-12) << "across a rightward flight";
+  EXPECT_NEAR(s.m_dWaveNormY, -1, 1e-12);
+  EXPECT_NEAR(s.m_dVelX, 2, 1e-12);
+  bool swungDown = false, swungUp = false;
+  for (int i = 0; i < 200; ++i) {
+    s.Update();
+    EXPECT_NEAR(s.m_dVelX, 2, 1e-9) << "the flight's own axis is untouched";
+    swungDown |= s.m_dVelY > 0;
+    swungUp |= s.m_dVelY < 0;
+  }
+  EXPECT_TRUE(swungDown && swungUp);
+}
+
 TEST_F(ShotTest, FallKindDropsAfterTurnStep) {
   SetSteps(1);
   rec_.m_nMoveKind = 9;
