@@ -390,6 +390,46 @@ TEST_F(FormationTest, SpreadAnglesAndRandomDrawsPerLevel) {
   EXPECT_EQ(RandRange(-1000, 1000), after) << "one draw before the rows and one after each";
 }
 
+TEST_F(FormationTest, LightningLinesAndExplosion) {
+  rec_.m_nFormation = 3;
+  rec_.m_nOrigin = 2;  // the owner: centre on screen (116, 216)
+  rec_.m_nCount = 2;
+  rec_.m_sFormParam[0] = 1;  // gap 16
+  rec_.m_sFormParam[1] = 2;  // two lines
+  rec_.m_sFormParam[2] = 2;  // 32 apart
+  rec_.m_sSpeed = 10;
+  rec_.m_nShotDir = 3;
+  rec_.m_bAngleMirrorShot = 0;
+  EXPECT_EQ(Fire(), (std::vector<Placed>{{0, 192, 100, 0}, {0, 224, 100, 0}, {32, 192, 100, 0}, {32, 224, 100, 0}}));
+  g_SystemData.m_bCompat555 = 1;
+  EXPECT_EQ(Fire()[2], (Placed{16, 192, 100, 0})) << "rows touch without the gap";
+  g_SystemData.m_bCompat555 = 0;
+  rec_.m_sFormParam[1] = 1;
+  rec_.m_nShotDir = 8;  // enters at the bottom edge: 480 - 216 < 640 - 116
+  EXPECT_EQ(Fire(), (std::vector<Placed>{{364, 464, -71, -71}, {342, 442, -71, -71}}));
+  rec_.m_nOrigin = 0;  // a target the owner does not have
+  EXPECT_TRUE(Fire().empty());
+
+  rec_.m_nFormation = 4;
+  rec_.m_nCount = 4;
+  rec_.m_nShotDir = 3;
+  EXPECT_EQ(Fire(), (std::vector<Placed>{{108, 208, 100, 0}, {108, 208, 0, 100}, {108, 208, -100, 0}, {108, 208, 0, -100}}));
+}
+
+TEST_F(FormationTest, RotatedLineStartsBesideTheOwner) {
+  const struct {
+    int angle, x, y;
+  } cases[] = {{0, 84, 208}, {180, 132, 208}, {90, 108, 184}, {270, 108, 232}};
+  for (auto c : cases) {
+    cShotLaunch l;
+    l.m_nW = l.m_nH = 16;
+    PlaceRotatedLine(l, *owner_, c.angle);
+    // Up and down land on a whole pixel where rounding may take one off x.
+    EXPECT_NEAR(l.m_nX, c.x, c.angle % 180 ? 1 : 0) << c.angle;
+    EXPECT_EQ(l.m_nY, c.y) << c.angle;
+  }
+}
+
 TEST_F(FormationTest, NothingForBadFormationOrCounts) {
   rec_.m_nShotDir = 3;
   rec_.m_nCount = 3;
