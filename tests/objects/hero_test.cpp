@@ -328,6 +328,28 @@ TEST_F(HeroJumpTest, ModeTwoHeightFollowsRunSpeed) {
 
 class CharaTest : public HeroTest {};
 
+TEST_F(CharaTest, FlowPassStopsOnHpAndVanishAndClearsContext) {
+  cChara& c = AddChara(5);
+  c.m_nHP = 5;
+  Install(c, {Flow(FLOW_TRIG_ALWAYS, {Cmd(CMD_WAIT, 10)}), Flow(FLOW_TRIG_DEATH, {Cmd(CMD_SE, 10)})});
+  c.m_vFlowInst[0].Start(&c);
+  c.m_vFlowInst[1].Start(&c);
+  Actions()[CMD_WAIT] = [](cCharaBase* s, cCmdInstance*) { s->m_nHP = 0; };
+  EXPECT_EQ(c.RunFlows(0), 1);
+  EXPECT_EQ(KindsCalled(), (std::vector<int>{CMD_WAIT})) << "the HP exit comes before the next flow";
+  EXPECT_EQ(scene_.m_pCurObj, nullptr);
+  EXPECT_EQ(scene_.m_pCurFlow, nullptr);
+  Calls().clear();
+  c.RunFlows(1);
+  EXPECT_EQ(KindsCalled(), (std::vector<int>{CMD_SE})) << "dying: death flows only";
+  c.m_nHP = 5;
+  Calls().clear();
+  Actions()[CMD_WAIT] = [](cCharaBase* s, cCmdInstance*) { s->m_bVanished = 1; };
+  EXPECT_EQ(c.RunFlows(0), 1);
+  EXPECT_EQ(KindsCalled(), (std::vector<int>{CMD_WAIT}));
+  EXPECT_EQ(scene_.m_pCurCmd, nullptr);
+}
+
 TEST_F(CharaTest, MoveCodes) {
   cChara& c = AddChara(5);
   c.m_nHitW = c.m_nHitH = 32;
