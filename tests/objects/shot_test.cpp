@@ -458,6 +458,26 @@ TEST_F(FormationTest, AimWithoutTargetUsesFacing) {
   owner_->m_pTarget.At(0) = nullptr;
 }
 
+TEST_F(FormationTest, AimWhileTheViewScrollsGoesThroughATrialShot) {
+  cChara& t = AddChara(40);
+  t.m_PicRect.m_nLeft = 200, t.m_PicRect.m_nTop = 100, t.m_PicRect.m_nW = t.m_PicRect.m_nH = 32;
+  t.m_bScrollSync = 1;
+  owner_->m_pTarget.At(0) = &t;
+  scene_.m_ScrollX.m_dAutoSpeed = 1;
+  scene_.m_ScrollX.m_dPos = 50;
+  rec_.m_sSpeed = 30;
+  cShotLaunch l;
+  l.m_dSpeed = 99;
+  const size_t before = scene_.m_lShot.size();
+  // From stage (100, 216), on screen (50, 216), to the centre (216, 116) on screen.
+  const int a = CalcAimAngle(100, 216, *owner_, rec_, l);
+  EXPECT_EQ(a, TruncToInt(std::atan2(116 - 216, 216 - 50) * kRadToDeg + 180));
+  EXPECT_NEAR(l.m_dSpeed, 3, 1e-9) << "the launch speed becomes the aimed step's";
+  EXPECT_EQ(scene_.m_lShot.size(), before) << "the trial shot goes nowhere";
+  EXPECT_TRUE(owner_->m_vShotLink.empty());
+  owner_->m_pTarget.At(0) = nullptr;
+}
+
 // ---- Movement kinds ----
 
 TEST_F(ShotTest, HomingKindsFollowAndStop) {
