@@ -3,12 +3,36 @@
 // home on the nearest of 100 characters (a new search every sub-step) and a quarter wave.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "gamedata/systemdata.h"
 #include "objects/objlists.h"
 #include "objects/shot.h"
 #include "objects/spawn.h"
 #include "scenes/sceneplay.h"
 #include "stagedata/stagedata.h"
+
+namespace {
+
+// Every heap allocation of the program is counted, so that a frame's allocations can be reported.
+std::atomic<long> g_allocs{0};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  g_allocs.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+// The replacement new above takes from malloc, so free is the matching release; the compiler cannot
+// see that the two replacements belong together.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -82,15 +106,23 @@ class Load {
   cScenePlay scene_;
 };
 
+// Runs the frames and reports the heap allocations per frame (none expected without summons and shots fired).
+void RunFrames(benchmark::State& state, Load& load) {
+  const long before = g_allocs.load();
+  for (auto _ : state) load.Frame();
+  state.counters["allocs_per_frame"] =
+      benchmark::Counter(static_cast<double>(g_allocs.load() - before), benchmark::Counter::kAvgIterations);
+}
+
 void BM_CharasAndShots(benchmark::State& state) {
   Load load(200, 100, false);
-  for (auto _ : state) load.Frame();
+  RunFrames(state, load);
 }
 BENCHMARK(BM_CharasAndShots)->Unit(benchmark::kMillisecond);
 
 void BM_ThousandShotsHomingAndWaving(benchmark::State& state) {
   Load load(200, 1000, true);
-  for (auto _ : state) load.Frame();
+  RunFrames(state, load);
 }
 BENCHMARK(BM_ThousandShotsHomingAndWaving)->Unit(benchmark::kMillisecond);
 
