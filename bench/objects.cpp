@@ -126,4 +126,33 @@ void BM_ThousandShotsHomingAndWaving(benchmark::State& state) {
 }
 BENCHMARK(BM_ThousandShotsHomingAndWaving)->Unit(benchmark::kMillisecond);
 
+// One summoned character: the definition copy and its 20 flows of 10 commands installed, one of them
+// with a loop of 10 over 5 commands to expand.
+void BM_SummonOne(benchmark::State& state) {
+  cScenePlay scene;
+  g_pScenePlay = &scene;
+  g_StageData.SetCollisionLevel(10);
+  cCharaData def;
+  for (int f = 0; f < 20; ++f) {
+    cFlow flow;
+    for (int c = 0; c < 10; ++c) {
+      cFlowCmd cmd;
+      cmd.m_nCategory = CMD_CATEGORY_OBJECT;
+      cmd.m_nKind = f == 0 && c == 0 ? CMD_LOOP : CMD_WAIT;
+      cmd.m_vParam.assign(8, 0);
+      if (cmd.m_nKind == CMD_LOOP) cmd.m_vParam[0] = 10, cmd.m_vParam[1] = 5;
+      flow.m_vCmd.push_back(cmd);
+    }
+    def.m_vFlow.push_back(flow);
+  }
+  for (auto _ : state) {
+    cChara& c = g_lstChara.emplace_back();
+    c.Init(static_cast<int>(g_lstChara.size()), def, nullptr, 0, 0, 0, 0, nullptr);
+    benchmark::DoNotOptimize(c.m_vFlowInst.size());
+    g_lstChara.pop_back();
+  }
+  g_pScenePlay = nullptr;
+}
+BENCHMARK(BM_SummonOne)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
