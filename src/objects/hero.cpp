@@ -9,6 +9,7 @@
 #include "flow/exectable.h"
 #include "gamedata/input.h"
 #include "gamedata/systemdata.h"
+#include "gfx/blit.h"
 #include "gfx/fill.h"
 #include "gfx/globals.h"
 #include "gfx/screenfx.h"
@@ -519,4 +520,16 @@ void cHero::DrawLayers(DDSURFACEDATA* target, int) {
     }
     l.m_nCounter = (l.m_nCounter + 1) % 32;
   }
+}
+
+void cHero::DrawSightMask(DDSURFACEDATA* target, DDSURFACEDATA* mask) {
+  if (!target || !mask || m_Chara.m_cSightMode == 0) return;
+  const int maskW = mask->nWidth, maskH = mask->nHeight;
+  int sx = maskW / 2 - m_PicRect.m_nW / 2 - m_PicRect.m_nLeft;
+  const int sy0 = maskH / 2 - m_PicRect.m_nH / 2 - m_PicRect.m_nTop;
+  // Modes 2 and 4 see in front of the hero only.
+  if (m_Chara.m_cSightMode == 2 || m_Chara.m_cSightMode == 4) sx += GetFacingSign() * (m_PicRect.m_nW / 2 - m_nSight);
+  sx = std::clamp(sx, 0, std::max(0, maskW - 640));
+  const int sy = std::clamp(sy0, 0, std::max(0, maskH - 480));
+  DDBlt(target, 0, 0, 640, 480, mask, sx, sy, 1);
 }

@@ -68,7 +68,8 @@ class cHero : public cCharaBase {
   void ShowPopup(int graphicKind, int index, int frame);
   void BuildDrawLayers();
   void DrawLayers(DDSURFACEDATA* target, int flag);
-  void DrawSightMask(DDSURFACEDATA* target);
+  // The play scene's sight mask (a picture larger than the view) laid over the view, centred on the hero.
+  void DrawSightMask(DDSURFACEDATA* target, DDSURFACEDATA* mask);
   void SetJumpReleased(int released) { m_bJumpHoldOpen = released ? 0 : 1; }
 
   cInput* m_pInput = nullptr;  // the input device of the definition's player; key sequences read it

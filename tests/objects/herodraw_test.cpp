@@ -55,4 +55,37 @@ TEST_F(HeroBoxes, PaletteCycleKeepsTheBaseColourAt8Bits) {
   DDReleaseSurface(&dst);
 }
 
+TEST_F(HeroBoxes, SightMaskFollowsTheHeroWithinTheMask) {
+  StartMode({"D3D32", 1, 32});
+  DDSURFACEDATA mask, dst;
+  Blank(&mask, 1280, 960, 'K', 1);
+  Blank(&dst, 640, 480, 'Y');
+  hero_.m_PicRect.m_nW = hero_.m_PicRect.m_nH = 32;
+  hero_.m_nSight = 64;
+  hero_.m_nFacing = 1;
+  const struct {
+    int mode, left, top, sx, sy;
+  } cases[] = {
+      {1, 304, 224, 320, 240},  // centred
+      {2, 304, 224, 272, 240},  // in front, facing right: 16 - 64 further left in the mask
+      {1, -1000, 900, 640, 0},  // clamped to the mask
+  };
+  for (auto c : cases) {
+    hero_.m_Chara.m_cSightMode = static_cast<int8_t>(c.mode);
+    hero_.m_PicRect.m_nLeft = c.left;
+    hero_.m_PicRect.m_nTop = c.top;
+    DDFillSurfaceColour(&mask, 'K');
+    DDFillRect(&mask, c.sx, c.sy, 1, 1, static_cast<DWORD>(IndexOf('R')));
+    DDFillSurfaceColour(&dst, 'Y');
+    hero_.DrawSightMask(&dst, &mask);
+    EXPECT_EQ(Grid(&dst, 0, 0, 2, 1), (Rows{"RY"})) << c.mode << " " << c.left;
+  }
+  hero_.m_Chara.m_cSightMode = 0;
+  DDFillSurfaceColour(&dst, 'Y');
+  hero_.DrawSightMask(&dst, &mask);
+  EXPECT_EQ(Grid(&dst, 0, 0, 1, 1), (Rows{"Y"})) << "no sight setting, no mask";
+  DDReleaseSurface(&dst);
+  DDReleaseSurface(&mask);
+}
+
 }  // namespace
