@@ -10,6 +10,7 @@
 #include "gfx/blit.h"
 #include "gfx/globals.h"
 #include "scenes/surfacesets.h"
+#include "objects/effectobj.h"
 #include "objects/objlists.h"
 #include "objects/spawn.h"
 #include "scenes/sceneplay.h"
@@ -488,6 +489,14 @@ int cCharaBase::TakeShotHit(const cShot& shot, int& damageOut, int& impactOut) {
   if (damage > 0) damage = std::clamp<int64_t>(damage - m_Chara.m_nDefence, 0, 999999);
   damageOut = m_Chara.m_cInvincible ? 0 : static_cast<int>(damage);
   const int died = AddHP(static_cast<int>(-damage), 0, 1);
+  if (shot.m_Shot.m_sEffect != 0 && g_pScenePlay) {
+    // The hit effect plays where this object's shot rectangle and the shot's box overlap.
+    const cHitRect& mine = m_ShotRect;
+    const cHitRect& its = shot.m_HitBox;
+    cEffectObj& effect = g_pScenePlay->m_lEffect.emplace_back();
+    effect.SetupAtHit(shot.m_Shot.m_sEffect, cRectD{mine.m_dLeft, mine.m_dTop, mine.m_dRight, mine.m_dBottom},
+                      cRectD{its.m_dLeft, its.m_dTop, its.m_dRight, its.m_dBottom}, shot.m_Shot.m_nScale);
+  }
   ApplyShotImpact(shot, impactOut);
   return died;
 }

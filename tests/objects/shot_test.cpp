@@ -262,9 +262,48 @@ TEST_F(ShotTest, HitsDamageAndTriggerOwner) {
   EXPECT_EQ(damage, 7);
   EXPECT_EQ(victim.m_nHP, 43);
   EXPECT_EQ(impact, 0);
+  EXPECT_TRUE(scene_.m_lEffect.empty()) << "no hit effect named";
   victim.m_Chara.m_cInvincible = 1;
   victim.TakeShotHit(s, damage, impact);
   EXPECT_EQ(damage, 0) << "an invincible object reports no damage";
+  g_Database.m_vEffect.resize(3);
+  s.m_Shot.m_sEffect = 2;
+  victim.TakeShotHit(s, damage, impact);
+  ASSERT_EQ(scene_.m_lEffect.size(), 1u);
+  EXPECT_EQ(scene_.m_lEffect.back().m_nEffectNo, 2);
+  scene_.m_lEffect.clear();
+}
+
+TEST_F(ShotTest, HitTriggersReachTheOwnerThatGetsHits) {
+  cChara& victim = AddChara(30);
+  Install(victim, {Flow(FLOW_TRIG_DAMAGE_SET, {Cmd(CMD_WAIT, 10)}), Flow(FLOW_TRIG_DAMAGE_TAKEN, {Cmd(CMD_WAIT, 10)}),
+                   Flow(FLOW_TRIG_IMPACT_SET, {Cmd(CMD_WAIT, 10)})});
+  Install(*owner_, {Flow(FLOW_TRIG_ATTACK_DAMAGE_SET, {Cmd(CMD_WAIT, 10)}),
+                    Flow(FLOW_TRIG_ATTACK_DAMAGE_GIVEN, {Cmd(CMD_WAIT, 10)})});
+  rec_.m_nPower = 5;
+  auto running = [](cCharaBase& c) {
+    std::vector<int> r;
+    for (const cFlowInstance& f : c.m_vFlowInst) r.push_back(f.m_bRunning);
+    return r;
+  };
+  for (int kind : {CMD_SHOT, CMD_SWORD}) {
+    for (cCharaBase* c : {static_cast<cCharaBase*>(&victim), static_cast<cCharaBase*>(owner_)})
+      for (cFlowInstance& f : c->m_vFlowInst) f.End(c);
+    g_Database.m_vSwordType.assign(1, cSwordTypeData());
+    cShot s;
+    s.Init(1, owner_, kind, rec_, Launch(2, 0));
+    owner_->m_bOwnerGetsHits = 0;
+    victim.ResetTriggerFlags();
+    victim.RaiseShotHitTriggers(s, 0, 0);
+    EXPECT_EQ(running(victim), (std::vector<int>{1, 0, 0})) << "no damage, no impact: " << kind;
+    EXPECT_EQ(running(*owner_), (std::vector<int>{0, 0})) << kind;
+    owner_->m_bOwnerGetsHits = 1;
+    victim.ResetTriggerFlags();
+    owner_->ResetTriggerFlags();
+    victim.RaiseShotHitTriggers(s, 3, 0);
+    EXPECT_EQ(running(victim), (std::vector<int>{1, 1, 0})) << kind;
+    EXPECT_EQ(running(*owner_), (std::vector<int>{1, 1})) << kind;
+  }
 }
 
 TEST_F(ShotTest, SwordPushesByFacingShotAlongSpeed) {
