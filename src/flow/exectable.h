@@ -22,3 +22,9 @@ extern std::array<ItemCmdExecFn, kItemCmdKindCount> g_ItemCmdExecTable;
 // written to the report log the first time it is met.
 int DispatchCmd(cCharaBase* subject, cCmdInstance* cmd);
 int DispatchItemCmd(cCharaBase* subject, const cFlowCmd* cmd);
+
+// The item command that changes a flow; with deferred 0 on the hero during its own pass the change
+// waits in the hero's pending list. Always 0.
+int ExecChangeFlow(cCharaBase* subject, const cFlowCmd* cmd, int deferred);
+// Applies the arrange entries the hero keeps to an item command's parameters.
+void ApplyCharaArranges(cFlowCmd& cmd, cCharaBase* chara);

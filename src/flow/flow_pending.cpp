@@ -1,5 +1,6 @@
 // Executors whose commands are built elsewhere: each does nothing until its owner replaces it with
 // the real one in that command's own file.
+#include "flow/exectable.h"
 #include "flow/executors.h"
 
 int ExecMoveStraight(cCharaBase*, cCmdInstance*) { return 0; }  // pending
@@ -39,3 +40,5 @@ int ExecPlaySE(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecPlayBGM(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecCode(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecArrange(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
+int ExecChangeFlow(cCharaBase*, const cFlowCmd*, int) { return 0; }  // pending
+void ApplyCharaArranges(cFlowCmd&, cCharaBase*) {}  // pending

@@ -22,6 +22,7 @@ void cCmdInstance::Reset() {
   m_bMoveInit = 0;
   m_dWork1 = 0;
   m_dWork2 = 0;
+  m_nRunSteps = 0;
   // The arrangements queued in the current flow are applied by the arrange logic (not built yet).
 }
 

@@ -77,6 +77,7 @@ class cCmdInstance {
   double m_dWork2 = 0;
   double m_dMaxSpeed = 0;
   int32_t m_nPrevFacing = 0;
+  int32_t m_nRunSteps = 0;  // sub-steps the command has run (the jump command counts them)
 };
 
 class cFlowInstance {

@@ -199,11 +199,6 @@ void cCharaBase::ApplyCharaImpact(const cCharaBase& attacker, int& out) {
   ApplyImpact(attacker.m_Chara.m_cImpact, attacker.m_dSpeedX, dirY, out);
 }
 
-void cCharaBase::ApplyShotImpact(const cShot&, int& out) {
-  // Shots push by their impact byte; until shots exist nothing is pushed.
-  out = 0;
-}
-
 void cCharaBase::StepImpactY() {
   if (m_dImpactY != 0) {
     if (m_bFlying) {

@@ -278,6 +278,23 @@ class cCharaBase : public cGameObj {
   int Die();
   // ---- end of the block contacts ----
 
+  // ---- Jump words, contacts and hits that the hero, characters and shots use ----
+  int m_nJumpCount = 0;   // the jump counter word: sub-steps left of a locked air state
+  // The flow loop of a pass: 1 when it must stop (HP ran out after a flow that is not a death flow,
+  // or, with vanishStops, the object vanished). The context is the caller's to clear.
+  int StepFlows(int dying, int vanishStops);
+  // After the flow loop: removes the flows marked for removal and clears the ended flow IDs.
+  void FinishFlowPass();
+  // Base animation at the end of a pass: the one a move asked for, else standing when still.
+  void SettleBaseAnim();
+  int m_bVanished = 0;  // set by the vanish and status commands
+  // 1 when the cell under the feet blocks the object's side or it rides a block character.
+  int IsOnSolidCell() const;
+  int AddHP(int delta, int force, int showGauge);
+  // A shot's or sword's hit: damage and impact as for a character's; 1 when HP reached 0.
+  int TakeShotHit(const cShot& shot, int& damageOut, int& impactOut);
+  void RaiseShotHitTriggers(const cShot& shot, int damage, int impacted);
+
  private:
   cCharaBase& operator=(const cCharaBase&) = default;
   void InitFlowInstance(cFlowInstance& inst, int index, cFlow& flow);

@@ -11,6 +11,7 @@
 #include "gamedata/systemdata.h"
 #include "objects/charabase.h"
 #include "objects/objlists.h"
+#include "objects/shot.h"
 #include "scenes/sceneplay.h"
 #include "stagedata/anime.h"
 #include "stagedata/stagedata.h"
@@ -238,7 +239,13 @@ void cCharaBase::UnlinkAll() {
   }
   if (m_pOwner) EraseLink(m_pOwner->m_vBackLink, {this, kLinkSlotOwner});
   m_pOwner = nullptr;
-  // Shots drop their side of the link with their own removal.
+  // Shots that aim at this object or belong to it forget it.
+  for (const cShotLink& link : m_vShotLink) {
+    cShot* shot = link.m_pShot;
+    if (!shot) continue;
+    if (link.m_nSlot == kLinkSlotOwner && shot->m_pShotOwner == this) shot->m_pShotOwner = nullptr;
+    if (link.m_nSlot == 0 && shot->m_pShotTarget == this) shot->m_pShotTarget = nullptr;
+  }
   m_vShotLink.clear();
 }
 

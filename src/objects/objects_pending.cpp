@@ -3,6 +3,8 @@
 #include "gamedata/systemdata.h"
 #include "objects/charabase.h"
 #include "objects/gameobj.h"
+#include "objects/hero.h"
+#include "stagedata/mapcell.h"
 
 void cCharaBase::ClearContacts() { m_bContactLeft = m_bContactRight = m_bContactTop = m_bContactBottom = 0; m_dPushLeft = m_dPushRight = m_dPushTop = m_dPushBottom = 0; }  // pending
 void cCharaBase::SetContactLeft(const cCharaBase& p) { m_bContactLeft = 1; if (!g_SystemData.m_bNoPushRecord) m_dPushLeft = p.m_dSpeedX; }  // pending
@@ -14,3 +16,5 @@ void cCharaBase::HitCeiling() { m_bJumpEnded = m_bJumping = m_bContactTop = m_bC
 void cCharaBase::LeaveRide(int turnBack) { m_pRide = nullptr; if (m_dImpactY == 0) m_dSpeedY = 0; if (turnBack) m_bTurnBack = 1; }  // pending
 int cCharaBase::Die() { m_bDead = 1; return 0; }  // pending
 void DrawGraphicCell(DDSURFACEDATA*, int, int, int, int, int) {}  // pending
+int cCharaBase::IsOnSolidCell() const { return (m_pCellBelow && m_pCellBelow->GetCellHitCode(m_nSide) != 0) || m_pRide; }  // pending
+int cCharaBase::AddHP(int delta, int, int) { m_nHP = m_nHP + delta < 0 ? 0 : m_nHP + delta; return m_nHP == 0; }  // pending

@@ -6,6 +6,7 @@
 
 cCheckedVector<cHero> g_vHero;
 cCheckedList<cChara> g_lstChara;
+cCheckedList<cItem> g_lstItem;
 
 cCharaBase* GetHero() { return g_vHero.empty() ? nullptr : &g_vHero[0]; }
 

@@ -5,12 +5,15 @@
 #include "core/checked.h"
 #include "objects/chara.h"
 #include "objects/hero.h"
+#include "objects/item.h"
 
 class cInput;
 
 // Element 0 is the hero.
 extern cCheckedVector<cHero> g_vHero;
 extern cCheckedList<cChara> g_lstChara;
+// The items lying in the stage.
+extern cCheckedList<cItem> g_lstItem;
 
 // Element 0 of the hero vector, or null.
 cCharaBase* GetHero();

@@ -1,5 +1,7 @@
 #include "scenes/sceneplay.h"
 
+#include "objects/shot.h"
+
 #include "core/timing.h"
 #include "gamedata/savedata.h"
 #include "gamedata/systemswitches.h"

@@ -143,6 +143,8 @@ class cScenePlay : public cScene {
   int SpawnBlockChara(cCheckedList<cChara>& list, double x, double y, int side, int facing, const cFlowCmd& summon,
                       const cCharaData& def, int* nextId, cCharaBase* owner);
   int PutMapBlock(double x, double y, const cFlowCmd& summon, const cBlockData& def);
+  // A toggling block summon starts: the cells it changes form one batch.
+  void BeginToggleBatch();
   int CellHitsObjects(int cell, int cellX, int cellY, const cFlowCmd& summon);
   // Block collision.
   int FindSegmentCell(cCharaBase* obj, double x1, double y1, double x2, double y2);
@@ -270,6 +272,8 @@ class cScenePlay : public cScene {
   int m_nModalDepth = 0;
   cCheckedVector<cCharaBase*> m_vFinishedChara;  // characters whose death ended in a frozen frame
   // ---- end of modal loops and drawing ----
+  // Shots and swords in the order they were made (the element type is complete where the list is used).
+  cCheckedList<cShot> m_lShot;
 
  private:
   static int (cScenePlay::*const kHandlers[8])();
