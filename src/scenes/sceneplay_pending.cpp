@@ -12,3 +12,5 @@ int cScenePlay::StatePause() { return 0; }
 int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
+int cScenePlay::IsBoxBlocked(cCharaBase*) { return 0; }  // pending
+void cScenePlay::RebuildSightSurfaces() {}  // pending
