@@ -129,7 +129,13 @@ class cScenePlay : public cScene {
   // Modal loops: the procedure runs its frames until it ends, the game waiting for it.
   static int WaitKeyLoop(void* scene);
   static int RankingLoop(void* scene);
+  // Runs a loop on its thread (the ranking loop on thResult, the others on thPause) and waits until it
+  // has ended. 0 when the thread could not be started.
   int RunModalLoop(int (*loop)(void* scene));
+  // The one way to wait with the screen alive: sets m_Wait (SetDisplayWait) and runs WaitKeyLoop.
+  int RunDisplayWait(int mode, int waitKey, int frames, int noDelay);
+  // The ranking display after a ranking entry: RankingLoop.
+  int RunRankingWait();
   // Summons and map-cell changes.
   int SpawnBlockChara(cCheckedList<cChara>& list, double x, double y, int side, int facing, const cFlowCmd& summon,
                       const cCharaData& def, int* nextId, cCharaBase* owner);
@@ -254,6 +260,12 @@ class cScenePlay : public cScene {
   int m_bShowStatus = 0;
   int m_bInHitPass = 0;
   cCheckedVector<cCmd> m_vPauseCmd;
+  // ---- Modal loops and drawing ----
+  // Modal loops running (the game thread blocked in one): drawing then only marks what has finished,
+  // and the next top-level frame removes it, as the blocked caller may hold places in those lists.
+  int m_nModalDepth = 0;
+  cCheckedVector<cCharaBase*> m_vFinishedChara;  // characters whose death ended in a frozen frame
+  // ---- end of modal loops and drawing ----
 
  private:
   static int (cScenePlay::*const kHandlers[8])();
@@ -284,6 +296,15 @@ extern POINT g_RankAnchor;
 // The program plays one stage only; the title follows when that play ends.
 extern int g_bFreeStagePlay;
 extern int g_bFreeStageTitle;
+
+// ---- Summoned items and taken items ----
+// Places an item summoned at (x, y) into the list when it lies wholly inside the stage.
+int SpawnItem(cCheckedList<cItem>& list, double x, double y, const cFlowCmd& summon, const cItemData& def,
+              int* nextId);
+// The hero takes the item: popup, take sound, then its command list at once. 0, 1 the stage is
+// cleared, 2 the hero's HP ran out.
+int ApplyItem(cItem* item, cHero* hero);
+// ---- end of the item operations ----
 
 // Registers the play scene's checks with the stage data (at start-up): a map cell with conditions asks
 // g_pScenePlay; while there is no play scene its conditions do not hold.
