@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -17,60 +18,57 @@
 #include "scenes/sceneplay.h"
 #include "stagedata/stagedata.h"
 
-const std::array<const char*, 1> g_CodeFuncNames = {"rand"};
-const std::array<const char*, 6> g_CodeOpNames = {"=", "+", "-", "*", "/", "%"};
+const std::array<std::string_view, 1> g_CodeFuncNames = {"rand"};
+const std::array<std::string_view, 6> g_CodeOpNames = {"=", "+", "-", "*", "/", "%"};
 const std::array<int, 6> g_CodeOpPrecedence = {2, 1, 1, 0, 0, 0};
-const std::array<const char*, 8> g_CodeObjNames = {"my", "tg", "tg1", "tg2", "tg3", "tg4", "pl", "sys"};
-const std::array<const char*, 2> g_CodeVarScopes = {"C", "S"};
-const std::array<const char*, 28> g_CodePropNames = {
+const std::array<std::string_view, 8> g_CodeObjNames = {"my", "tg", "tg1", "tg2", "tg3", "tg4", "pl", "sys"};
+const std::array<std::string_view, 2> g_CodeVarScopes = {"C", "S"};
+const std::array<std::string_view, 28> g_CodePropNames = {
     "v1",  "v2",    "v3",    "v4",    "v5",    "v6",    "v7",    "v8",   "hp",    "sp",
     "mhp", "msp",   "cid",   "x_rel", "x_abs", "x_scr", "y_rel", "y_abs", "y_scr", "z",
     "mark", "sight", "power", "imp",  "def",   "impd",  "stop",  "getsc"};
-const std::array<const char*, 5> g_CodeSysVarNames = {"time", "scrlx", "scrly", "score", "life"};
+const std::array<std::string_view, 5> g_CodeSysVarNames = {"time", "scrlx", "scrly", "score", "life"};
 
 int g_bCodeError = 0;
 
 namespace {
 
-// A property: its status (the character variable's index, or the coordinate mode, in m_nCoordMode),
-// and its assignment range.
+// A property, in the order of g_CodePropNames, with its assignment range.
 struct cPropDef {
-  const char* m_pName;
-  int m_nStatus;  // eObjStatus, or -1 for a coordinate
-  int m_nCoordMode;
-  int m_bVertical;
+  int m_nStatus;  // eObjStatus
+  int m_nArg;     // the character variable's index, or the coordinate mode
   int32_t m_nMin;
-  int32_t m_nMax;
+  int32_t m_nMax;  // HP and SP: up to their maximum
 };
 constexpr cPropDef kProps[] = {
-    {"v1", STATUS_CHARA_VAR, 0, 0, -999999, 999999},
-    {"v2", STATUS_CHARA_VAR, 1, 0, -999999, 999999},
-    {"v3", STATUS_CHARA_VAR, 2, 0, -999999, 999999},
-    {"v4", STATUS_CHARA_VAR, 3, 0, -999999, 999999},
-    {"v5", STATUS_CHARA_VAR, 4, 0, -999999, 999999},
-    {"v6", STATUS_CHARA_VAR, 5, 0, -999999, 999999},
-    {"v7", STATUS_CHARA_VAR, 6, 0, -999999, 999999},
-    {"v8", STATUS_CHARA_VAR, 7, 0, -999999, 999999},
-    {"hp", STATUS_HP, 0, 0, 0, 0},  // up to the maximum HP
-    {"sp", STATUS_SP, 0, 0, 0, 0},  // up to the maximum SP
-    {"mhp", STATUS_MAX_HP, 0, 0, 1, 999999},
-    {"msp", STATUS_MAX_SP, 0, 0, 1, 999999},
-    {"cid", STATUS_CHARA_ID, 0, 0, 0, 99},
-    {"x_rel", STATUS_X, 0, 0, -16384, 16384},
-    {"x_abs", STATUS_X, 1, 0, -16384, 16384},
-    {"x_scr", STATUS_X, 2, 0, -16384, 16384},
-    {"y_rel", STATUS_Y, 0, 1, -16384, 16384},
-    {"y_abs", STATUS_Y, 1, 1, -16384, 16384},
-    {"y_scr", STATUS_Y, 2, 1, -16384, 16384},
-    {"z", STATUS_Z, 0, 0, 0, 7},
-    {"mark", STATUS_MARK, 0, 0, 0, 119},
-    {"sight", STATUS_SIGHT, 0, 0, 0, 40},
-    {"power", STATUS_POWER, 0, 0, -999999, 999999},
-    {"imp", STATUS_IMPACT, 0, 0, -20, 20},
-    {"def", STATUS_DEFENCE, 0, 0, 0, 999999},
-    {"impd", STATUS_IMPACT_RESIST, 0, 0, 0, 20},
-    {"stop", STATUS_FRICTION, 0, 0, 0, 200},
-    {"getsc", STATUS_SCORE, 0, 0, -999999, 999999},
+    {STATUS_CHARA_VAR, 0, -999999, 999999},  // v1
+    {STATUS_CHARA_VAR, 1, -999999, 999999},  // v2
+    {STATUS_CHARA_VAR, 2, -999999, 999999},  // v3
+    {STATUS_CHARA_VAR, 3, -999999, 999999},  // v4
+    {STATUS_CHARA_VAR, 4, -999999, 999999},  // v5
+    {STATUS_CHARA_VAR, 5, -999999, 999999},  // v6
+    {STATUS_CHARA_VAR, 6, -999999, 999999},  // v7
+    {STATUS_CHARA_VAR, 7, -999999, 999999},  // v8
+    {STATUS_HP, 0, 0, 0},  // hp
+    {STATUS_SP, 0, 0, 0},  // sp
+    {STATUS_MAX_HP, 0, 1, 999999},  // mhp
+    {STATUS_MAX_SP, 0, 1, 999999},  // msp
+    {STATUS_CHARA_ID, 0, 0, 99},  // cid
+    {STATUS_X, 0, -16384, 16384},  // x_rel
+    {STATUS_X, 1, -16384, 16384},  // x_abs
+    {STATUS_X, 2, -16384, 16384},  // x_scr
+    {STATUS_Y, 0, -16384, 16384},  // y_rel
+    {STATUS_Y, 1, -16384, 16384},  // y_abs
+    {STATUS_Y, 2, -16384, 16384},  // y_scr
+    {STATUS_Z, 0, 0, 7},  // z
+    {STATUS_MARK, 0, 0, 119},  // mark
+    {STATUS_SIGHT, 0, 0, 40},  // sight
+    {STATUS_POWER, 0, -999999, 999999},  // power
+    {STATUS_IMPACT, 0, -20, 20},  // imp
+    {STATUS_DEFENCE, 0, 0, 999999},  // def
+    {STATUS_IMPACT_RESIST, 0, 0, 20},  // impd
+    {STATUS_FRICTION, 0, 0, 200},  // stop
+    {STATUS_SCORE, 0, -999999, 999999},  // getsc
 };
 
 constexpr int kSysRange[5][2] = {{0, 999}, {-480, 480}, {-480, 480}, {0, 999999}, {0, 99}};
@@ -123,8 +121,8 @@ cCharaBase* ObjectOf(const std::string& prefix, cCharaBase* subject, bool* ok) {
   return t;
 }
 
-bool IsObjName(const std::string& s) {
-  for (const char* n : g_CodeObjNames)
+bool IsObjName(std::string_view s) {
+  for (std::string_view n : g_CodeObjNames)
     if (s == n) return true;
   return false;
 }
@@ -132,14 +130,14 @@ bool IsObjName(const std::string& s) {
 int32_t ReadProp(const cPropDef& p, cCharaBase& obj, cCharaBase* subject) {
   int32_t v = 0;
   if (p.m_nStatus == STATUS_X) {
-    GetObjPosX(&v, &obj, p.m_nCoordMode, subject);
+    GetObjPosX(&v, &obj, p.m_nArg, subject);
     return v;
   }
   if (p.m_nStatus == STATUS_Y) {
-    GetObjPosY(&v, &obj, p.m_nCoordMode, 0, subject);
+    GetObjPosY(&v, &obj, p.m_nArg, 0, subject);
     return v;
   }
-  return ObjStatusRef(obj, p.m_nStatus, p.m_nCoordMode).Get();
+  return ObjStatusRef(obj, p.m_nStatus, p.m_nArg).Get();
 }
 
 int32_t ReadSys(int index) {
@@ -150,8 +148,9 @@ int32_t ReadSys(int index) {
 
 // One completed token as a term; 0 after an error.
 int MakeTerm(const std::string& tok, const std::string& prefix, cCharaBase* subject, cTerm* t) {
+  const std::string_view view = tok;
   for (size_t i = 0; i < g_CodeOpNames.size(); ++i) {
-    if (tok == g_CodeOpNames[i]) {
+    if (view == g_CodeOpNames[i]) {
       t->m_nKind = TERM_OP;
       t->m_nValue = static_cast<int32_t>(i);
       return 1;
@@ -174,8 +173,9 @@ int MakeTerm(const std::string& tok, const std::string& prefix, cCharaBase* subj
     t->m_nValue = *t->m_pVar;
     return 1;
   }
-  for (const cPropDef& p : kProps) {
-    if (tok != p.m_pName) continue;
+  for (size_t i = 0; i < g_CodePropNames.size(); ++i) {
+    if (view != g_CodePropNames[i]) continue;
+    const cPropDef& p = kProps[i];
     if (prefix == "sys") {
       ErrorBoxF("オブジェクト \"%s.\" が認識できません！", prefix.c_str());
       return Fail();
@@ -188,7 +188,7 @@ int MakeTerm(const std::string& tok, const std::string& prefix, cCharaBase* subj
     return 1;
   }
   for (size_t i = 0; i < g_CodeSysVarNames.size(); ++i) {
-    if (tok != g_CodeSysVarNames[i]) continue;
+    if (view != g_CodeSysVarNames[i]) continue;
     t->m_nKind = TERM_SYS;
     t->m_nSys = static_cast<int>(i);
     t->m_nValue = ReadSys(t->m_nSys);
@@ -231,12 +231,12 @@ int Assign(const cTerm& left, int32_t value, cCharaBase* subject, int32_t* resul
       if (p.m_nStatus == STATUS_X || p.m_nStatus == STATUS_Y) {
         *result = v;
         if (p.m_nStatus == STATUS_X)
-          SetObjPosX(v, &obj, p.m_nCoordMode);
+          SetObjPosX(v, &obj, p.m_nArg);
         else
-          SetObjPosY(v, &obj, p.m_nCoordMode, CentredCoordWritesOn() ? 0 : 2);
+          SetObjPosY(v, &obj, p.m_nArg, CentredCoordWritesOn() ? 0 : 2);
         return 1;
       }
-      const cStatusRef ref = ObjStatusRef(obj, p.m_nStatus, p.m_nCoordMode);
+      const cStatusRef ref = ObjStatusRef(obj, p.m_nStatus, p.m_nArg);
       ref.Set(v);
       *result = ref.Get();
       switch (p.m_nStatus) {
@@ -347,6 +347,7 @@ int ParseDepth(const std::string& code, cCharaBase* subject, int depth) {
     ErrorBoxF("括弧の入れ子が深すぎます！(%s)", code.c_str());
     return Fail();
   }
+  if (code.find('(') == std::string::npos && code.size() <= kMaxLineLength) return EvalCode(code, subject);
   std::string text = code;
   for (;;) {
     if (text.size() > kMaxLineLength) {
@@ -396,7 +397,10 @@ int ParseDepth(const std::string& code, cCharaBase* subject, int depth) {
 }  // namespace
 
 int EvalCode(const std::string& text, cCharaBase* subject) {
-  std::vector<cTerm> terms;
+  // One term list per thread, kept between lines: a line's terms are done with before the next
+  // line is evaluated (groups are replaced before their line is evaluated).
+  static thread_local std::vector<cTerm> terms;
+  terms.clear();
   std::string tok, prefix;
   const size_t n = text.size();
   for (size_t i = 0; i <= n; ++i) {

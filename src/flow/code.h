@@ -4,16 +4,17 @@
 #pragma once
 #include <array>
 #include <string>
+#include <string_view>
 
 class cCharaBase;
 
-extern const std::array<const char*, 1> g_CodeFuncNames;
-extern const std::array<const char*, 6> g_CodeOpNames;
+extern const std::array<std::string_view, 1> g_CodeFuncNames;
+extern const std::array<std::string_view, 6> g_CodeOpNames;
 extern const std::array<int, 6> g_CodeOpPrecedence;
-extern const std::array<const char*, 8> g_CodeObjNames;
-extern const std::array<const char*, 2> g_CodeVarScopes;
-extern const std::array<const char*, 28> g_CodePropNames;
-extern const std::array<const char*, 5> g_CodeSysVarNames;
+extern const std::array<std::string_view, 8> g_CodeObjNames;
+extern const std::array<std::string_view, 2> g_CodeVarScopes;
+extern const std::array<std::string_view, 28> g_CodePropNames;
+extern const std::array<std::string_view, 5> g_CodeSysVarNames;
 
 // Set by every error of the last line run.
 extern int g_bCodeError;

@@ -247,6 +247,22 @@ TEST_F(RuntimeTest, ASubjectBroughtToZeroEndsItsPass) {
   EXPECT_EQ(scene_.m_vStageVar[2], 0) << "the second flow was not stepped";
 }
 
+TEST_F(RuntimeTest, AnAbortedPassIsNotCounted) {
+  cChara& obj = Body(1, 400, 400);
+  InstallSpecs(obj, {{FLOW_TRIG_ALWAYS, {{1, 5}}}});
+  Frame(obj);
+  Frame(obj);
+  EXPECT_EQ(obj.m_vFlowInst[0].m_nFrame, 2);
+  // A command that changes its own flow ends the pass, which does not count.
+  g_CmdExecTable[CMD_CODE] = [](cCharaBase*, cCmdInstance*) {
+    g_pScenePlay->m_pCurFlow->m_bAbort = 1;
+    return 0;
+  };
+  Frame(obj);
+  EXPECT_EQ(obj.m_vFlowInst[0].m_nFrame, 2);
+  EXPECT_EQ(obj.m_vFlowInst[0].m_vCmd[0].m_nRemain, 2) << "the command itself ran";
+}
+
 TEST_F(RuntimeTest, TheAdaptersHandOverTheirExtraArguments) {
   cChara& obj = Body(1, 400, 400);
   // The stage clear's result becomes the stage-end request; its body called alone leaves it.

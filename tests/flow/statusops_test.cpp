@@ -179,6 +179,17 @@ TEST_F(StatusCondTest, AFalseConditionStopsTheListBeforeARandomSource) {
   EXPECT_NE(RandNext(), next);
 }
 
+TEST_F(StatusCondTest, AVariableIndexOutsideItsTableTakesTheCheckedPath) {
+  cChara& me = Body(1, 400, 400);
+  for (int kind : {COND_COMMON_VAR, COND_STAGE_VAR, COND_CHARA_VAR}) {
+    cCond c;
+    c.m_nKind = static_cast<int8_t>(kind);
+    c.m_sIndex = 5000;
+    scene_.EvalCond(c, &me);
+    EXPECT_EQ(TakeCloseRequests(), 1) << kind;
+  }
+}
+
 TEST_F(StatusCondTest, CharacterAppearanceLatches) {
   cChara& c = Body(1, 400, 400);
   c.m_Chara.m_vCond.push_back(Status(0, STATUS_HP, CMP_GE, 50));
