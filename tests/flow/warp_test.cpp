@@ -5,6 +5,8 @@
 
 #include "flow/executors.h"
 #include "flow/flowinst.h"
+#include "scenes/collision.h"
+#include "stagedata/mapcell.h"
 #include "stagedata/edmove.h"
 #include "support/status_fixture.h"
 
@@ -162,6 +164,37 @@ TEST_F(WarpTest, UndoSpeedAndThePin) {
   // Any other warp lifts the pin.
   ExecWarp(&me, Dir(0, 3, 1), 0);
   EXPECT_EQ(me.m_bFixedX, 0);
+}
+
+TEST_F(WarpTest, AWarpIntoAWallIsUndone) {
+  // An object whose moves keep its edges and cells up to date, as the kinds' own moves do.
+  struct Walker : cChara {
+    int AfterMoveX() override { return CheckBoundsX(2); }
+    int AfterMoveY() override { return CheckBoundsY(2); }
+  } me;
+  me.m_PicRect.m_nW = me.m_PicRect.m_nH = 32;
+  me.m_nHitW = me.m_nHitH = 32;
+  me.m_Chara.m_cScale = 1;
+  me.SetMoveMode(0);
+  me.m_nFacing = 1;
+  me.m_dX = 400;
+  me.m_dY = 400;
+  me.AfterMoveX();
+  me.AfterMoveY();
+  me.m_dSpeedY = 2;
+  g_MapCells.At(CellIndexOf(16, 12)).m_cHit = 1;  // the wall: map pixels 512-543, 384-415
+  ExecWarp(&me, Dir(0, 3, 8), 0);               // 128 to the right: into the wall
+  EXPECT_EQ(me.m_dX, 400);
+  EXPECT_EQ(me.m_dRight, 431);
+  EXPECT_EQ(me.m_nCellRight, 13);
+  EXPECT_EQ(me.m_dSpeedY, 2) << "speed as it was";
+  ExecWarp(&me, Dir(0, 3, 12), 0);  // 192 to the right: past the wall
+  EXPECT_EQ(me.m_dX, 592);
+  EXPECT_EQ(me.m_dSpeedY, 0);
+  // A flyer through blocks is never blocked.
+  me.SetMoveMode(1);
+  ExecWarp(&me, Dir(0, 2, 4), 0);
+  EXPECT_EQ(me.m_dX, 528);
 }
 
 TEST_F(WarpTest, TheTableAdapterIsNoStatusCall) {

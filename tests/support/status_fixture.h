@@ -1,5 +1,5 @@
-// Play-scene objects for status operations, code lines and warps: a stage of 40 x 30 cells with its
-// margins, the view at the stage's top-left, a main window that collects close requests and message
+// Play-scene objects for status operations, code lines and warps: a stage of 40 x 30 passable cells
+// with its margins, the view at the stage's top-left, a main window that collects close requests and message
 // boxes recorded from a clean slate. Characters are 32 x 32 pictures with a 32 x 32 box.
 #pragma once
 #include <string>
@@ -21,8 +21,7 @@ class StatusTest : public PlayTest {
     PlayTest::SetUp();
     msgbox::Reset();
     g_hMainWnd = CreateWindowStandIn("status");
-    SetAxis(scene_.m_ScrollX, 40, 640);
-    SetAxis(scene_.m_ScrollY, 30, 480);
+    MakeMap(40, 30);
     RandSeed(1);
   }
   void TearDown() override {
@@ -30,18 +29,23 @@ class StatusTest : public PlayTest {
     DestroyWindowStandIn(g_hMainWnd);
     g_hMainWnd = nullptr;
     msgbox::Reset();
+    g_MapCells.clear();
     PlayTest::TearDown();
   }
 
-  static void SetAxis(cScrollAxis& a, int cells, int view) {
-    a.m_nMarginCells = cScrollAxis::kMarginCells;
-    a.m_nViewSize = view;
-    a.m_nStageMin = cScrollAxis::kMarginCells * 32;
-    a.m_nStageMax = (cScrollAxis::kMarginCells + cells) * 32;
-    a.m_nMin = a.m_nStageMin;
-    a.m_nMax = a.m_nStageMax;
-    a.m_nOuterRange = (cells + 2 * cScrollAxis::kMarginCells) * 32;
-    a.m_dPos = a.m_nStageMin;
+  // A stage of w x h passable cells (the map adds 10 cells on every side); the view at the stage's
+  // top-left corner.
+  void MakeMap(int w, int h) {
+    scene_.m_ScrollX.SetGeometry(0, w, w * 32);
+    scene_.m_ScrollY.SetGeometry(1, h, h * 32);
+    for (cScrollAxis* a : {&scene_.m_ScrollX, &scene_.m_ScrollY}) {
+      a->m_nMin = a->m_nStageMin;
+      a->m_nMax = a->m_nStageMax;
+      a->m_dPos = a->m_nStageMin;
+    }
+    cBlockData empty;
+    empty.m_cHit = 0;
+    g_MapCells.assign((h + 20) * scene_.m_ScrollX.m_nRowStride, cMapCell(empty));
   }
 
   // A character with its box's top-left at map pixel (x, y), HP hp of maxHP.
