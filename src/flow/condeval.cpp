@@ -1,6 +1,7 @@
 #include "flow/condeval.h"
 
 #include "flow/flowinst.h"
+#include "flow/statusops.h"
 #include "gamedata/savedata.h"
 #include "objects/charabase.h"
 #include "objects/objlists.h"
@@ -59,12 +60,19 @@ int cScenePlay::EvalCond(const cCond& cond, cCharaBase* subject) {
     case COND_STATUS2: return subject ? subject->TestStatusCond(cond) : 0;
     case COND_STATUS3: return subject ? subject->TestStateCond(cond) : 0;
     case COND_RANGE: return subject ? subject->TestRangeCond(cond) : 0;
-    default: return 0;  // the status condition (kind 4) is evaluated by the status operations
+    case COND_STATUS: return EvalStatusCond(cond, subject);
+    default: return 0;
   }
 }
 
 int cScenePlay::CheckBlockCond(cMapCell& cell) {
   return CheckLatched(*this, cell.m_vCond, cell.m_cCondLogic, cell.m_bCondLatch, cell.m_bCondLatched, GetHero());
+}
+
+int cScenePlay::CheckCharaCond(cCharaBase* chara) {
+  if (!chara) return 0;
+  const cCharaData& d = chara->m_Chara;
+  return CheckLatched(*this, d.m_vCond, d.m_cCondLogic, d.m_bCondLatch, chara->m_bAppearLatched, chara);
 }
 
 int cScenePlay::CheckFlowCond(cFlowInstance* flow, cCharaBase* subject) {

@@ -21,9 +21,7 @@ int ExecFlowOp(cCharaBase*, cCmdInstance*) { return 0; }  // pending
 int ExecStageClear(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecGameWait(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecMessage(cCharaBase*, const cFlowCmd&, int) { return 0; }  // pending
-int ExecWarp(cCharaBase*, const cFlowCmd&, int) { return 0; }  // pending
 int ExecSetTarget(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
-int ExecStatus(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecStatus2(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecVanish(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecItemGet(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
@@ -38,7 +36,6 @@ int ExecScreenColor(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecBackground(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecPlaySE(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecPlayBGM(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
-int ExecCode(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecArrange(cCharaBase*, const cFlowCmd&) { return 0; }  // pending
 int ExecChangeFlow(cCharaBase*, const cFlowCmd*, int) { return 0; }  // pending
 void ApplyCharaArranges(cFlowCmd&, cCharaBase*) {}  // pending

@@ -139,16 +139,26 @@ int cFlowInstance::Step() {
   return 0;
 }
 
+void cFlowInstance::ReleaseFlowId(cCharaBase* owner) {
+  if (!owner || !m_pFlow || m_pFlow->m_nFlowId == 0) return;
+  owner->m_vFlowIdEnded.At(m_pFlow->m_nFlowId) = 1;
+  owner->m_bFlowIdEvent = 1;
+}
+
+void cFlowInstance::StopForever(cCharaBase* owner) {
+  m_bStopped = 1;
+  if (!m_bRunning) return;
+  for (cCmdInstance& c : m_vCmd) c.m_nRemain = 0;
+  ReleaseFlowId(owner);
+}
+
 int cFlowInstance::End(cCharaBase* owner) {
   if (!m_bRunning) return 0;
   m_bRunning = 0;
   m_lstArrange.clear();
   for (cCmdInstance& c : m_vCmd) c.m_nRemain = 0;
   if (!m_pFlow) return 1;
-  if (owner && m_pFlow->m_nFlowId != 0) {
-    owner->m_vFlowIdEnded.At(m_pFlow->m_nFlowId) = 1;
-    owner->m_bFlowIdEvent = 1;
-  }
+  ReleaseFlowId(owner);
   if (!g_SystemData.m_bCompat875 && m_pFlow->m_nTrigger != FLOW_TRIG_ALWAYS) m_bKeyHeld = 0;
   return 1;
 }

@@ -93,6 +93,12 @@ class cFlowInstance {
   // Ends a running flow: every command's remaining time 0; a flow with an ID marks it ended in the
   // owner's tables. 1 when the flow was running.
   int End(cCharaBase* owner);
+  // A paused flow is not stepped; resumed, it goes on with the command and time it had.
+  void Pause() { m_bPaused = 1; }
+  void Resume() { m_bPaused = 0; }
+  // Stops the flow for good: never stepped or started by a trigger again. A running flow keeps
+  // m_bRunning, loses its commands' remaining times and releases its flow number.
+  void StopForever(cCharaBase* owner);
 
   int32_t m_nIndex = 0;
   int32_t m_nSerial = 0;
@@ -116,6 +122,10 @@ class cFlowInstance {
   int32_t m_bAbort = 0;
   std::list<cArrangeEntry> m_lstArrange;
   int32_t m_bInBeforeStart = 0;  // inside its own before-start run
+
+ private:
+  // Marks the flow number released in the owner's tables.
+  void ReleaseFlowId(cCharaBase* owner);
 };
 
 // A plain message: a message command whose parameters 15 and 6 are both 0.

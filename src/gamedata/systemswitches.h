@@ -70,3 +70,22 @@ inline bool ColourCycleOn() { return g_SystemData.m_bPaletteCycle != 0; }
 inline int ColourCycleStep() { return g_SystemData.m_nPaletteCycleParam; }
 // Inferred: transparent areas are made with the transparent device colour instead of palette colour 0.
 inline bool TransmitRgbOn() { return g_SystemData.m_nColourMode != 0; }
+
+// Expressions and status operations. Each member is set for data older than its version, so each
+// accessor names the older behaviour it selects.
+// A reduction keeps its right term in the list (older than 752).
+inline bool LegacyReductionOn() { return g_SystemData.m_bCompat752 != 0; }
+// Coordinate writes aim at the object's centre: 16 lower in stage and screen modes, and Y without
+// its reference point (older than 819).
+inline bool CentredCoordWritesOn() { return g_SystemData.m_bCompat819 != 0; }
+// Unlimited lives read as 0 rather than 100, and a status condition on them is false (890-895).
+inline bool UnlimitedLivesZeroOn() { return g_SystemData.m_bCompat896 != 0; }
+// The warp keeps a diagonal direction only for an object without gravity (older than 721).
+inline bool WarpDiagonalFlyingOnlyOn() { return g_SystemData.m_bCompat721 != 0; }
+// A warp to stage or screen coordinates places the object by cell, as placed objects are (older
+// than 822).
+inline bool WarpCellPlacementOn() { return g_SystemData.m_bCompat822 != 0; }
+// A warp to screen coordinates puts a walking object 16 dots lower (822-893).
+inline bool WarpScreenFootAltOn() { return g_SystemData.m_bCompat894 != 0; }
+// A status operation's warp to stage coordinates places by cell (older than 895).
+inline bool StatusCellPlacementOn() { return g_SystemData.m_bCompat895 != 0; }

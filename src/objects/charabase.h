@@ -216,6 +216,18 @@ class cCharaBase : public cGameObj {
   int TestStateCond(const cCond& c);
   int TestRangeCond(const cCond& c);
 
+  // HP and SP changes with their gauge animations; the status operations and expressions call them.
+  // AddHP: 1 when HP is 0 afterwards.
+  int AddHP(int delta, int force, int showGauge);
+  void AddSP(int delta, int showGauge);
+  void StartHPGauge(int delta);
+  void StartSPGauge(int delta);
+  // The screen overrides: a warp to screen coordinates pins the picture's left and top there.
+  int m_bFixedX = 0;
+  int m_bFixedY = 0;
+  int m_nFixedX = 0;
+  int m_nFixedY = 0;
+
   int m_bNoUnlink = 0;
   cCheckedVector<cCharaBase*> m_pTarget;  // target slots 1-4 (index 0-3)
   cCharaBase* m_pOwner = nullptr;

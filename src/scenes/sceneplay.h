@@ -161,6 +161,9 @@ class cScenePlay : public cScene {
   void ClampToViewX(cCharaBase* obj);
   int ClampToViewY(cCharaBase* obj);
   int IsBoxBlocked(cCharaBase* obj);
+  // The appearance conditions of a placed character (its own list, itself the subject) and of an
+  // item (its list, the hero the subject), each with the object's latch.
+  int CheckCharaCond(cCharaBase* chara);
   int ApplySpecialBlock(cHero* hero);
   int TakeBlockItem(cHero* hero);
   void GlueToFloor(cCharaBase* obj);
@@ -194,6 +197,8 @@ class cScenePlay : public cScene {
   void FreePictureSurfaces();
   void FreeMessageSurfaces();
   void CreateSightSurfaces(int sightMask, int holeMask);
+  // The sight surfaces made anew after a status change of a sight range.
+  void RebuildSightSurfaces();
   // Layers, blocks, pictures, status and screen effects.
   void ScrollLayers();
   int DrawLayers(DDSURFACEDATA* target, int plane);
