@@ -14,3 +14,6 @@ int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
 int ApplyPaletteItem(const cItemData&, cHero*) { return 0; }  // pending
+int cScenePlay::WaitKeyLoop(void*) { return 0; }  // pending
+int cScenePlay::RankingLoop(void*) { return 0; }  // pending
+int cScenePlay::RunModalLoop(int (*)(void*)) { return 0; }  // pending
