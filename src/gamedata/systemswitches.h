@@ -61,3 +61,12 @@ inline bool CellTestAnyMoveModeOn() { return g_SystemData.m_bCompat837 != 0; }
 // A head pushed by a block character keeps its rising impact.
 inline bool KeepImpactOnHeadOn() { return g_SystemData.m_bCeilingKeepsImpact != 0; }
 // ---- end of the collision switches ----
+// The pause menu shows only the layers in front of the stage and the screen colour.
+inline bool PauseHidesStageOn() { return g_SystemData.m_bPlayDrawLayers != 0; }
+// Characters are drawn one by one in Direct3D, not batched into one sprite layer.
+inline bool NoSpriteBatchingOn() { return g_SystemData.m_bNoLayerDraw != 0; }
+// Colour cycling (8-bit palette rotation) and the step of the Direct3D colour presets.
+inline bool ColourCycleOn() { return g_SystemData.m_bPaletteCycle != 0; }
+inline int ColourCycleStep() { return g_SystemData.m_nPaletteCycleParam; }
+// Inferred: transparent areas are made with the transparent device colour instead of palette colour 0.
+inline bool TransmitRgbOn() { return g_SystemData.m_nColourMode != 0; }

@@ -129,7 +129,13 @@ class cScenePlay : public cScene {
   // Modal loops: the procedure runs its frames until it ends, the game waiting for it.
   static int WaitKeyLoop(void* scene);
   static int RankingLoop(void* scene);
+  // Runs a loop on its thread (the ranking loop on thResult, the others on thPause) and waits until it
+  // has ended. 0 when the thread could not be started.
   int RunModalLoop(int (*loop)(void* scene));
+  // The one way to wait with the screen alive: sets m_Wait (SetDisplayWait) and runs WaitKeyLoop.
+  int RunDisplayWait(int mode, int waitKey, int frames, int noDelay);
+  // The ranking display after a ranking entry: RankingLoop.
+  int RunRankingWait();
   // Summons and map-cell changes.
   int SpawnBlockChara(cCheckedList<cChara>& list, double x, double y, int side, int facing, const cFlowCmd& summon,
                       const cCharaData& def, int* nextId, cCharaBase* owner);
@@ -249,6 +255,12 @@ class cScenePlay : public cScene {
   int m_bShowStatus = 0;
   int m_bInHitPass = 0;
   cCheckedVector<cCmd> m_vPauseCmd;
+  // ---- Modal loops and drawing ----
+  // Modal loops running (the game thread blocked in one): drawing then only marks what has finished,
+  // and the next top-level frame removes it, as the blocked caller may hold places in those lists.
+  int m_nModalDepth = 0;
+  cCheckedVector<cCharaBase*> m_vFinishedChara;  // characters whose death ended in a frozen frame
+  // ---- end of modal loops and drawing ----
 
  private:
   static int (cScenePlay::*const kHandlers[8])();
