@@ -17,7 +17,11 @@
 #include "platform/win/messages.h"
 #include "scenes/app.h"
 #include "scenes/requests.h"
+#include "scenes/result.h"
 #include "scenes/sceneplay.h"
+#include "scenes/surfacesets.h"
+#include "gfx/blit.h"
+#include "gfx/font.h"
 #include "core/paths.h"
 #include "stagedata/flow.h"
 #include "stagedata/stagedata.h"
@@ -202,4 +206,57 @@ int cScenePlay::NextSceneAfterClear() {
     default:
       return 3;
   }
+}
+
+cResultPanel LayoutResultPanel(int x, int y, const cCheckedVector<int32_t>& places) {
+  cResultPanel panel;
+  const cSaveData& save = g_SaveData;
+  const int gameType = cApp::m_nGameType;
+  const cRankSetting* setting = HasRankSetting(gameType) ? &g_SystemData.m_vRankSetting[gameType] : nullptr;
+  std::vector<int> rows;
+  for (int i = 0; i < kRankRows; ++i) {
+    const bool staged = i < g_StageData.m_vResultLine.Size() && g_StageData.m_vResultLine[i];
+    const bool offered = setting && i < setting->m_vShow.Size() && setting->m_vShow[i];
+    if (staged && (g_bFreeStagePlay || offered)) rows.push_back(i);
+  }
+  if (rows.empty()) return panel;
+  std::vector<std::string> labels, values;
+  int labelWidth = 1, valueWidth = 1;
+  for (int row : rows) {
+    const int text = 5 + row;
+    labels.push_back(text < g_SystemData.m_vText.Size() ? g_SystemData.m_vText[text] : std::string());
+    labelWidth = std::max(labelWidth, SjisCharCount(labels.back()));
+    if (row == kRankTablePlayTime) {
+      std::string time;
+      FormatRankTime(time, save.m_nTotalPlayTime);
+      values.push_back(time);
+      valueWidth = std::max(valueWidth, 8);
+    } else {
+      values.push_back(StrPrintf("%d", GetRankValue(save, row)));
+      valueWidth = std::max(valueWidth, static_cast<int>(values.back().size()));
+    }
+  }
+  panel.m_bShown = true;
+  panel.m_Window = {x, y, (labelWidth + valueWidth + 3) * 16, static_cast<int>(rows.size()) * 16};
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const int rowY = y + 16 * static_cast<int>(r);
+    panel.m_vText.push_back({x + 16, rowY, labels[r], false});
+    panel.m_vText.push_back({x + (labelWidth + 1) * 16 + 16, rowY, values[r], false});
+  }
+  int markY = y;
+  for (int i = 0; i < places.Size(); ++i) {
+    if (places[i] == -1) continue;
+    panel.m_vMarkY.push_back(markY);
+    markY += 16;
+  }
+  return panel;
+}
+
+void cScenePlay::DrawResultPanel(DDSURFACEDATA* target, int x, int y, const cCheckedVector<int32_t>& places) {
+  const cResultPanel panel = LayoutResultPanel(x, y, places);
+  if (!panel.m_bShown) return;
+  Font& font = g_Font[1];
+  font.DrawWindow(target, panel.m_Window.m_nX, panel.m_Window.m_nY, panel.m_Window.m_nW, panel.m_Window.m_nH);
+  for (const cPanelText& t : panel.m_vText) font.Printf(target, t.m_nX, t.m_nY, "%s", t.m_strText.c_str());
+  for (int markY : panel.m_vMarkY) DDBlt(target, x, markY, 16, 16, &g_AppSurface[kAccessoryPicture], 16, 48, 1);
 }

@@ -12,6 +12,7 @@
 #include "scenes/app.h"
 #include "scenes/map_fixture.h"
 #include "scenes/requests.h"
+#include "scenes/result.h"
 #include "stagedata/flow.h"
 #include "support/stage_builder.h"
 #include "support/tempdir.h"
@@ -331,6 +332,46 @@ TEST_F(ResultTest, FreeStageAndReplayReplay) {
   EXPECT_EQ(g_SaveData.m_nTotalScore, 0);  // the progress of the replay's start is back
   cApp::m_nPlayMode = 9;
   EXPECT_EQ(scene_.NextSceneAfterClear(), 3);
+}
+
+TEST_F(ResultTest, ResultPanelRowsWidthsAndMarks) {
+  g_SystemData.m_vText.assign(10, "");
+  g_SystemData.m_vText[5] = "スコア";      // 3 characters
+  g_SystemData.m_vText[6] = "タイム";
+  g_SystemData.m_vText[7] = "プレイ時間";  // 5 characters
+  g_SystemData.m_vText[8] = "HP";
+  g_SystemData.m_vText[9] = "SP";
+  g_SaveData.m_nTotalScore = 123456;
+  g_SaveData.m_nTotalTimeLeft = 12;
+  g_SaveData.m_nTotalPlayTime = 6000;
+  g_SaveData.m_nTotalHP = 7;
+  g_SaveData.m_nTotalSP = 1234567;
+  const cCheckedVector<int32_t> places{-1, 3, -1, 0, -1};
+
+  // Every row: labels 5 wide, values 8 wide (the time row; the SP total has 7 digits).
+  cResultPanel all = LayoutResultPanel(100, 200, places);
+  ASSERT_TRUE(all.m_bShown);
+  EXPECT_EQ(all.m_Window, (cPanelBox{100, 200, (5 + 8 + 3) * 16, 5 * 16}));
+  ASSERT_EQ(all.m_vText.size(), 10u);
+  EXPECT_EQ(all.m_vText[0], (cPanelText{116, 200, "スコア", false}));
+  EXPECT_EQ(all.m_vText[1], (cPanelText{100 + 6 * 16 + 16, 200, "123456", false}));
+  EXPECT_EQ(all.m_vText[5], (cPanelText{100 + 6 * 16 + 16, 232, "01:00.00", false}));
+  EXPECT_EQ(all.m_vMarkY, (std::vector<int>{200, 216}));  // one per table with a place, from the top
+
+  // Hidden rows do not count: without the SP and play-time rows the values are 6 wide and the
+  // labels 3.
+  g_StageData.m_vResultLine[4] = 0;
+  g_SystemData.m_vRankSetting.At(0).m_vShow[2] = 0;
+  cResultPanel some = LayoutResultPanel(0, 0, places);
+  EXPECT_EQ(some.m_Window, (cPanelBox{0, 0, (3 + 6 + 3) * 16, 3 * 16}));
+  EXPECT_EQ(some.m_vText[4].m_strText, "HP");
+  // The time row alone is 8 wide; a free-stage play shows what the stage shows.
+  g_StageData.m_vResultLine.assign(kResultLineCount, 0);
+  g_StageData.m_vResultLine[2] = 1;
+  EXPECT_FALSE(LayoutResultPanel(0, 0, places).m_bShown);
+  g_bFreeStagePlay = 1;
+  EXPECT_EQ(LayoutResultPanel(0, 0, places).m_Window.m_nW, (5 + 8 + 3) * 16);
+  g_bFreeStagePlay = 0;
 }
 
 }  // namespace
