@@ -1,7 +1,7 @@
 // Operations of the game objects that other code calls before the parts of the objects that own them
 // are built: each line is replaced by the real operation when it lands.
 #include "gamedata/systemdata.h"
-#include "objects/charabase.h"
+#include "objects/chara.h"
 #include "objects/gameobj.h"
 
 void cCharaBase::ClearContacts() { m_bContactLeft = m_bContactRight = m_bContactTop = m_bContactBottom = 0; m_dPushLeft = m_dPushRight = m_dPushTop = m_dPushBottom = 0; }  // pending
@@ -14,3 +14,6 @@ void cCharaBase::HitCeiling() { m_bJumpEnded = m_bJumping = m_bContactTop = m_bC
 void cCharaBase::LeaveRide(int turnBack) { m_pRide = nullptr; if (m_dImpactY == 0) m_dSpeedY = 0; if (turnBack) m_bTurnBack = 1; }  // pending
 int cCharaBase::Die() { m_bDead = 1; return 0; }  // pending
 void DrawGraphicCell(DDSURFACEDATA*, int, int, int, int, int) {}  // pending
+int cChara::AfterMoveX() { return CheckBoundsX(2); }  // pending
+int cChara::AfterMoveY() { return CheckBoundsY(2); }  // pending
+void cChara::Init(int objNo, const cCharaData& def, const cItem*, double homeX, double homeY, int16_t level, int, const cAnimFrameTable*) { cCharaBase::Init(&def, homeX, homeY, level); m_nObjNo = objNo; m_nSide = def.m_cSide; m_nFacing = def.m_cFacing; m_nHitW = m_nBaseHitW = m_PicRect.m_nW = 32; m_nHitH = m_nBaseHitH = m_PicRect.m_nH = 32; SetMoveMode(def.m_cMoveMode); }  // pending

@@ -10,6 +10,7 @@
 #include "stagedata/flow.h"
 #include "stagedata/mapcell.h"
 #include "stagedata/palette.h"
+#include "stagedata/stagedata.h"
 
 namespace {
 
@@ -110,4 +111,59 @@ int cScenePlay::PutMapBlock(double x, double y, const cFlowCmd& summon, const cB
     default:
       return 0;
   }
+}
+
+int cScenePlay::SpawnBlockChara(cCheckedList<cChara>& list, double x, double y, int side, int facing,
+                                const cFlowCmd& summon, const cCharaData& def, int* nextId, cCharaBase* owner) {
+  const cEdShot& s = SummonRecord(summon);
+  cCharaData copy = def;
+  copy.m_cSide = static_cast<int8_t>(side);
+  copy.m_cFacing = static_cast<int8_t>(facing);
+  if (SummonClearsScore(s)) copy.m_nScore = 0;
+  int made = 0;
+  for (int i = 0; i <= copy.m_cCopies; ++i) {
+    cChara temp;
+    temp.Init(*nextId, copy, nullptr, x + 16, y + 16, static_cast<int16_t>(i), 0, nullptr);
+    const double dx = copy.GetSpawnOffsetX(i, facing), dy = copy.GetSpawnOffsetY(i, facing);
+    temp.m_dX = x + dx;
+    temp.m_dY = y + dy;
+    temp.m_dRight = x + temp.m_nHitW - 1 + dx;
+    temp.m_dBottom = y + temp.m_nHitH - 1 + dy;
+    if (!OldSummonStartOn()) {
+      temp.m_dHomeX += dx;
+      temp.m_dHomeY += dy;
+    }
+    if (!temp.IsInStage(1)) continue;
+    temp.AfterMoveX();
+    temp.AfterMoveY();
+    list.push_back(temp);
+    cChara& c = list.back();
+    // Blocked where it appears: one pixel up, else one left, else up and left, else not made.
+    if (IsBoxBlocked(&c)) {
+      c.m_dY -= 1;
+      c.AfterMoveY();
+    }
+    if (IsBoxBlocked(&c)) {
+      c.m_dY += 1;
+      c.AfterMoveY();
+      c.m_dX -= 1;
+      c.AfterMoveX();
+    }
+    if (IsBoxBlocked(&c)) {
+      c.m_dY -= 1;
+      c.AfterMoveY();
+    }
+    if (IsBoxBlocked(&c)) {
+      list.pop_back();
+      continue;
+    }
+    c.InitLinks(owner);
+    if (s.m_bLifeOn) c.m_nLifeTime = s.m_sLife * g_StageData.m_nStepsPerFrame * 6;
+    c.m_bOwnerGetsHits = s.m_bReportHit;
+    c.m_nOwnerKey = s.m_nReportKey;
+    if (c.m_nSide >= 0 && c.m_nSide < m_vSideChara.Size()) m_vSideChara[c.m_nSide].push_back(&c);
+    ++*nextId;
+    ++made;
+  }
+  return made;
 }

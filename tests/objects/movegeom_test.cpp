@@ -330,6 +330,8 @@ TEST_F(MoveGeomTest, SnappingOntoTheCommandPoint) {
   cmd.m_pCmd = &rec;
   cmd.m_dSpeed = 5;
   obj_->m_dX = obj_->m_dY = 400;
+  // A grid wide enough that the character's bounds never hold it.
+  scene_.m_ScrollX.m_nOuterRange = scene_.m_ScrollY.m_nOuterRange = 4096;
   // Screen positions follow the box through the scroll (0) and the offset (0).
   obj_->m_PicRect.m_nW = obj_->m_PicRect.m_nH = 32;
   obj_->UpdateScreenPos();

@@ -129,3 +129,68 @@ TEST_F(SummonTest, BlocksOverObjectsMarkThemAndMayBeRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SummonTest, SummonedCharactersAreNudgedFreeOrNotMade) {
+  SetSteps(2);
+  Record().m_bLifeOn = 1;
+  Record().m_sLife = 5;
+  Record().m_bReportHit = 1;
+  Record().m_nReportKey = 4;
+  cCharaData def;
+  def.m_cSide = 0;
+  TestHero owner;
+  int nextId = 20;
+  struct Case {
+    int solidColumn, solidRow;
+    double x, y;
+    int wantMade;
+    double wantX, wantY;
+  };
+  const Case cases[] = {
+      {13, 19, 400, 577, 1, 400, 576},  // free one pixel up
+      {14, 18, 417, 576, 1, 416, 576},  // free one pixel left
+      {12, 17, 400, 575, 0, 0, 0},      // blocked after all three nudges
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.x);
+    MakeMap(20, 15);
+    g_lstChara.clear();
+    for (auto& l : scene_.m_vSideChara) l.clear();
+    Solid(c.solidColumn, c.solidRow);
+    const int before = nextId;
+    EXPECT_EQ(scene_.SpawnBlockChara(g_lstChara, c.x, c.y, 3, 1, summon_, def, &nextId, &owner), c.wantMade);
+    ASSERT_EQ(g_lstChara.size(), static_cast<size_t>(c.wantMade));
+    EXPECT_EQ(nextId, before + c.wantMade);
+    if (!c.wantMade) continue;
+    const cChara& made = g_lstChara.front();
+    EXPECT_DOUBLE_EQ(made.m_dX, c.wantX);
+    EXPECT_DOUBLE_EQ(made.m_dY, c.wantY);
+    EXPECT_EQ(made.m_nObjNo, before);
+    EXPECT_EQ(made.m_nSide, 3);  // the side passed in
+    EXPECT_EQ(made.m_nFacing, 1);
+    EXPECT_EQ(made.m_pOwner, &owner);
+    EXPECT_EQ(made.m_nLifeTime, 5 * 2 * 6);  // in sub-steps
+    EXPECT_EQ(made.m_bOwnerGetsHits, 1);
+    EXPECT_EQ(made.m_nOwnerKey, 4);
+    EXPECT_EQ(scene_.m_vSideChara[3].front(), &made);
+  }
+  // Outside the stage nothing is made; extra copies each get a number.
+  MakeMap(20, 15);
+  g_lstChara.clear();
+  EXPECT_EQ(scene_.SpawnBlockChara(g_lstChara, -40, 100, 1, 0, summon_, def, &nextId, nullptr), 0);
+  def.m_cCopies = 2;
+  def.m_sCopyX = 40;
+  const int before = nextId;
+  EXPECT_EQ(scene_.SpawnBlockChara(g_lstChara, 400, 400, 1, 1, summon_, def, &nextId, nullptr), 3);
+  EXPECT_EQ(nextId, before + 3);
+  // The score switch of the summon clears what the character gives.
+  Record().m_nReserved61 = 1;
+  def.m_cCopies = 0;
+  def.m_nScore = 50;
+  scene_.SpawnBlockChara(g_lstChara, 400, 300, 1, 1, summon_, def, &nextId, nullptr);
+  EXPECT_EQ(g_lstChara.back().m_Chara.m_nScore, 0);
+}
+
+}  // namespace
