@@ -277,6 +277,7 @@ class cCharaBase : public cGameObj {
   int m_bCeilingHit = 0;                // the ceiling word of the jump state
   int m_bPushed = 0;                    // moved sideways by a block character this sub-step
   int m_nModeChangeWait = 0;            // frames the position may still be put back (2: a block was put on it)
+  int m_bRemove = 0;                    // taken out of the stage at the next death check
   void ClearContacts();
   void SetContactLeft(const cCharaBase& pusher);
   void SetContactRight(const cCharaBase& pusher);

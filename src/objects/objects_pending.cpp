@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "gamedata/systemdata.h"
-#include "objects/charabase.h"
+#include "objects/chara.h"
 #include "objects/gameobj.h"
 #include "objects/hero.h"
 #include "stagedata/mapcell.h"
@@ -23,4 +23,3 @@ void cCharaBase::StartHPGauge(int delta) { if (delta == 0 || m_Chara.m_nMaxHP <=
 void cCharaBase::StartSPGauge(int delta) { if (delta == 0 || m_Chara.m_nMaxSP <= 0) return; m_GaugeSP.m_nTimer = 120; m_GaugeSP.m_nLength = m_nSP * 50 / m_Chara.m_nMaxSP; m_GaugeSP.m_dChange = static_cast<double>(delta) * 50 / m_Chara.m_nMaxSP; m_GaugeSP.m_dStep = m_GaugeSP.m_dChange / 60; }  // pending
 void DrawGraphicCell(DDSURFACEDATA*, int, int, int, int, int) {}  // pending
 int cCharaBase::IsOnSolidCell() const { return (m_pCellBelow && m_pCellBelow->GetCellHitCode(m_nSide) != 0) || m_pRide; }  // pending
-int cCharaBase::AddHP(int delta, int, int) { m_nHP = m_nHP + delta < 0 ? 0 : m_nHP + delta; return m_nHP == 0; }  // pending

@@ -19,3 +19,9 @@ bool BoxesOverlap(const cGameObj& a, const cGameObj& b);
 class cCharaBase;
 // The character takes part in contacts and hits: its appearance conditions hold and it is not dead.
 bool TakesPart(const cCharaBase& c);
+class cEdShot;
+// Settings of a summon record read by the block summons: refuse a block over the hero, over a
+// character, and summon a character that gives no score.
+bool SummonRefusesHero(const cEdShot& s);
+bool SummonRefusesChara(const cEdShot& s);
+bool SummonClearsScore(const cEdShot& s);

@@ -25,6 +25,7 @@ void RequestStageBgm(int music, int loop) {
 
 std::atomic<int> g_bRequestDone{0};
 std::atomic<int> g_bRequestResult{0};
+std::atomic<int> g_bNameEntryDone{0};
 int g_nReplayKeyWait = 0;
 
 int CheckReplaySaveKey() {

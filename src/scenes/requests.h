@@ -26,3 +26,6 @@ extern int g_nReplayKeyWait;
 // 1 when a save was requested (the caller skips the rest of its frame); the wait for the window
 // thread ends early when the request cannot be sent or shut-down begins.
 int CheckReplaySaveKey();
+
+// The name-entry dialog has been closed (set by the window thread; the game thread waits for it).
+extern std::atomic<int> g_bNameEntryDone;

@@ -181,6 +181,10 @@ class cScenePlay : public cScene {
   int IsCrushedByBlockCharas(cCharaBase* obj, const double* startBox);
   int OverlapsAnyBlockChara(cCharaBase* obj, cCheckedList<cChara>& list);
   int OverlapsBlockChara(cCharaBase* obj, cCheckedList<cChara>& list, int excluded);
+  // The stage result starts: its totals and places, then the result state.
+  void StartResult();
+  // The character leaves the list of its side.
+  void RemoveFromSide(cCharaBase* obj);
   // Stage result.
   void FinishStage();
   void AddStageTotals();

@@ -1,0 +1,68 @@
+// Deaths of the hero and the characters during play, and the removal of characters that are gone.
+#include "gamedata/systemswitches.h"
+#include "objects/objlists.h"
+#include "scenes/requests.h"
+#include "scenes/sceneplay.h"
+
+namespace {
+
+bool IsHeroObj(const cCharaBase* obj) { return dynamic_cast<const cHero*>(obj) != nullptr; }
+
+}  // namespace
+
+void cScenePlay::RemoveFromSide(cCharaBase* obj) {
+  if (obj->m_nSide >= 0 && obj->m_nSide < m_vSideChara.Size()) m_vSideChara[obj->m_nSide].remove(obj);
+}
+
+void cScenePlay::StartResult() {
+  FinishStage();
+  m_nState = PLAY_RESULT;
+  m_nSubState = 0;
+}
+
+int cScenePlay::KillObject(cCharaBase* obj) {
+  if (IsHeroObj(obj)) return 2;
+  if (obj->m_bDead) return 0;
+  return obj->Die() ? 1 : 0;
+}
+
+int cScenePlay::KillChara(cCharaBase* obj, cCheckedList<cChara>&) {
+  const int result = KillObject(obj);
+  if (result == 1) {
+    StartResult();
+  } else if (result == 2) {
+    PlaySystemSound(8);
+    if (obj->Die() == 1) StartResult();
+  }
+  return result;
+}
+
+int cScenePlay::CheckDeaths() {
+  cCharaBase* hero = GetHero();
+  if (hero && hero->m_nHP <= 0) {
+    PlaySystemSound(8);
+    if (hero->Die() == 1) StartResult();
+    return 1;
+  }
+  for (auto it = g_lstChara.begin(); it != g_lstChara.end();) {
+    auto next = std::next(it);
+    cChara& c = *it;
+    if (c.m_bRemove) {
+      c.UnlinkAll();
+      RemoveFromSide(&c);
+      g_lstChara.erase(it);
+    } else if (c.m_nHP <= 0 && !c.m_bDead) {
+      const int result = KillChara(&c, g_lstChara);
+      if (!KeepDeadCharaOn() || result == 1) {
+        c.UnlinkAll();
+        RemoveFromSide(&c);
+        g_lstChara.erase(it);
+      } else {
+        PlaySystemSound(9);
+      }
+      if (result != 0) return 1;
+    }
+    it = next;
+  }
+  return 0;
+}
