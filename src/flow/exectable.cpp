@@ -1,10 +1,91 @@
 #include "flow/exectable.h"
 
 #include "core/log.h"
+#include "flow/executors.h"
 #include "flow/flowinst.h"
+#include "scenes/sceneplay.h"
 #include "stagedata/flow.h"
+#include "stagedata/stagedata.h"
 
-std::array<CmdExecFn, kCmdKindCount> g_CmdExecTable{};
+namespace {
+
+// Kinds 17-39 run their body on the running command's record.
+template <int (*Body)(cCharaBase*, const cFlowCmd&)>
+int Adapt(cCharaBase* subject, cCmdInstance* cmd) {
+  return Body(subject, *cmd->m_pCmd);
+}
+
+// The stage clear's result is the play scene's stage-end request.
+int AdaptStageClear(cCharaBase* subject, cCmdInstance* cmd) {
+  const int result = ExecStageClear(subject, *cmd->m_pCmd);
+  if (g_pScenePlay) g_pScenePlay->m_nStageEnd = result;
+  return result;
+}
+
+// The message learns whether a plain message has just finished in its flow.
+int AdaptMessage(cCharaBase* subject, cCmdInstance* cmd) {
+  const cFlowInstance* flow = g_pScenePlay ? g_pScenePlay->m_pCurFlow : nullptr;
+  return ExecMessage(subject, *cmd->m_pCmd, flow ? flow->m_bAfterMessage : 0);
+}
+
+// A warp command is never a status operation's coordinate write.
+int AdaptWarp(cCharaBase* subject, cCmdInstance* cmd) { return ExecWarp(subject, *cmd->m_pCmd, 0); }
+
+}  // namespace
+
+int ExecNop(cCharaBase*, cCmdInstance*) { return 0; }
+int ExecLoop(cCharaBase*, const cFlowCmd&) { return 0; }
+
+int RepeatCounterActs(cCmdInstance* cmd) {
+  const int acts = cmd->m_bActed == 0;
+  if (++cmd->m_bActed >= g_StageData.m_nStepsPer6Frames) cmd->m_bActed = 0;
+  return acts;
+}
+
+const std::array<CmdExecFn, kCmdKindCount> g_CmdExecDefaults = {
+    &ExecNop,                   // CMD_NONE
+    &ExecNop,                   // CMD_WAIT
+    &ExecMoveStraight,          // CMD_MOVE_STRAIGHT
+    &ExecMoveGroundTurn,        // CMD_MOVE_GROUND_TURN
+    &ExecMoveCircle,            // CMD_MOVE_CIRCLE
+    &ExecMoveCharge,            // CMD_MOVE_CHARGE
+    &ExecMoveHoming,            // CMD_MOVE_HOMING
+    &ExecMoveAvoidOffscreen,    // CMD_MOVE_AVOID_OFFSCREEN
+    &ExecMoveCancel,            // CMD_MOVE_CANCEL
+    &ExecTurn,                  // CMD_TURN
+    &ExecJump,                  // CMD_JUMP
+    &ExecShot,                  // CMD_SHOT
+    &ExecSword,                 // CMD_SWORD
+    &ExecSummonBlock,           // CMD_SUMMON_BLOCK
+    &ExecSummonChara,           // CMD_SUMMON_CHARA
+    &ExecSummonItem,            // CMD_SUMMON_ITEM
+    &ExecFlowOp,                // CMD_FLOW_OP
+    &AdaptStageClear,           // CMD_STAGE_CLEAR
+    &Adapt<ExecGameWait>,       // CMD_GAME_WAIT
+    &AdaptMessage,              // CMD_MESSAGE
+    &AdaptWarp,                 // CMD_WARP
+    &Adapt<ExecSetTarget>,      // CMD_SET_TARGET
+    &Adapt<ExecStatus>,         // CMD_STATUS
+    &Adapt<ExecStatus2>,        // CMD_STATUS2
+    &Adapt<ExecVanish>,         // CMD_VANISH
+    &Adapt<ExecItemGet>,        // CMD_ITEM_GET
+    &Adapt<ExecGraphic>,        // CMD_GRAPHIC
+    &Adapt<ExecBaseAnimSet>,    // CMD_BASE_ANIMSET
+    &Adapt<ExecAnim>,           // CMD_ANIM
+    &Adapt<ExecEffect>,         // CMD_EFFECT
+    &Adapt<ExecCharaEffect>,    // CMD_CHARA_EFFECT
+    &Adapt<ExecScreenEffect>,   // CMD_SCREEN_EFFECT
+    &Adapt<ExecPicture>,        // CMD_PICTURE
+    &Adapt<ExecScreenColor>,    // CMD_SCREEN_COLOR
+    &Adapt<ExecBackground>,     // CMD_BACKGROUND
+    &Adapt<ExecPlaySE>,         // CMD_SE
+    &Adapt<ExecPlayBGM>,        // CMD_BGM
+    &Adapt<ExecCode>,           // CMD_CODE
+    &Adapt<ExecArrange>,        // CMD_ARRANGE
+    &Adapt<ExecLoop>,           // CMD_LOOP
+};
+
+std::array<CmdExecFn, kCmdKindCount> g_CmdExecTable = g_CmdExecDefaults;
 std::array<ItemCmdExecFn, kItemCmdKindCount> g_ItemCmdExecTable{};
 
 namespace {

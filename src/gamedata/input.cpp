@@ -1,7 +1,10 @@
 #include "gamedata/input.h"
 
 #include <climits>
+#include <cstdio>
+#include <cstring>
 
+#include "platform/fs/path.h"
 #include "platform/win/keys.h"
 
 KEYCONFIG g_KeyConfig = [] {
@@ -71,6 +74,16 @@ void DefaultKeyConfig(KEYCONFIG* config) {
   config->nEntryCount = 12;
   config->nJoystickCount = 1;
   config->bUse = 0;
+}
+
+bool LoadKeyConfig(const char* path, KEYCONFIG* out) {
+  FILE* f = OpenGameFile(path ? path : "", "rb");
+  if (!f) return false;
+  unsigned char bytes[sizeof(KEYCONFIG)];
+  size_t n = std::fread(bytes, 1, sizeof bytes, f);
+  std::fclose(f);
+  std::memcpy(out, bytes, n);  // the file is the record's own little-endian layout
+  return true;
 }
 
 cInput::cInput() {

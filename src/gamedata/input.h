@@ -29,6 +29,9 @@ static_assert(sizeof(KEYCONFIG) == 108);
 extern KEYCONFIG g_KeyConfig;
 // Keyboard arrows and Z X C V A S D F, twelve entries, one joystick, not used.
 void DefaultKeyConfig(KEYCONFIG* config);
+// Reads the file's 108 bytes over `out` (a shorter file leaves the rest as it was); false when the
+// file cannot be opened.
+bool LoadKeyConfig(const char* path, KEYCONFIG* out);
 
 constexpr int kKeyboardDevice = 8;
 constexpr int kMaxJoysticks = 16;

@@ -33,6 +33,34 @@ inline bool HeroKeepOn() { return g_SystemData.m_bCompat697 != 0; }
 // older than 827, read by stage set-up only.
 inline bool StartTriggerAllOn() { return g_SystemData.m_bCompat827 != 0; }
 
+// ---- Block collision, contacts and hits ----
+// Each member below is on for data older than its version (the older behaviour), off for new data.
+// Inferred from the "character-versus-block collision" members, in the order their effects appear:
+// a walking object lands on a floor cell even while rising (677), and the glue to a lower floor after
+// a speed-floor effect or a cell item is the plain extra downward speed (793).
+inline bool LandRisingOn() { return g_SystemData.m_bCompat677 != 0; }
+inline bool SimpleGlueOn() { return g_SystemData.m_bCompat793 != 0; }
+// Inferred from the two "hit and damage step" members of version 763: the hit triggers of a touch
+// follow each hit at once (A), and a shot without power, impact or item only raises its triggers and
+// sets immunity (B).
+inline bool HitTriggersAtOnceOn() { return g_SystemData.m_bCompat763A != 0; }
+inline bool ShotImmunityOn() { return g_SystemData.m_bCompat763B != 0; }
+// Inferred from the four "contact step" members, oldest first: dead characters stay in the list while
+// their death plays (808), the nudge out of map blocks follows the contact flags instead of the
+// applied pushes (818A), the landing on a block character does not compare the bottoms (839), and a
+// rider follows the ridden character vertically only while that one is airborne (845D, set for data
+// from 656 to 844).
+inline bool KeepDeadCharaOn() { return g_SystemData.m_bCompat808 != 0; }
+inline bool NudgeByContactOn() { return g_SystemData.m_bCompat818A != 0; }
+inline bool LooseBlockCharaTestOn() { return g_SystemData.m_bCompat839 != 0; }
+inline bool RideFollowAirborneOn() { return g_SystemData.m_bCompat845D != 0; }
+// A protected cell is never changed by a summoned block, shown or not (data older than 617).
+inline bool StrictProtectionOn() { return g_SystemData.m_bCompat637 != 0; }
+// A block put on a cell marks objects there whatever their move mode (the cell occupancy test).
+inline bool CellTestAnyMoveModeOn() { return g_SystemData.m_bCompat837 != 0; }
+// A head pushed by a block character keeps its rising impact.
+inline bool KeepImpactOnHeadOn() { return g_SystemData.m_bCeilingKeepsImpact != 0; }
+// ---- end of the collision switches ----
 // The pause menu shows only the layers in front of the stage and the screen colour.
 inline bool PauseHidesStageOn() { return g_SystemData.m_bPlayDrawLayers != 0; }
 // Characters are drawn one by one in Direct3D, not batched into one sprite layer.

@@ -174,7 +174,8 @@ HRESULT DDStartSurfacePart(DDSURFACEDATA* lpSD, const char* name, const char* fi
   dt->lpReserved = nullptr;
   dt->lpTexture = nullptr;
   dt->bColorKey = colorKey == 1;
-  lpSD->lpPartner = partner;
+  // A linked alias keeps its link: a descriptor's partner may be only a marker saying "alias".
+  if (!partner || !lpSD->lpPartner) lpSD->lpPartner = partner;
   if (partner) return D3D_OK;
   dt->nId = lpDTCon->nNextSurfaceId++;
   return lpDevice->CreateVertexBuffer(DDQuadBytes, D3DUSAGE_WRITEONLY, DDQuadFvf, D3DPOOL_MANAGED, &dt->lpVB, nullptr);

@@ -248,6 +248,36 @@ class cCharaBase : public cGameObj {
   cHitRect m_BodyRect;
   cHitRect m_ShotRect;
 
+  // ---- Block contacts, floor tracking and the ride, as the play scene's collision code uses them ----
+  // Sides touched this sub-step, with the pusher's speed recorded with each.
+  int m_bContactLeft = 0;
+  int m_bContactRight = 0;
+  int m_bContactTop = 0;
+  int m_bContactBottom = 0;
+  double m_dPushLeft = 0;
+  double m_dPushRight = 0;
+  double m_dPushTop = 0;
+  double m_dPushBottom = 0;
+  cMapCell* m_pLandCell = nullptr;      // the cell last landed on
+  cMapCell* m_pPrevLandCell = nullptr;  // m_pLandCell one frame earlier
+  int m_nNoFloorFrames = 0;             // frames in a row without a floor
+  int m_nLastBlockSide = 0;             // a block was last touched on the left (0) or the right (1)
+  int m_bCeilingHit = 0;                // the ceiling word of the jump state
+  int m_bPushed = 0;                    // moved sideways by a block character this sub-step
+  int m_nModeChangeWait = 0;            // frames the position may still be put back (2: a block was put on it)
+  void ClearContacts();
+  void SetContactLeft(const cCharaBase& pusher);
+  void SetContactRight(const cCharaBase& pusher);
+  void SetContactTop(const cCharaBase& pusher);
+  void SetContactBottom(const cCharaBase& pusher);
+  // The bottom edge entered a block below / the top edge entered a block above.
+  void LandOnBlock();
+  void HitCeiling();
+  void LeaveRide(int turnBack);
+  // Death: 1 when the death ends the stage.
+  int Die();
+  // ---- end of the block contacts ----
+
  private:
   cCharaBase& operator=(const cCharaBase&) = default;
   void InitFlowInstance(cFlowInstance& inst, int index, cFlow& flow);

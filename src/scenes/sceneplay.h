@@ -292,6 +292,15 @@ extern POINT g_RankAnchor;
 extern int g_bFreeStagePlay;
 extern int g_bFreeStageTitle;
 
+// ---- Summoned items and taken items ----
+// Places an item summoned at (x, y) into the list when it lies wholly inside the stage.
+int SpawnItem(cCheckedList<cItem>& list, double x, double y, const cFlowCmd& summon, const cItemData& def,
+              int* nextId);
+// The hero takes the item: popup, take sound, then its command list at once. 0, 1 the stage is
+// cleared, 2 the hero's HP ran out.
+int ApplyItem(cItem* item, cHero* hero);
+// ---- end of the item operations ----
+
 // Registers the play scene's checks with the stage data (at start-up): a map cell with conditions asks
 // g_pScenePlay; while there is no play scene its conditions do not hold.
 void RegisterScenePlayChecks();

@@ -21,5 +21,23 @@ extern cCheckedList<DDBITMAPDATA> g_lstPictureBD;
 extern cCheckedList<DDSURFACEDATA> Off_Msg;
 extern cCheckedList<DDBITMAPDATA> g_lstMesBD;
 
+// The fixed bitmap set: entry i describes surface i of g_AppSurface. Aliases carry a non-null
+// partner marker until LinkBitmapPartners points them at the surface whose texture they show.
+extern DDBITMAPDATA g_BitmapSet[kAppSurfaceCount];
+// The digit strips of the three fonts and their descriptors.
+extern DDSURFACEDATA g_DigitSD[3];
+extern DDBITMAPDATA g_DigitBD[3];
+
+// Fills one descriptor; the remaining fields keep their zero value.
+DDBITMAPDATA* SetBitmapData(DDBITMAPDATA* bd, const char* file, int colorKey, int ddMemType, int dtMemType,
+                            DDSURFACEDATA* partner, int palIndex, int optional, int mirrorWidth, int mirrorHeight,
+                            int width, int height);
+void BuildBitmapSet();
+void BuildDigitRecords();
+// The entry whose texture an alias of the set shows, or -1 for an entry that is no alias.
+int BitmapPartnerOf(int entry);
+// Direct3D only: points every alias of g_AppSurface at its partner's record.
+void LinkBitmapPartners();
+
 // The entries of the fixed set that belong to the play scene: 2..44, 46, 47, 48, 50, 52, 56..71.
 bool IsPlaySceneSurface(int entry);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flow/exectable.h"
+#include "flow/executors.h"
 #include "flow/flowinst.h"
 #include "gamedata/input.h"
 #include "gamedata/replay.h"
@@ -70,7 +71,7 @@ class PlayTest : public ::testing::Test {
     g_lstChara.clear();
     g_vHero.clear();
     g_pScenePlay = nullptr;
-    g_CmdExecTable.fill(nullptr);
+    g_CmdExecTable = g_CmdExecDefaults;
     g_ItemCmdExecTable.fill(nullptr);
     Actions().clear();
   }
