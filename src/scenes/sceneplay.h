@@ -4,6 +4,7 @@
 // g_pScenePlay: the map cells ask it whether their conditions hold, the objects read its view, flows
 // run with its flow context and evaluate their conditions through it.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -213,7 +214,7 @@ class cScenePlay : public cScene {
   cScreenEffectState m_ScrEffect;
   cScreenColorState m_ScreenColor;
   cDisplayWait m_Wait;
-  int m_bQuit = 0;  // the program is closing: the next play step posts the close
+  std::atomic<int> m_bQuit{0};  // the program is closing: the next play step posts the close (set by the window thread)
   // The flow context: the object whose flows or triggers are being processed, the flow being
   // stepped or started and the command being executed. Null outside flow processing.
   cCharaBase* m_pCurObj = nullptr;
