@@ -2,4 +2,7 @@
 #pragma once
 #include "objects/charabase.h"
 
-class cChara : public cCharaBase {};
+class cChara : public cCharaBase {
+ public:
+  void DrawBlinkMark(DDSURFACEDATA* target);
+};

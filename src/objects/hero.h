@@ -6,7 +6,8 @@ class cInput;
 
 class cHero : public cCharaBase {
  public:
-  cInput* m_pInput = nullptr;  // the input device of the definition's player; key sequences read it
+  cInput* m_pInput = nullptr;
+  void DrawSightMask(DDSURFACEDATA* target);  // the input device of the definition's player; key sequences read it
 
   // ---- The special floors and cell items under the hero's feet (the play scene writes them) ----
   int m_nFloorKind = 0;        // speed floor in force: 3 rate, 4 pushed left, 5 pushed right

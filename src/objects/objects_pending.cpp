@@ -1,7 +1,9 @@
 // Operations of the game objects that other code calls before the parts of the objects that own them
 // are built: each line is replaced by the real operation when it lands.
 #include "gamedata/systemdata.h"
+#include "objects/chara.h"
 #include "objects/charabase.h"
+#include "objects/hero.h"
 #include "objects/gameobj.h"
 
 void cCharaBase::ClearContacts() { m_bContactLeft = m_bContactRight = m_bContactTop = m_bContactBottom = 0; m_dPushLeft = m_dPushRight = m_dPushTop = m_dPushBottom = 0; }  // pending
@@ -14,3 +16,10 @@ void cCharaBase::HitCeiling() { m_bJumpEnded = m_bJumping = m_bContactTop = m_bC
 void cCharaBase::LeaveRide(int turnBack) { m_pRide = nullptr; if (m_dImpactY == 0) m_dSpeedY = 0; if (turnBack) m_bTurnBack = 1; }  // pending
 int cCharaBase::Die() { m_bDead = 1; return 0; }  // pending
 void DrawGraphicCell(DDSURFACEDATA*, int, int, int, int, int) {}  // pending
+int cCharaBase::Draw(DDSURFACEDATA*, int) { return 0; }  // pending
+int cCharaBase::DrawDead(DDSURFACEDATA*, int) { return 1; }  // pending
+void cCharaBase::RunCharaEffect(int) {}  // pending
+void cCharaBase::DrawHPGauge(DDSURFACEDATA*) {}  // pending
+void cCharaBase::DrawSPGauge(DDSURFACEDATA*) {}  // pending
+void cChara::DrawBlinkMark(DDSURFACEDATA*) {}  // pending
+void cHero::DrawSightMask(DDSURFACEDATA*) {}  // pending

@@ -17,6 +17,7 @@
 #include "scenes/scene.h"
 #include "scenes/scrollaxis.h"
 #include "stagedata/cond.h"
+#include "stagedata/effectdef.h"
 #include "stagedata/mapcell.h"
 #include "platform/win/types.h"
 
@@ -270,6 +271,30 @@ class cScenePlay : public cScene {
   // and the next top-level frame removes it, as the blocked caller may hold places in those lists.
   int m_nModalDepth = 0;
   cCheckedVector<cCharaBase*> m_vFinishedChara;  // characters whose death ended in a frozen frame
+  cCheckedVector<const void*> m_vFinishedDisplay;  // pictures, effects and windows that ended so
+  void MarkFinished(const void* obj);
+  bool IsMarkedFinished(const void* obj) const;
+  // At a top-level frame: removes what the modal loops marked.
+  void SweepFinished();
+  // The objects of one plane (every object when the stage is not layered).
+  void DrawObjectPlane(int plane, int layered, int noAdvance);
+  void DrawHelpLine();
+  // The stage screen effects: one routine per kind, each drawing the frame anew from the composed one.
+  using ScrEffectStep = int (cScenePlay::*)(int noAdvance);
+  int ScrEffectNone(int noAdvance);
+  int ScrEffectSlide(int noAdvance);
+  int ScrEffectShakeX(int noAdvance);
+  int ScrEffectShakeY(int noAdvance);
+  int ScrEffectSplitX(int noAdvance);
+  int ScrEffectSplitY(int noAdvance);
+  int ScrEffectWaveX(int noAdvance);
+  int ScrEffectWaveY(int noAdvance);
+  int ScrEffectBlink(int noAdvance);
+  int ScrEffectTurn(int noAdvance);
+  int ScrEffectDisc(int noAdvance);
+  int ScrEffectZoom(int noAdvance);
+  int ScrEffectLens(int noAdvance);
+  int ScrEffectMosaic(int noAdvance);
   // ---- end of modal loops and drawing ----
 
  private:
@@ -277,6 +302,11 @@ class cScenePlay : public cScene {
 };
 
 inline cScenePlay* g_pScenePlay = nullptr;
+
+// A map cell's picture at (x, y): its block graphic, then its overlay cell when the overlay is shown.
+void DrawCell(const cMapCell& cell, DDSURFACEDATA* target, int x, int y);
+// The routines of the stage screen effects by kind 0..13.
+extern const cScenePlay::ScrEffectStep g_ScrEffectTable[kScrEffectKinds];
 
 // Saves the play scene's flow context and puts it back when it goes out of scope, on every path out
 // of the scope; without a play scene it does nothing.
