@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class Font;
+struct DDSURFACEDATA;
+
 struct cPanelBox {
   int m_nX = 0, m_nY = 0, m_nW = 0, m_nH = 0;
   bool operator==(const cPanelBox&) const = default;
@@ -32,3 +35,8 @@ struct cPanelLayout {
   bool m_bCursor = false;  // the 16 x 16 cursor of the cursor sheet at (16, 48)
   int m_nCursorX = 0, m_nCursorY = 0;
 };
+
+// Draws the panel in its order: the font's window box, the fills, the texts in the font, then the
+// cursor (16 x 16 from (16, 48) of the cursor sheet, colour-keyed). The cursor's blit result, or -1
+// without a cursor.
+int DrawPanelLayout(DDSURFACEDATA* target, const cPanelLayout& layout, Font& font, DDSURFACEDATA* cursorSheet);

@@ -4,8 +4,9 @@
 
 #include "gamedata/systemdata.h"
 #include "objects/chara.h"
-#include "objects/gameobj.h"
+#include "objects/charabase.h"
 #include "objects/hero.h"
+#include "objects/gameobj.h"
 #include "stagedata/mapcell.h"
 
 void cCharaBase::ClearContacts() { m_bContactLeft = m_bContactRight = m_bContactTop = m_bContactBottom = 0; m_dPushLeft = m_dPushRight = m_dPushTop = m_dPushBottom = 0; }  // pending
@@ -23,3 +24,8 @@ void cCharaBase::StartHPGauge(int delta) { if (delta == 0 || m_Chara.m_nMaxHP <=
 void cCharaBase::StartSPGauge(int delta) { if (delta == 0 || m_Chara.m_nMaxSP <= 0) return; m_GaugeSP.m_nTimer = 120; m_GaugeSP.m_nLength = m_nSP * 50 / m_Chara.m_nMaxSP; m_GaugeSP.m_dChange = static_cast<double>(delta) * 50 / m_Chara.m_nMaxSP; m_GaugeSP.m_dStep = m_GaugeSP.m_dChange / 60; }  // pending
 void DrawGraphicCell(DDSURFACEDATA*, int, int, int, int, int) {}  // pending
 int cCharaBase::IsOnSolidCell() const { return (m_pCellBelow && m_pCellBelow->GetCellHitCode(m_nSide) != 0) || m_pRide; }  // pending
+int cCharaBase::Draw(DDSURFACEDATA*, int) { return 0; }  // pending
+int cCharaBase::DrawDead(DDSURFACEDATA*, int) { return 1; }  // pending
+void cCharaBase::RunCharaEffect(int) {}  // pending
+void cCharaBase::DrawHPGauge(DDSURFACEDATA*) {}  // pending
+void cCharaBase::DrawSPGauge(DDSURFACEDATA*) {}  // pending

@@ -4,6 +4,7 @@
 // g_pScenePlay: the map cells ask it whether their conditions hold, the objects read its view, flows
 // run with its flow context and evaluate their conditions through it.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "scenes/scene.h"
 #include "scenes/scrollaxis.h"
 #include "stagedata/cond.h"
+#include "stagedata/effectdef.h"
 #include "stagedata/mapcell.h"
 #include "platform/win/types.h"
 
@@ -233,7 +235,7 @@ class cScenePlay : public cScene {
   cScreenEffectState m_ScrEffect;
   cScreenColorState m_ScreenColor;
   cDisplayWait m_Wait;
-  int m_bQuit = 0;  // the program is closing: the next play step posts the close
+  std::atomic<int> m_bQuit{0};  // the program is closing: the next play step posts the close (set by the window thread)
   // The flow context: the object whose flows or triggers are being processed, the flow being
   // stepped or started and the command being executed. Null outside flow processing.
   cCharaBase* m_pCurObj = nullptr;
@@ -280,6 +282,30 @@ class cScenePlay : public cScene {
   // and the next top-level frame removes it, as the blocked caller may hold places in those lists.
   int m_nModalDepth = 0;
   cCheckedVector<cCharaBase*> m_vFinishedChara;  // characters whose death ended in a frozen frame
+  cCheckedVector<const void*> m_vFinishedDisplay;  // pictures, effects and windows that ended so
+  void MarkFinished(const void* obj);
+  bool IsMarkedFinished(const void* obj) const;
+  // At a top-level frame: removes what the modal loops marked.
+  void SweepFinished();
+  // The objects of one plane (every object when the stage is not layered).
+  void DrawObjectPlane(int plane, int layered, int noAdvance);
+  void DrawHelpLine();
+  // The stage screen effects: one routine per kind, each drawing the frame anew from the composed one.
+  using ScrEffectStep = int (cScenePlay::*)(int noAdvance);
+  int ScrEffectNone(int noAdvance);
+  int ScrEffectSlide(int noAdvance);
+  int ScrEffectShakeX(int noAdvance);
+  int ScrEffectShakeY(int noAdvance);
+  int ScrEffectSplitX(int noAdvance);
+  int ScrEffectSplitY(int noAdvance);
+  int ScrEffectWaveX(int noAdvance);
+  int ScrEffectWaveY(int noAdvance);
+  int ScrEffectBlink(int noAdvance);
+  int ScrEffectTurn(int noAdvance);
+  int ScrEffectDisc(int noAdvance);
+  int ScrEffectZoom(int noAdvance);
+  int ScrEffectLens(int noAdvance);
+  int ScrEffectMosaic(int noAdvance);
   // ---- end of modal loops and drawing ----
   // Shots and swords in the order they were made (the element type is complete where the list is used).
   cCheckedList<cShot> m_lShot;
@@ -289,6 +315,11 @@ class cScenePlay : public cScene {
 };
 
 inline cScenePlay* g_pScenePlay = nullptr;
+
+// A map cell's picture at (x, y): its block graphic, then its overlay cell when the overlay is shown.
+void DrawCell(const cMapCell& cell, DDSURFACEDATA* target, int x, int y);
+// The routines of the stage screen effects by kind 0..13.
+extern const cScenePlay::ScrEffectStep g_ScrEffectTable[kScrEffectKinds];
 
 // Saves the play scene's flow context and puts it back when it goes out of scope, on every path out
 // of the scope; without a play scene it does nothing.

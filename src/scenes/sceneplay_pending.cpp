@@ -21,6 +21,5 @@ int SpawnItem(cCheckedList<cItem>&, double, double, const cFlowCmd&, const cItem
 int ApplyItem(cItem*, cHero*) { return 0; }  // pending
 int ApplyPaletteItem(const cItemData&, cHero*) { return 0; }  // pending
 void cScenePlay::RebuildSightSurfaces() {}  // pending
-int cScenePlay::WaitKeyLoop(void*) { return 0; }  // pending
-int cScenePlay::RankingLoop(void*) { return 0; }  // pending
-int cScenePlay::RunModalLoop(int (*)(void*)) { return 0; }  // pending
+void cScenePlay::DrawScreenColor(int) {}  // pending
+int cScenePlay::OnHeroDown(int) { return 0; }  // pending

@@ -6,6 +6,15 @@
 
 constexpr int kAppSurfaceCount = 72;
 constexpr int kLoadingPicture = 45;  // "bmp\Loading.bmp"
+// Entries of the play screen's drawing.
+constexpr int kShotSheet = 20;         // "bmp\Shot.bmp", 21 its mirror
+constexpr int kMarkSheet = 43;         // "bmp\Mark.bmp"
+constexpr int kStatusWindow = 47;      // "bmp\StatusWindow.bmp"
+constexpr int kAccessorySheet = 50;    // "bmp\Accessory.bmp": icons, gauges and the menu cursor
+constexpr int kWordSheet = 52;         // "bmp\Word.bmp": 32 x 32 digits
+constexpr int kLayerPicture = 56;      // 56..63 the stage's background pictures
+constexpr int kBuiltShotSheet = 64;    // 64 and 65 the shot cells, centred in 32 x 32 cells
+constexpr int kEffectWork = 68;        // 640 x 480 work surface in video memory, 69 its system-memory twin
 
 extern DDSURFACEDATA g_AppSurface[kAppSurfaceCount];
 extern cCheckedVector<DDSURFACEDATA> g_vCharaBmpSD;
