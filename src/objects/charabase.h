@@ -311,7 +311,6 @@ class cCharaBase : public cGameObj {
   int m_bVanished = 0;  // set by the vanish and status commands
   // 1 when the cell under the feet blocks the object's side or it rides a block character.
   int IsOnSolidCell() const;
-  int AddHP(int delta, int force, int showGauge);
   // A shot's or sword's hit: damage and impact as for a character's; 1 when HP reached 0.
   int TakeShotHit(const cShot& shot, int& damageOut, int& impactOut);
   void RaiseShotHitTriggers(const cShot& shot, int damage, int impacted);

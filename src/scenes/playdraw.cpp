@@ -180,7 +180,7 @@ void cScenePlay::Draw(int noPauseShortcut, int noAdvance, int timeSound, int hel
   DrawLayers(&BackBuffer, 1);
   // 8. The range aid and the hero's sight.
   DrawRangeConds(&BackBuffer);
-  if (!g_vHero.empty()) g_vHero[0].DrawSightMask(&BackBuffer);
+  if (!g_vHero.empty()) g_vHero[0].DrawSightMask(&BackBuffer, m_pSightMask);
   // 9.
   DrawPictures(&BackBuffer, 1, noAdvance);
   // 10. Effects.

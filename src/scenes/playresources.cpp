@@ -131,6 +131,7 @@ void cScenePlay::FreeMessageSurfaces() { ClearSurfaceList(Off_Msg, g_lstMesBD); 
 void cScenePlay::CreateSightSurfaces(int sightMask, int holeMask) {
   DDSURFACEDATA* mask = &g_AppSurface[sightMask];
   DDSURFACEDATA* hole = &g_AppSurface[holeMask];
+  m_pSightMask = mask;
   DDReleaseSurface(mask);
   DDReleaseSurface(hole);
   const cCharaBase* hero = GetHero();

@@ -203,6 +203,7 @@ class cScenePlay : public cScene {
   void FreePictureSurfaces();
   void FreeMessageSurfaces();
   void CreateSightSurfaces(int sightMask, int holeMask);
+  DDSURFACEDATA* m_pSightMask = nullptr;  // the sight mask made last, which the hero's view is cut from
   // The sight surfaces made anew after a status change of a sight range.
   void RebuildSightSurfaces();
   // Layers, blocks, pictures, status and screen effects.

@@ -28,7 +28,6 @@
 
 cMainWnd g_MainWnd;
 uint8_t g_bAppRunning = 0;
-std::atomic<int> g_bNameEntryDone{0};
 
 namespace {
 

@@ -23,8 +23,6 @@ class cMainWnd {
 extern cMainWnd g_MainWnd;
 // Start-up has finished: the window presents and saves its placement only from then on.
 extern uint8_t g_bAppRunning;
-// The name-registration dialog has closed.
-extern std::atomic<int> g_bNameEntryDone;
 
 // The editor's window is told the player has started, and later how it ended (0 failed start, 1 end).
 void NotifyEditorStart();
