@@ -14,8 +14,6 @@ int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
 int LoadStageAndPlay(const char*, int) { return 0; }  // pending
-int cScenePlay::SpawnBlockChara(cCheckedList<cChara>&, double, double, int, int, const cFlowCmd&, const cCharaData&, int*, cCharaBase*) { return 0; }  // pending
-int cScenePlay::PutMapBlock(double, double, const cFlowCmd&, const cBlockData&) { return 0; }  // pending
 void cScenePlay::BeginToggleBatch() {}  // pending
 int SpawnItem(cCheckedList<cItem>&, double, double, const cFlowCmd&, const cItemData&, int*) { return 0; }  // pending
 int ApplyItem(cItem*, cHero*) { return 0; }  // pending
