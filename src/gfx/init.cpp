@@ -23,6 +23,8 @@ int (*g_DdiVersionQuery)() = nullptr;
 
 int DisplayDdiVersion() { return g_DdiVersionQuery ? g_DdiVersionQuery() : 9; }
 
+void (*g_VideoMemoryQuery)(int* freeMB, int* totalMB) = nullptr;
+
 void SetTable(int* table, int rs, int gs, int bs, int as, int rm, int gm, int bm, int am) {
   const int values[8] = {rs, gs, bs, as, rm, gm, bm, am};
   for (int i = 0; i < 8; ++i) table[i] = values[i];
@@ -364,6 +366,15 @@ BOOL DDInit(int backEnd, HWND hwnd, int width, int height, int depth, int vsync,
 }
 
 void SetDisplayDdiVersionQuery(int (*query)()) { g_DdiVersionQuery = query; }
+
+void SetVideoMemoryQuery(void (*query)(int* freeMB, int* totalMB)) { g_VideoMemoryQuery = query; }
+
+void QueryVideoMemory(int* freeMB, int* totalMB) {
+  int freeValue = 0, totalValue = 0;
+  if (g_VideoMemoryQuery) g_VideoMemoryQuery(&freeValue, &totalValue);
+  if (freeMB) *freeMB = freeValue;
+  if (totalMB) *totalMB = totalValue;
+}
 
 void DDRelease() {
   if (lpDD) {

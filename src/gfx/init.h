@@ -25,3 +25,7 @@ void DDMaskToShift(int* table);
 // registers its query at start-up. Without it the answer is 9, that of every system this program
 // runs on.
 void SetDisplayDdiVersionQuery(int (*query)());
+// Free and total video memory in megabytes, as the shell's system query answers; the shell registers
+// it at start-up. Without it both are 0: the total is unknown.
+void SetVideoMemoryQuery(void (*query)(int* freeMB, int* totalMB));
+void QueryVideoMemory(int* freeMB, int* totalMB);

@@ -193,3 +193,8 @@ double CellSpeedToStep(double v);
 // In DirectDraw mode the entry's copy in the other half of the picture set (index + 18) when the
 // plain entry is missing (flag clear) or the copy is present (flag set); else index.
 int AltPictureIndex(int index, int flag);
+
+struct DDSURFACEDATA;
+// One cell picture of a graphic kind reduced to 16 x 16 at (x, y): the blink mark of characters and
+// the item popups.
+void DrawGraphicCell(DDSURFACEDATA* surface, int x, int y, int graphicKind, int number, int frame);

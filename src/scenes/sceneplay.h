@@ -9,7 +9,10 @@
 
 #include "core/checked.h"
 #include "gamedata/cmd.h"
+#include "objects/effectobj.h"
 #include "objects/effectplayer.h"
+#include "objects/meswindow.h"
+#include "objects/pictureobj.h"
 #include "scenes/scene.h"
 #include "scenes/scrollaxis.h"
 #include "stagedata/cond.h"
@@ -210,6 +213,12 @@ class cScenePlay : public cScene {
   cScrollAxis m_ScrollY;
   cCheckedVector<cCheckedList<cCharaBase*>> m_vSideChara;  // by side; the hero is in its side's list
   cCheckedVector<cCheckedList<cShot*>> m_vSideShot;
+  // The display objects of the stage, drawn once per frame and erased by the scene when their Draw
+  // reports the end. The picture surfaces are the lists g_lstPictureSD and g_lstPictureBD, in step
+  // with m_lPicture; the message windows' surfaces are Off_Msg and g_lstMesBD.
+  cCheckedList<cMesWindow> m_lMesWindow;
+  cCheckedList<cEffectObj> m_lEffect;
+  cCheckedList<cPictureObj> m_lPicture;
   cScreenEffectState m_ScrEffect;
   cScreenColorState m_ScreenColor;
   cDisplayWait m_Wait;

@@ -8,7 +8,10 @@ int GetDisplayDdiVersion() {
   return 9;
 }
 
-void RegisterSystemQueries() { SetDisplayDdiVersionQuery(GetDisplayDdiVersion); }
+void RegisterSystemQueries() {
+  SetDisplayDdiVersionQuery(GetDisplayDdiVersion);
+  SetVideoMemoryQuery(GetVideoMemory);
+}
 
 void GetVideoMemory(int* freeMB, int* totalMB) {
   DWORD total = 0, free = 0;
