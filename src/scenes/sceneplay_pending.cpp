@@ -12,3 +12,4 @@ int cScenePlay::StatePause() { return 0; }
 int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
+int ApplyItem(cItem*, cHero*) { return 0; }  // pending
