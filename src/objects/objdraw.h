@@ -2,6 +2,7 @@
 // bitmap set and of the stage's dedicated bitmaps, and the character-effect handlers that draw it.
 #pragma once
 #include "gfx/records.h"
+#include "stagedata/effectdef.h"
 
 class cCharaBase;
 class cGameObj;
@@ -45,5 +46,4 @@ void SelectGraphicSource(cDrawSource& src, int mode, int graphicKind, int graphi
 // 1 when the effect has ended.
 using CharaEffectHandler = int (*)(cCharaBase& obj, DDSURFACEDATA* surface, cDrawSource& src, int noAdvance,
                                    int draw);
-constexpr int kCharaEffectKinds = 17;
 extern const CharaEffectHandler CharaEffectTable[kCharaEffectKinds];

@@ -4,5 +4,4 @@
 #include "objects/effectobj.h"
 #include "objects/gameobj.h"
 
-void DrawGraphicCell(DDSURFACEDATA*, int, int, int, int, int) {}  // pending
 void cEffectObj::SetupAtHit(int, const cRectD&, const cRectD&, int) {}  // pending
