@@ -435,7 +435,7 @@ void SelectGraphicSource(cDrawSource& src, int mode, int graphicKind, int graphi
       src.m_nSrcY = (n % 30) * 32;
       break;
     }
-    case GRAPHIC_DEDICATED:
+    case GRAPHIC_OWN_BITMAP:
       SetPair(src, DedicatedSurface(n, 0), DedicatedSurface(n, 1), DedicatedSurface(n, 2), DedicatedSurface(n, 3));
       mirrored = faceRight;
       src.m_nCellSize = DedicatedCellSize(n);
@@ -478,7 +478,7 @@ void DrawGraphicCell(DDSURFACEDATA* surface, int x, int y, int graphicKind, int 
       sx = (n / 30) * 64;
       sy = (n % 30) * 32;
       break;
-    case GRAPHIC_DEDICATED: {
+    case GRAPHIC_OWN_BITMAP: {
       s = DedicatedSurface(n, UseAlternate() ? 2 : 0);
       const int cell = DedicatedCellSize(n);
       DedicatedCell(frame, cell, sx, sy);

@@ -2,19 +2,11 @@
 // bitmap set and of the stage's dedicated bitmaps, and the character-effect handlers that draw it.
 #pragma once
 #include "gfx/records.h"
+#include "stagedata/blockdata.h"
 #include "stagedata/effectdef.h"
 
 class cCharaBase;
 class cGameObj;
-
-// Graphic kinds of a picture.
-enum eGraphicKind : int {
-  GRAPHIC_BLOCK = 0,
-  GRAPHIC_CHARA = 1,
-  GRAPHIC_ITEM = 2,
-  GRAPHIC_SHOT = 3,
-  GRAPHIC_DEDICATED = 4,
-};
 
 // Where one picture is read from: the sheet as drawn and mirrored, each with its alternate copy; the
 // pair used this frame and, of it, the copy drawn from and the other one; the blend of the
