@@ -267,6 +267,41 @@ TEST_F(ObjDrawTest, FrameOffsetsOfTheStatuses) {
   }
 }
 
+// The invincible tint: Direct3D only, with the system option and a preset other than 0.
+class InvincibleTintTest : public DrawTest {
+ protected:
+  void SetUp() override {
+    DrawTest::SetUp();
+    StartMode({"D3D32", 1, 32});
+    g_Database.SetDefaults();
+    g_ColorPreset[3] = {0x80FF0000u, 7};
+  }
+  void TearDown() override {
+    g_ColorPreset[3] = cColorPreset();
+    g_SystemData = cSystemData();
+    DrawTest::TearDown();
+  }
+};
+
+TEST_F(InvincibleTintTest, BlendOnlyWithOptionPresetAndInvincibility) {
+  const struct {
+    int option, preset, invincible, blend;
+  } cases[] = {{1, 3, 1, 1}, {0, 3, 1, 0}, {1, 0, 1, 0}, {1, 3, 0, 0}};
+  for (const auto& tc : cases) {
+    g_SystemData.m_bInvincibleTint = tc.option;
+    cChara c;
+    c.m_Chara.m_cInvincibleTint = static_cast<int8_t>(tc.preset);
+    c.m_Chara.m_cInvincible = static_cast<int8_t>(tc.invincible);
+    cDrawSource src;
+    c.GetDrawFrame(src);
+    EXPECT_EQ(src.m_bBlend, tc.blend) << tc.option << tc.preset << tc.invincible;
+    if (tc.blend) {
+      EXPECT_EQ(src.m_dwColor, 0x80FF0000u);
+      EXPECT_EQ(src.m_dwColorOp, 7u);
+    }
+  }
+}
+
 TEST_F(ObjDrawTest, DeadObjectsAndTheirRemoval) {
   Effects();
   // Computer-operated: at once without an effect; with one, when it ends.
