@@ -61,6 +61,7 @@ void cCharaBase::LandOnBlock() {
   m_dPushBottom = 0;
   m_bInAir = m_bJumping = m_bJumpEnded = 0;
   m_nJumpHoldFrames = 0;
+  m_nNoFloorFrames = 0;  // the run of frames without a floor ends
   m_bImpacted = 0;
   if (m_nOperation == 1) m_bCeilingHit = 0;
   // The bottom edge goes to the last pixel row above the block's cell.

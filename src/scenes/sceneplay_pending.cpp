@@ -1,7 +1,7 @@
 // The play scene's set-up and state handlers that the scene's table and contract need before they
 // are built: each holds no behaviour until the part of the scene that owns it replaces it here.
 // The other declared operations have no definition at all, so a call to one fails to link.
-#include "scenes/colorcycle.h"
+#include "scenes/collision.h"
 #include "scenes/sceneplay.h"
 
 void cScenePlay::Init() {}
@@ -13,5 +13,5 @@ int cScenePlay::StatePause() { return 0; }
 int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
+int ApplyPaletteItem(const cItemData&, cHero*) { return 0; }  // pending
 int ApplyItem(cItem*, cHero*) { return 0; }  // pending
-cColorPreset g_ColorPreset[kColorPresetCount];  // pending

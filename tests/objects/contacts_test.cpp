@@ -41,6 +41,7 @@ TEST_F(ContactsTest, LandingAndCeilingPlaceTheEdgesAndRaiseTheBlockTriggers) {
     c.m_bInAir = c.m_bJumping = c.m_bImpacted = 1;
     c.m_bJumpEnded = tc.ceiling ? 0 : 1;
     c.m_nJumpHoldFrames = 4;
+    c.m_nNoFloorFrames = 3;
     c.m_dImpactY = 2;
     if (tc.ceiling) {
       c.HitCeiling();
@@ -54,7 +55,7 @@ TEST_F(ContactsTest, LandingAndCeilingPlaceTheEdgesAndRaiseTheBlockTriggers) {
       c.LandOnBlock();
       EXPECT_EQ(c.m_bContactBottom, 1);
       EXPECT_EQ(c.m_dPushBottom, 0);
-      EXPECT_EQ(c.m_bInAir + c.m_bJumping + c.m_bJumpEnded + c.m_nJumpHoldFrames + c.m_bImpacted, 0);
+      EXPECT_EQ(c.m_bInAir + c.m_bJumping + c.m_bJumpEnded + c.m_nJumpHoldFrames + c.m_nNoFloorFrames + c.m_bImpacted, 0);
       EXPECT_EQ(c.m_bCeilingHit, 0) << "a computer-operated object clears the ceiling word";
     }
     EXPECT_DOUBLE_EQ(c.m_dY, tc.wantY);
