@@ -18,6 +18,7 @@ class cItem;
 struct DDSURFACEDATA;
 class cMapCell;
 class cShot;
+struct cDrawSource;
 
 // A hit rectangle in stage pixels with its current and base offset and size.
 struct cHitRect {
@@ -69,6 +70,19 @@ struct cRectD {
   double m_dTop = 0;
   double m_dRight = 0;
   double m_dBottom = 0;
+
+  void Clear() { *this = cRectD(); }
+  // Rectangles that only touch overlap.
+  bool Overlaps(const cRectD& b) const {
+    return m_dLeft <= b.m_dRight && m_dRight >= b.m_dLeft && m_dTop <= b.m_dBottom && m_dBottom >= b.m_dTop;
+  }
+};
+
+// One attacker kept out for a while: its object number and the sub-steps left.
+struct cImmuneEntry {
+  int m_nKey = 0;
+  int m_nFrames = 0;
+  bool operator==(const cImmuneEntry&) const = default;
 };
 constexpr int kCharaVarCount = 9;
 
@@ -314,6 +328,41 @@ class cCharaBase : public cGameObj {
   // A shot's or sword's hit: damage and impact as for a character's; 1 when HP reached 0.
   int TakeShotHit(const cShot& shot, int& damageOut, int& impactOut);
   void RaiseShotHitTriggers(const cShot& shot, int damage, int impacted);
+
+  // ---- Previous position, crushes, combat and drawing ----
+  int m_nJumpHoldFrames = 0;  // the jump counter word: jump calls of the current jump with the key held
+  void SavePrevPos();
+  void RestorePrevPos();
+  // Both opposite sides touched and squeezed by the recorded pushes.
+  int IsCrushedX() const;
+  int IsCrushedY() const;
+
+  int m_nImmuneFrames = 0;  // sub-steps of general immunity left
+  std::list<cImmuneEntry> m_lImmuneFrom;
+  void StartHitImmunity();
+  // The general immunity and an entry for the attacker (its object number).
+  void AddHitImmunity(int attackerKey);
+  void TickHitImmunity();
+  int IsImmune() const { return m_nImmuneFrames > 0; }
+  int IsImmuneTo(int attackerKey) const;
+  // 1 when this object's HP reached 0.
+  int TakeHit(const cCharaBase& attacker, int& damageOut, int& impactOut);
+  void RaiseHitTriggers(const cCharaBase& attacker, int damage, int impacted);
+
+  // The frame offset of the status values; sets or clears the record's blend.
+  int GetDrawFrame(cDrawSource& src) const;
+  // One displayed frame; 1 when the object can be removed (DrawDead).
+  int Draw(DDSURFACEDATA* surface, int noAdvance);
+  int DrawDead(DDSURFACEDATA* surface, int noAdvance);
+  // Steps the character effect without drawing.
+  void RunCharaEffect(int noAdvance);
+  // The frame to (0, 0) of a work surface, plain or stretched to the draw size.
+  void BlitFrame(DDSURFACEDATA* work, const cDrawSource& src) const;
+  void BlitFrameScaled(DDSURFACEDATA* work, const cDrawSource& src) const;
+  void DrawHPGauge(DDSURFACEDATA* surface);
+  void DrawSPGauge(DDSURFACEDATA* surface);
+  void DrawGauge(DDSURFACEDATA* surface, cGaugeAnim& gauge, int isSP);
+  // ---- end of the previous position, crushes, combat and drawing ----
 
  private:
   cCharaBase& operator=(const cCharaBase&) = default;

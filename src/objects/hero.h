@@ -73,7 +73,6 @@ class cHero : public cCharaBase {
   void SetJumpReleased(int released) { m_bJumpHoldOpen = released ? 0 : 1; }
 
   cInput* m_pInput = nullptr;  // the input device of the definition's player; key sequences read it
-  int m_nJumpHoldFrames = 0;
   int m_bJumpHoldOpen = 0;
   double m_dFloorUnitSpeed = 0;
   int m_bJumpRan = 0;
