@@ -192,13 +192,6 @@ class cCharaBase : public cGameObj {
   void InitLinks(cCharaBase* owner);
   // After it no object points at this one and this one points at none.
   void UnlinkAll();
-  // Drawing of the play screen: one frame (1 when DrawDead finds the death over), the effect stepped
-  // without drawing, the gauges.
-  int Draw(DDSURFACEDATA* surface, int noAdvance);
-  int DrawDead(DDSURFACEDATA* surface, int noAdvance);
-  void RunCharaEffect(int noAdvance);
-  void DrawHPGauge(DDSURFACEDATA* surface);
-  void DrawSPGauge(DDSURFACEDATA* surface);
   static bool IsSameLink(const cObjLink& a, const cObjLink& b) { return a == b; }
 
   // Installs flows: with insert, copies of flows go in at position (appended for -1 or beyond);

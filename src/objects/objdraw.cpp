@@ -28,10 +28,8 @@ namespace {
 constexpr int kBlockSheet = 2;
 constexpr int kCharaSheet = 4;  // sheet k: plain 4 + 2k, mirrored 5 + 2k
 constexpr int kCharaSheets = 8;
-constexpr int kShotSheet = 20;
 constexpr int kItemSheet = 40;
 constexpr int kSmallItemSheet = 42;
-constexpr int kMarkSheet = 43;
 constexpr int kMarkSheetScaled = 44;
 constexpr int kGaugeSheet = 50;
 constexpr int kWorkPlain = 68;
