@@ -249,6 +249,7 @@ TEST_F(ShotTest, SwordTypeWithoutPartsEndsAtOnce) {
 
 TEST_F(ShotTest, HitsDamageAndTriggerOwner) {
   cChara& victim = AddChara(30);
+  victim.m_Chara.m_nMaxHP = 100;
   victim.m_nHP = 50;
   victim.m_Chara.m_nDefence = 3;
   owner_->m_bOwnerGetsHits = 1;

@@ -182,6 +182,7 @@ TEST_P(PlayDrawTest, FrozenDrawingInAModalLoopOnlyMarksWhatEnded) {
   DDFillSurfaceColour(&BackBuffer, 'W');
   cChara& dying = g_lstChara.emplace_back();
   dying.m_bDead = 1;
+  dying.m_nDeadFrames = 1000;  // its death is over
   cChara& living = g_lstChara.emplace_back();
   scene_.m_vSideChara[1].push_back(&dying);
   scene_.m_nModalDepth = 1;

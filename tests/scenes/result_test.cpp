@@ -9,6 +9,8 @@
 #include "gamedata/systemdata.h"
 #include "gamedata/worldmap.h"
 #include "platform/fs/path.h"
+#include "platform/win/keys.h"
+#include "scenes/sceneplay.h"
 #include "scenes/app.h"
 #include "scenes/map_fixture.h"
 #include "scenes/requests.h"
@@ -225,7 +227,12 @@ TEST_F(ResultTest, EnterRankingByRankingMode) {
     g_SaveData.m_nTotalScore = 900;
     scene_.FinishStage();
     Sounds().clear();
+    // The ranking display runs until it is closed: its first poll asks it to close.
+    g_pScenePlay = &scene_;
+    SetInputPollHook([](int) { g_pScenePlay->m_bQuit = 1; });
     scene_.EnterRanking();
+    SetInputPollHook(nullptr);
+    scene_.m_bQuit = 0;
     EXPECT_EQ(NameRequests(), c.wantRequests);
     EXPECT_EQ(scene_.m_strRankName, c.wantName);
     EXPECT_EQ(g_SaveData.m_strName, c.wantLast);

@@ -140,6 +140,7 @@ TEST_F(SummonTest, SummonedCharactersAreNudgedFreeOrNotMade) {
   Record().m_nReportKey = 4;
   cCharaData def;
   def.m_cSide = 0;
+  def.m_bBlockChara = 1;  // a whole 32 x 32 cell
   TestHero owner;
   int nextId = 20;
   struct Case {

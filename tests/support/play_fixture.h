@@ -62,6 +62,8 @@ class PlayTest : public ::testing::Test {
     g_MapCells.clear();
     g_AnimeFrameTables.clear();
     g_pScenePlay = &scene_;
+    // A stage wide enough that the characters' bounds hold no object of a test.
+    scene_.m_ScrollX.m_nOuterRange = scene_.m_ScrollY.m_nOuterRange = 4096;
     g_CmdExecTable.fill(&RecordingExec);
     Calls().clear();
     Actions().clear();
