@@ -11,6 +11,7 @@
 #include "platform/win/sdlpump.h"
 #include "scenes/app.h"
 #include "shell/appinit.h"
+#include "shell/globals.h"
 #include "shell/mainwnd.h"
 #include "shell/runlogs.h"
 #include "shell/sysreport.h"
@@ -87,6 +88,7 @@ unsigned GameLoop(void*) {
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
+  BuildGlobalTables();
   if (!StartRunLogs()) return 0;
   SystemReport();
   g_bEditorLaunched = showCmd == 5 ? 1 : 0;
@@ -117,6 +119,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
     return 0;
   }
   g_MainWnd.m_hWnd = hwnd;
+  g_hMainWnd = hwnd;
   SetWindowPumpHook(g_pump);
   RouteMessageBoxesToMainWindow();
   CenterOnScreen(hwnd);
