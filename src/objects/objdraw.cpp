@@ -306,21 +306,27 @@ int CharaEffectLens(cCharaBase& obj, DDSURFACEDATA* surface, cDrawSource& src, i
   return StepEffect(obj, noAdvance);
 }
 
+// The frame pulled toward palette colour `colour` by `level`.
+void DrawTinted(DDSURFACEDATA* surface, const cFrame& f, const cDrawSource& src, int colour, int level) {
+  DWORD pair[2];
+  DDTintBlt(surface, f.m_nLeft, f.m_nTop, f.m_nW, f.m_nH, f.m_pSurface, f.m_nX, f.m_nY, 1,
+            reinterpret_cast<const BYTE*>(DDPalette), DDBlendTable, colour, level, BlendPair(src, pair));
+}
+
 int CharaEffectColour(cCharaBase& obj, DDSURFACEDATA* surface, cDrawSource& src, int noAdvance, int draw) {
   cFrame f;
-  if (draw && PrepareFrame(obj, src, f)) {
-    DWORD pair[2];
-    DDTintBlt(surface, f.m_nLeft, f.m_nTop, f.m_nW, f.m_nH, f.m_pSurface, f.m_nX, f.m_nY, 1,
-              reinterpret_cast<const BYTE*>(DDPalette), DDBlendTable, Param(obj, 3), Value(obj), BlendPair(src, pair));
-  }
+  if (draw && PrepareFrame(obj, src, f)) DrawTinted(surface, f, src, Param(obj, 3), Value(obj));
   return StepEffect(obj, noAdvance);
 }
 
+// See-through by the effect's value as a transparency (0 opaque, 255 invisible; larger values stay
+// invisible rather than wrapping round). The software mixes of DirectDraw are always half and half.
 int CharaEffectTranslucent(cCharaBase& obj, DDSURFACEDATA* surface, cDrawSource& src, int noAdvance, int draw) {
   cFrame f;
   if (draw && PrepareFrame(obj, src, f)) {
     if (lpDTCon) {
-      DDBlendBlt(surface, f.m_nLeft, f.m_nTop, f.m_nW, f.m_nH, f.m_pSurface, f.m_nX, f.m_nY, 1, DDBlendTable, 128);
+      DDBlendBlt(surface, f.m_nLeft, f.m_nTop, f.m_nW, f.m_nH, f.m_pSurface, f.m_nX, f.m_nY, 1, DDBlendTable,
+                 std::clamp(Value(obj), 0, 255));
     } else {
       DDHalfBlt(surface, f.m_nLeft, f.m_nTop, f.m_nW, f.m_nH, f.m_pSurface, f.m_nX, f.m_nY, 1, DDBlendTable);
     }
@@ -338,12 +344,20 @@ int CharaEffectMosaic(cCharaBase& obj, DDSURFACEDATA* surface, cDrawSource& src,
   return StepEffect(obj, noAdvance);
 }
 
+// The blurring colour of 8-bit screens, which have no blur of their own.
+constexpr int kBlurTint = 31;
+
+// A box blur of strength v; on an 8-bit screen the frame tinted toward the blurring colour by v.
 int CharaEffectBlur(cCharaBase& obj, DDSURFACEDATA* surface, cDrawSource& src, int noAdvance, int draw) {
   cFrame f;
   if (draw && PrepareFrame(obj, src, f)) {
-    DWORD pair[2];
-    DDBlurBlt(surface, f.m_nLeft, f.m_nTop, f.m_nW, f.m_nH, Value(obj), Value(obj), f.m_pSurface, f.m_nX, f.m_nY, 1,
-              BlendPair(src, pair));
+    if (DDScreenBpp == 8) {
+      DrawTinted(surface, f, src, kBlurTint, Value(obj));
+    } else {
+      DWORD pair[2];
+      DDBlurBlt(surface, f.m_nLeft, f.m_nTop, f.m_nW, f.m_nH, Value(obj), Value(obj), f.m_pSurface, f.m_nX, f.m_nY,
+                1, BlendPair(src, pair));
+    }
   }
   return StepEffect(obj, noAdvance);
 }

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "gfx/draw_fixture.h"
+#include "gfx/effect.h"
 #include "gfx/globals.h"
+#include "gfx/pixelfx.h"
 #include "gamedata/systemdata.h"
 #include "objects/chara.h"
 #include "objects/effectplayer.h"
@@ -119,7 +123,7 @@ class ObjDrawTest : public DrawTest {
  protected:
   void SetUp() override {
     DrawTest::SetUp();
-    StartMode({"DD32", 0, 32});
+    StartMode(Mode());
     g_Database.SetDefaults();
     g_SystemData = cSystemData();
     g_pScenePlay = &scene_;
@@ -154,6 +158,7 @@ class ObjDrawTest : public DrawTest {
     g_CharaEffectRev.clear();
     g_SystemData = cSystemData();
   }
+  virtual DrawMode Mode() const { return {"DD32", 0, 32}; }
   void Sheet(int entry, int w, int h, char fill) { Blank(&g_AppSurface[entry], w, h, fill, 1); }
   // One row of 32 x 32 cells, a letter each.
   void Cells(int entry, const std::string& letters) {
@@ -181,6 +186,36 @@ class ObjDrawTest : public DrawTest {
     PrepareLoadedDatabase();
   }
   static char At(int x, int y) { return Grid(&BackBuffer, x, y, 1, 1)[0][0]; }
+
+  // A pixel of the picture drawn at (100, 100) and what it should show.
+  struct Probe {
+    int x, y;
+    char want;
+  };
+  struct HandlerCase {
+    const char* name;
+    int kind;
+    std::vector<int> params;
+    double value;
+    std::vector<Probe> probes;
+  };
+  // Draws a frozen frame of each effect at its value over a background and checks the probes. Cell
+  // 0 of the character sheet is red on its left half and green on its right; the mirrored copy blue.
+  void CheckHandlers(const std::vector<HandlerCase>& cases, char background = 'K') {
+    DDFillRect(&g_AppSurface[kChara], 16, 0, 16, 32, IndexOf('G'));
+    for (const HandlerCase& tc : cases) {
+      g_Database.m_vCharaEffect.assign(2, cCharaEffectData());
+      g_Database.m_vCharaEffect[1].m_nKind = tc.kind;
+      for (size_t k = 0; k < tc.params.size(); ++k) g_Database.m_vCharaEffect[1].m_nParam[k] = tc.params[k];
+      PrepareLoadedDatabase();
+      chara_.m_CharaEffect.Start(1, 0, 0);
+      chara_.m_CharaEffect.m_dValue = tc.value;
+      DDFillSurfaceColour(&BackBuffer, background);
+      chara_.Draw(&BackBuffer, 1);
+      for (const Probe& p : tc.probes)
+        EXPECT_EQ(At(p.x, p.y), p.want) << tc.name << " at (" << p.x << ", " << p.y << ")";
+    }
+  }
 
   cScenePlay scene_;
   cChara chara_;
@@ -224,6 +259,73 @@ TEST_F(ObjDrawTest, ZoomOfALargeObjectDrawsFromTheScaledWorkSurface) {
   EXPECT_EQ(At(95, 95), 'T');
   EXPECT_EQ(At(167, 110), 'R') << "not the sheet's next cell";
   EXPECT_EQ(At(168, 110), 'T');
+}
+
+TEST_F(ObjDrawTest, EffectHandlersDrawTheirPictures) {
+  CheckHandlers({
+      // Quarters 16 x 16 moved 4 out: the top-left at (96, 96), the top-right from x 120.
+      {"burst", 1, {10, 0, 32}, 4, {{96, 96, 'R'}, {111, 111, 'R'}, {112, 100, 'T'}, {120, 96, 'G'}, {135, 96, 'G'}}},
+      // Stripes of ceil(32 / 4) = 8 lines, the even ones shifted +4, the odd ones -4.
+      {"split rows", 2, {10, 0, 32, 4}, 4, {{103, 100, 'T'}, {104, 100, 'R'}, {135, 100, 'G'}, {96, 108, 'R'},
+                                             {128, 108, 'T'}}},
+      {"split columns", 3, {10, 0, 32, 4}, 4, {{100, 103, 'T'}, {100, 104, 'R'}, {100, 135, 'R'}, {108, 96, 'R'},
+                                                {108, 128, 'T'}}},
+      // One wave over the 32 lines, amplitude 8: line 7 is 8 to the right, line 23 8 to the left.
+      {"wave rows", 4, {10, 0, 32, 1, 1}, 8, {{107, 107, 'T'}, {108, 107, 'R'}, {139, 107, 'G'}, {92, 123, 'R'},
+                                              {124, 123, 'T'}}},
+      {"wave columns", 5, {10, 0, 32, 1, 1}, 8, {{107, 107, 'T'}, {107, 108, 'R'}, {123, 92, 'G'}, {123, 124, 'T'}}},
+      // A quarter turn about the centre: the red half goes to the bottom (or top), the corners stay.
+      {"rotate B", 8, {10, 0, 1440}, 45, {{116, 96, 'R'}, {100, 100, 'T'}, {131, 131, 'T'}}},
+      {"rotate A", 7, {10, 0, 1440}, 45, {{116, 96, 'R'}, {100, 100, 'T'}, {131, 131, 'T'}}},
+      // Step 4: the front squeezed 4 from each side; step 20: the back (mirrored copy) 11 in.
+      {"turn front", 9, {10, 0, 256}, 4, {{103, 110, 'T'}, {104, 110, 'R'}, {127, 110, 'G'}, {128, 110, 'T'}}},
+      {"turn back", 9, {10, 0, 256}, 20, {{110, 110, 'T'}, {111, 110, 'B'}, {120, 110, 'B'}, {121, 110, 'T'}}},
+      // A disc of radius 8 about the centre.
+      {"circle", 10, {10, 32, 0, 1}, 8, {{112, 116, 'R'}, {120, 116, 'G'}, {106, 116, 'T'}, {100, 100, 'T'}}},
+      // The lens disc of radius trunc(sqrt2 x 16) = 22 about the centre leaves the corners out.
+      {"lens", 12, {10, 100, 5, 0, 0}, 100, {{110, 116, 'R'}, {122, 116, 'G'}, {100, 100, 'T'}}},
+      {"colour level 0", 13, {10, 1, 1, 3}, 0, {{110, 110, 'T'}}},
+      {"colour", 13, {10, 1, 1, 3}, 1, {{110, 110, '?'}, {132, 110, 'T'}}},
+      // Blocks of 5 from the left: the block over columns 15..19 mixes red and green.
+      {"mosaic", 15, {10, 1, 8}, 5, {{100, 100, 'R'}, {115, 100, '?'}, {119, 100, '?'}, {120, 100, 'G'}}},
+      // A 4-wide window mixes the halves near the seam; the left edge stays red.
+      {"blur", 16, {10, 1, 4}, 2, {{100, 110, 'R'}, {115, 110, '?'}, {116, 110, '?'}, {131, 110, 'G'}}},
+  });
+}
+
+TEST_F(ObjDrawTest, TranslucentFrameMixesHalfInDirectDraw) {
+  CheckHandlers({{"translucent", 14, {10, 9999}, 0, {{110, 110, '?'}, {132, 110, 'W'}}}}, 'W');
+}
+
+// Direct3D draws a translucent frame by the effect's value.
+class ObjDrawD3DTest : public ObjDrawTest {
+ protected:
+  DrawMode Mode() const override { return {"D3D32", 1, 32}; }
+};
+
+TEST_F(ObjDrawD3DTest, TranslucentFrameByTheEffectsValue) {
+  CheckHandlers({{"opaque", 14, {10, 9999}, 0, {{110, 110, 'R'}, {120, 110, 'G'}}},
+                 {"half", 14, {10, 9999}, 128, {{110, 110, '?'}, {132, 110, 'W'}}},
+                 {"invisible", 14, {10, 9999}, 255, {{110, 110, 'W'}}},
+                 {"past invisible", 14, {10, 9999}, 400, {{110, 110, 'W'}}}},
+                'W');
+}
+
+// An 8-bit screen has no blur: the blur effect draws the frame tinted instead.
+class ObjDraw8Test : public ObjDrawTest {
+ protected:
+  DrawMode Mode() const override { return {"DD8", 0, 8}; }
+};
+
+TEST_F(ObjDraw8Test, BlurTintsTheFrame) {
+  // A blend table toward colour 31 that walks red -> white -> yellow and green -> cyan -> blue.
+  auto toward31 = [](char from, char to) { DDBlendTable[IndexOf(from) * 256 + 31] = static_cast<BYTE>(IndexOf(to)); };
+  toward31('R', 'W');
+  toward31('W', 'Y');
+  toward31('G', 'C');
+  toward31('C', 'B');
+  CheckHandlers({{"blur", 16, {10, 1, 4}, 2, {{100, 110, 'Y'}, {115, 131, 'Y'}, {116, 110, 'B'}, {132, 110, 'T'}}}});
+  std::fill(std::begin(DDBlendTable), std::end(DDBlendTable), BYTE{0});
 }
 
 TEST_F(ObjDrawTest, GraphicCellsOfEachKind) {
