@@ -150,3 +150,5 @@ void cScenePlay::CreateSightSurfaces(int sightMask, int holeMask) {
   else DDFillRect(hole, 0, 0, 2 * w, 2 * w, 0);
   DDDiscBlt(mask, maskW / 2, maskH / 2, w, w, w, 1, hole, w, w, 0);
 }
+
+void cScenePlay::RebuildSightSurfaces() { CreateSightSurfaces(kSightMask, kSightMask + 1); }

@@ -139,6 +139,16 @@ TEST_P(PlayResourcesTest, SightMasks) {
     EXPECT_EQ(corner[0], c.centre[1]);
     g_vHero.clear();
   }
+  // A changed sight range remakes the hero's own sight surfaces at the new size.
+  cHero& hero = g_vHero.emplace_back();
+  hero.m_nSight = 6;
+  hero.m_Chara.m_cSightMode = 1;
+  cScenePlay other;
+  other.RebuildSightSurfaces();
+  EXPECT_EQ(other.m_pSightMask, &g_AppSurface[kSightMask]);
+  EXPECT_EQ(g_AppSurface[kSightMask].nWidth, 1292);
+  EXPECT_EQ(g_AppSurface[kSightMask + 1].nWidth, 12);
+  g_vHero.clear();
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PlayResourcesTest, testing::ValuesIn(kDrawModes), DrawModeName);
