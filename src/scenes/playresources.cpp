@@ -151,4 +151,7 @@ void cScenePlay::CreateSightSurfaces(int sightMask, int holeMask) {
   DDDiscBlt(mask, maskW / 2, maskH / 2, w, w, w, 1, hole, w, w, 0);
 }
 
-void cScenePlay::RebuildSightSurfaces() { CreateSightSurfaces(kSightMask, kSightMask + 1); }
+// Only the surfaces the stage made: a stage whose hero has no sight setting has none to remake.
+void cScenePlay::RebuildSightSurfaces() {
+  if (m_pSightMask) CreateSightSurfaces(kSightMask, kSightMask + 1);
+}
