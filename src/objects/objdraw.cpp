@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "gamedata/systemdata.h"
+#include "gamedata/systemini.h"
 #include "gfx/blit.h"
 #include "gfx/drawstate.h"
 #include "gfx/effect.h"
@@ -378,6 +379,8 @@ int RunHandler(cCharaBase& obj, DDSURFACEDATA* surface, cDrawSource& src, int no
 
 }  // namespace
 
+DDSURFACEDATA* g_pStretchWork = &g_AppSurface[kWorkSystem];
+
 const CharaEffectHandler CharaEffectTable[kCharaEffectKinds] = {
     CharaEffectNone,    CharaEffectBurst,       CharaEffectSplitH, CharaEffectSplitV, CharaEffectWaveH,
     CharaEffectWaveV,   CharaEffectBlink,       CharaEffectRotateA, CharaEffectRotateB, CharaEffectRotateDepth,
@@ -392,6 +395,8 @@ void SelectObjSurfaces() {
   g_pScaleWork = &g_AppSurface[palette ? kWorkLargeSystem : kWorkLarge];
   // The lens works on locked pixels: system memory in DirectDraw, a dynamic texture in Direct3D.
   g_pLensWork = &g_AppSurface[lpDTCon ? kWorkLargeSystem : kWorkSystem];
+  // The zoom stretches from video memory only where DirectDraw stretches in hardware.
+  g_pStretchWork = &g_AppSurface[!lpDTCon && g_SystemIni.DD_VideoStretch ? kWorkPlain : kWorkSystem];
 }
 
 void SelectGraphicSource(cDrawSource& src, int mode, int graphicKind, int graphicNo, int frame, const cGameObj* obj,

@@ -29,6 +29,8 @@ struct cDrawSource {
 
 // Once per play-scene start: the block sheet of the overlay marks and the effects' work surfaces.
 void SelectObjSurfaces();
+// The 640 x 480 work surface the zoom screen effect stretches from, chosen by SelectObjSurfaces.
+extern DDSURFACEDATA* g_pStretchWork;
 // Fills the record for picture (kind, n, frame). Mode 1 draws an object (the copy by its facing,
 // the frame moved by animValue); mode 0 the map cells; mode 2 the items (animValue the item frame).
 void SelectGraphicSource(cDrawSource& src, int mode, int graphicKind, int graphicNo, int frame, const cGameObj* obj,

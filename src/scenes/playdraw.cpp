@@ -12,8 +12,10 @@
 #include "gfx/globals.h"
 #include "gfx/layer.h"
 #include "gfx/surface.h"
+#include "objects/item.h"
 #include "objects/objcond.h"
 #include "objects/objlists.h"
+#include "objects/shot.h"
 #include "scenes/colorcycle.h"
 #include "scenes/sceneplay.h"
 #include "scenes/surfacesets.h"
@@ -115,6 +117,16 @@ int cScenePlay::DrawChara(cCharaBase* chara, int noAdvance) {
 void cScenePlay::DrawObjectPlane(int plane, int layered, int noAdvance) {
   cCharaBase* hero = GetHero();
   if (hero && (!layered || hero->m_Chara.m_cLayer == plane)) OnHeroDown(noAdvance);
+  // Items.
+  DDBeginLayer(1);
+  DDLayerRegisterSource(&g_AppSurface[kMarkSheet]);
+  for (cItem& item : g_lstItem) {
+    if ((layered && item.m_Item.m_cLayer != plane) || item.m_Item.m_bHidden || !item.IsOnScreen()) continue;
+    item.UpdateScreenPos();
+    item.Draw(&BackBuffer, noAdvance);
+  }
+  DDEndLayer();
+  // Characters.
   const bool batch = lpDTCon && !NoSpriteBatchingOn();
   if (batch) {
     DDBeginLayer(0);
@@ -138,6 +150,14 @@ void cScenePlay::DrawObjectPlane(int plane, int layered, int noAdvance) {
     it = g_lstChara.erase(it);
   }
   if (batch) DDEndLayer();
+  // Shots.
+  DDBeginLayer(0);
+  for (cShot& shot : m_lShot) {
+    if ((layered && shot.m_Shot.m_nZ != plane) || !shot.IsOnScreen()) continue;
+    shot.UpdateScreenPos();
+    shot.Draw(&BackBuffer, noAdvance);
+  }
+  DDEndLayer();
 }
 
 void cScenePlay::DrawHelpLine() {

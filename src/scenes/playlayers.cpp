@@ -14,6 +14,7 @@
 #include "gfx/layer.h"
 #include "gfx/screenfx.h"
 #include "gfx/surface.h"
+#include "objects/objdraw.h"
 #include "objects/objlists.h"
 #include "scenes/app.h"
 #include "scenes/requests.h"
@@ -28,7 +29,6 @@ constexpr int kViewW = 640;
 constexpr int kViewH = 480;
 constexpr int kEmptyColour = 16;
 constexpr int kTileGuard = 1000;
-constexpr int kBlockSheet = 2;
 constexpr int kViewColumns = 21;
 constexpr int kViewRows = 16;
 constexpr int kMarginPx = 10 * 32;
@@ -100,11 +100,12 @@ int RowWidth(int row, const cSysItem& item) {
 }  // namespace
 
 void DrawCell(const cMapCell& cell, DDSURFACEDATA* target, int x, int y) {
-  DDSURFACEDATA* sheet = &g_AppSurface[kBlockSheet];
-  const int n = cell.m_sGraphic;
-  DDBlt(target, x, y, 32, 32, sheet, OverlayCellX(n), OverlayCellY(n), 1);
+  cDrawSource src;
+  SelectGraphicSource(src, 0, cell.m_cGraphicKind, cell.m_sGraphic, cell.m_sGraphicSub, nullptr, 0);
+  if (src.m_pUse) DDBlt(target, x, y, 32, 32, src.m_pUse, src.m_nSrcX, src.m_nSrcY, 1);
   if (cell.m_cOverlay == 1)
-    DDBlt(target, x, y, 32, 32, sheet, OverlayCellX(cell.m_sOverlay), OverlayCellY(cell.m_sOverlay), 1);
+    DDBlt(target, x, y, 32, 32, &g_AppSurface[kMarkSheet], OverlayCellX(cell.m_sOverlay), OverlayCellY(cell.m_sOverlay),
+          1);
 }
 
 void cScenePlay::ScrollLayers() {

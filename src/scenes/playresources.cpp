@@ -150,3 +150,8 @@ void cScenePlay::CreateSightSurfaces(int sightMask, int holeMask) {
   else DDFillRect(hole, 0, 0, 2 * w, 2 * w, 0);
   DDDiscBlt(mask, maskW / 2, maskH / 2, w, w, w, 1, hole, w, w, 0);
 }
+
+// Only the surfaces the stage made: a stage whose hero has no sight setting has none to remake.
+void cScenePlay::RebuildSightSurfaces() {
+  if (m_pSightMask) CreateSightSurfaces(kSightMask, kSightMask + 1);
+}

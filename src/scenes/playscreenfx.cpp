@@ -12,6 +12,7 @@
 #include "gfx/globals.h"
 #include "gfx/pixelfx.h"
 #include "gfx/screenfx.h"
+#include "objects/objdraw.h"
 #include "objects/objlists.h"
 #include "scenes/sceneplay.h"
 #include "scenes/surfacesets.h"
@@ -32,8 +33,6 @@ constexpr double kSqrt2 = 1.4142135623730951;
 
 DDSURFACEDATA* VideoWork() { return &g_AppSurface[kEffectWork]; }
 DDSURFACEDATA* SystemWork() { return &g_AppSurface[kEffectWork + 1]; }
-// The zoom's source: video memory only in DirectDraw with the video stretch setting.
-DDSURFACEDATA* StretchWork() { return !lpDTCon && g_SystemIni.DD_VideoStretch ? VideoWork() : SystemWork(); }
 
 int Trunc(double v) { return static_cast<int>(std::trunc(v)); }
 
@@ -219,7 +218,7 @@ int cScenePlay::ScrEffectDisc(int noAdvance) {
 
 int cScenePlay::ScrEffectZoom(int noAdvance) {
   cScreenEffectState& e = m_ScrEffect;
-  DDSURFACEDATA* work = StretchWork();
+  DDSURFACEDATA* work = g_pStretchWork;
   const double f = e.m_dValue * 0.0015625;
   CopyFrame(work, false);
   DDSetAlphaOp(1);

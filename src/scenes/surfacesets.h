@@ -14,6 +14,7 @@ constexpr int kAccessorySheet = 50;    // "bmp\Accessory.bmp": icons, gauges and
 constexpr int kWordSheet = 52;         // "bmp\Word.bmp": 32 x 32 digits
 constexpr int kLayerPicture = 56;      // 56..63 the stage's background pictures
 constexpr int kBuiltShotSheet = 64;    // 64 and 65 the shot cells, centred in 32 x 32 cells
+constexpr int kSightMask = 66;        // the hero's sight mask, 67 its hole mask
 constexpr int kEffectWork = 68;        // 640 x 480 work surface in video memory, 69 its system-memory twin
 
 extern DDSURFACEDATA g_AppSurface[kAppSurfaceCount];

@@ -7,12 +7,17 @@
 #include "core/timing.h"
 #include "gamedata/savedata.h"
 #include "gamedata/systemdata.h"
+#include "gamedata/systemini.h"
 #include "gfx/draw_fixture.h"
+#include "objects/item.h"
+#include "objects/objdraw.h"
 #include "objects/objlists.h"
+#include "objects/shot.h"
 #include "platform/win/messages.h"
 #include "scenes/app.h"
 #include "scenes/sceneplay.h"
 #include "scenes/surfacesets.h"
+#include "stagedata/blockdata.h"
 #include "stagedata/mapcell.h"
 #include "stagedata/stagedata.h"
 
@@ -67,11 +72,11 @@ class PlayDrawTest : public DrawModeTest {
     for (int n = 0; n < 30; ++n)
       for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) rows[OverlayCellY(n) + y][OverlayCellX(n) + x] = "RGBWYC"[n % 6];
-    // Overlay cells 14 and 16 show a mark in their top-left pixel only.
-    for (int n : {14, 16})
-      for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) rows[OverlayCellY(n) + y][OverlayCellX(n) + x] = x == 0 && y == 0 ? 'N' : 'K';
     LoadPicture(&g_AppSurface[2], "block.bmp", rows, 1);
+    // The mark sheet: overlay cells 14 and 16 show a mark in their top-left pixel only.
+    std::vector<std::string> marks(480, std::string(64, 'K'));
+    for (int n : {14, 16}) marks[OverlayCellY(n)][OverlayCellX(n)] = 'N';
+    LoadPicture(&g_AppSurface[kMarkSheet], "mark.bmp", marks, 1);
   }
   cScenePlay scene_;
 };
@@ -97,6 +102,87 @@ TEST_P(PlayDrawTest, CellsBeyondTheMapOrWithFailingConditionsAreNotDrawn) {
   Cell(0, 0).m_bFront = 1;
   scene_.DrawBlocks(&BackBuffer, 1);
   EXPECT_EQ(Grid(&BackBuffer, 0, 0, 2, 1), (std::vector<std::string>{"NG"}));
+}
+
+TEST_P(PlayDrawTest, CellsOfOtherGraphicKindsComeFromTheirSheets) {
+  // Character picture 1 (sheet row 1), frame 2 (column 2), and frame 22: the same cell mirrored.
+  std::vector<std::string> plain(480, std::string(256, 'K')), mirrored(480, std::string(256, 'K'));
+  plain[32][64] = 'R';
+  mirrored[32][64] = 'B';
+  LoadPicture(&g_AppSurface[4], "chara.bmp", plain, 1);
+  LoadPicture(&g_AppSurface[5], "chara_m.bmp", mirrored, 1);
+  Map(2, 1);
+  DDFillSurfaceColour(&BackBuffer, 'W');
+  for (int x : {0, 1}) {
+    Cell(x, 0).m_cGraphicKind = GRAPHIC_CHARA;
+    Cell(x, 0).m_sGraphic = 1;
+  }
+  Cell(0, 0).m_sGraphicSub = 2;
+  Cell(1, 0).m_sGraphicSub = 22;
+  scene_.DrawBlocks(&BackBuffer, 0);
+  EXPECT_EQ(Grid(&BackBuffer, 0, 0, 2, 1), (std::vector<std::string>{"RW"}));
+  EXPECT_EQ(Grid(&BackBuffer, 32, 0, 2, 1), (std::vector<std::string>{"BW"}));
+}
+
+TEST_P(PlayDrawTest, ItemsAndShotsAreVisitedOnTheirOwnPlaneOnly) {
+  // The shot sheet's first 16 x 16 cell is red, in the sheet and in its stand-in copy.
+  std::vector<std::string> shots(480, std::string(128, 'K'));
+  for (int y = 0; y < 16; ++y) shots[y].replace(0, 16, 16, 'R');
+  for (int e : {kShotSheet, kShotSheet + 18}) LoadPicture(&g_AppSurface[e], "shot.bmp", shots, 1);
+  struct Case {
+    const char* name;
+    int layered, itemLayer, itemHidden, shotZ, onScreen;
+    bool itemVisited, shotDrawn;
+  };
+  const Case cases[] = {
+      {"one plane: any layer", 0, 9, 0, 9, 1, true, true},
+      {"layered, plane 5", 1, 5, 0, 5, 1, true, true},
+      {"layered, outside 0..7", 1, 8, 0, -1, 1, false, false},
+      {"hidden item", 1, 5, 1, 5, 1, false, true},
+      {"off screen", 0, 0, 0, 0, 0, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Map(40, 30);
+    g_StageData.m_bDrawByLayer = static_cast<int8_t>(c.layered);
+    const double at = c.onScreen ? 400 : 2000;
+    g_lstItem.clear();
+    cItem& item = g_lstItem.emplace_back();
+    item.m_Item.m_cLayer = static_cast<int8_t>(c.itemLayer);
+    item.m_Item.m_bHidden = static_cast<int8_t>(c.itemHidden);
+    scene_.m_lShot.clear();
+    cShot& shot = scene_.m_lShot.emplace_back();
+    shot.m_bIsShot = 1;
+    shot.m_Shot.m_nZ = static_cast<int8_t>(c.shotZ);
+    for (cGameObj* o : {static_cast<cGameObj*>(&item), static_cast<cGameObj*>(&shot)}) {
+      o->m_dX = o->m_dY = at;
+      o->m_dRight = o->m_dBottom = at + 15;
+      o->m_PicRect.m_nW = o->m_PicRect.m_nH = 16;
+      o->m_PicRect.m_nLeft = -1000;  // not placed yet
+    }
+    DDFillSurfaceColour(&BackBuffer, 'W');
+    scene_.Draw(1, 0, 1, 1);
+    EXPECT_EQ(item.m_PicRect.m_nLeft != -1000, c.itemVisited);
+    const bool placed = shot.m_PicRect.m_nLeft != -1000;
+    EXPECT_EQ(placed, c.shotDrawn);
+    if (placed) {
+      EXPECT_EQ(Grid(&BackBuffer, shot.m_PicRect.m_nLeft, shot.m_PicRect.m_nTop, 1, 1)[0], "R");
+    }
+  }
+  g_lstItem.clear();
+  scene_.m_lShot.clear();
+}
+
+TEST_P(PlayDrawTest, TheZoomsWorkSurfaceIsVideoMemoryOnlyForDirectDrawWithVideoStretch) {
+  // Entries for the video stretch setting off and on: 68 in video memory, 69 in system memory.
+  const int expected[2][2] = {{69, 68}, {69, 69}};  // DirectDraw, Direct3D
+  for (int stretch : {0, 1}) {
+    g_SystemIni.DD_VideoStretch = stretch;
+    SelectObjSurfaces();
+    EXPECT_EQ(g_pStretchWork, &g_AppSurface[expected[GetParam().backEnd][stretch]]) << stretch;
+  }
+  g_SystemIni.DD_VideoStretch = 0;
+  SelectObjSurfaces();
 }
 
 TEST_P(PlayDrawTest, LayersFillTheEmptyViewAndScrollWithinTheirPicture) {

@@ -139,6 +139,23 @@ TEST_P(PlayResourcesTest, SightMasks) {
     EXPECT_EQ(corner[0], c.centre[1]);
     g_vHero.clear();
   }
+  // A changed sight range remakes the stage's sight surfaces at the new size; a stage that made
+  // none has none to remake.
+  cHero& hero = g_vHero.emplace_back();
+  hero.m_nSight = 6;
+  hero.m_Chara.m_cSightMode = 1;
+  cScenePlay none;
+  none.RebuildSightSurfaces();
+  EXPECT_EQ(none.m_pSightMask, nullptr);
+  EXPECT_EQ(g_AppSurface[kSightMask].nWidth, 1288);
+  cScenePlay other;
+  other.CreateSightSurfaces(kSightMask, kSightMask + 1);
+  hero.m_nSight = 10;
+  other.RebuildSightSurfaces();
+  EXPECT_EQ(other.m_pSightMask, &g_AppSurface[kSightMask]);
+  EXPECT_EQ(g_AppSurface[kSightMask].nWidth, 1300);
+  EXPECT_EQ(g_AppSurface[kSightMask + 1].nWidth, 20);
+  g_vHero.clear();
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PlayResourcesTest, testing::ValuesIn(kDrawModes), DrawModeName);
