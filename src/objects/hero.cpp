@@ -502,8 +502,9 @@ void cHero::BuildDrawLayers() {
   });
 }
 
-void cHero::DrawLayers(DDSURFACEDATA* target, int) {
-  // The boxes go over the body picture, which the object drawing puts down first.
+void cHero::DrawLayers(DDSURFACEDATA* target, int noAdvance) {
+  // The body picture first, then the boxes over it.
+  cCharaBase::Draw(target, noAdvance);
   const bool cycleByPalette = DDScreenBpp == 8 && g_SystemData.m_bPaletteCycle;
   for (cDrawLayer& l : m_vDrawLayers) {
     if (l.m_nKind == 1 || l.m_nKind == 2) {

@@ -67,7 +67,8 @@ class cHero : public cCharaBase {
   int RunItemCommands(const cCheckedVector<cFlowCmd>& cmds);
   void ShowPopup(int graphicKind, int index, int frame);
   void BuildDrawLayers();
-  void DrawLayers(DDSURFACEDATA* target, int flag);
+  // The body picture, then the hit-area boxes shown filled or framed over it.
+  void DrawLayers(DDSURFACEDATA* target, int noAdvance);
   // The play scene's sight mask (a picture larger than the view) laid over the view, centred on the hero.
   void DrawSightMask(DDSURFACEDATA* target, DDSURFACEDATA* mask);
   void SetJumpReleased(int released) { m_bJumpHoldOpen = released ? 0 : 1; }

@@ -1,8 +1,15 @@
 // Items: set-up from their definition, placement in the map and the scale rule.
 #include "objects/item.h"
 
+#include <algorithm>
+
+#include "gamedata/systemini.h"
+#include "gfx/blit.h"
+#include "gfx/globals.h"
 #include "objects/charabase.h"
+#include "objects/objdraw.h"
 #include "scenes/sceneplay.h"
+#include "scenes/surfacesets.h"
 #include "stagedata/stagedata.h"
 
 const cAnimFrameTable g_ItemFrameTable = {{{0, 15, 1}, {1, 15, 1}, {-2, 0, 0}}};
@@ -58,4 +65,32 @@ void cItem::SetCellPos(int column, int row, int flag) {
   ScaleKeepX(m_Item.m_cScale, 1, flag);
   CheckBoundsX(2);
   CheckBoundsY(2);
+}
+
+void cItem::Draw(DDSURFACEDATA* target, int advance) {
+  if (m_Item.m_bHidden) return;
+  const int value = advance ? m_AnimSeq.Tick() : m_AnimSeq.GetValue();
+  UpdateScreenPos();
+  const cPicRect& p = m_PicRect;
+  const int scale = std::max<int>(1, m_Item.m_cScale);
+  cDrawSource src;
+  SelectGraphicSource(src, 2, m_Item.m_cGraphicKind, m_nGraphicNo, m_Item.m_sGraphicSub, this, value);
+  // A source with a size of its own is stretched when that size is not the item's.
+  const bool stretched = src.m_nSize != 0 ? src.m_nSize != scale : scale > 1;
+  if (stretched)
+    DDStretchBlt(target, p.m_nLeft, p.m_nTop, p.m_nW, p.m_nH, src.m_pUse, src.m_nSrcX, src.m_nSrcY, p.m_nBaseW,
+                 p.m_nBaseH, 1);
+  else
+    DDBlt(target, p.m_nLeft, p.m_nTop, p.m_nBaseW, p.m_nBaseH, src.m_pUse, src.m_nSrcX, src.m_nSrcY, 1);
+  if (m_Item.m_cOverlay != 1) return;
+  const int c = m_Item.m_sOverlay;
+  const int sx = (c / 15) * 32, sy = (c % 15) * 32;
+  if (scale == 1) {
+    DDBlt(target, p.m_nLeft, p.m_nTop, 32, 32, &g_AppSurface[kMarkSheet], sx, sy, 1);
+    return;
+  }
+  // Scaled marks come from the sheet's second surface, except where DirectDraw stretches itself.
+  const bool ddStretch = !lpDTCon && g_SystemIni.DD_VideoStretch;
+  DDSURFACEDATA* sheet = &g_AppSurface[ddStretch ? kMarkSheet : kMarkSheet + 1];
+  DDStretchBlt(target, p.m_nLeft, p.m_nTop, p.m_nW, p.m_nH, sheet, sx, sy, p.m_nBaseW, p.m_nBaseH, 1);
 }

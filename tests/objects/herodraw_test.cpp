@@ -1,6 +1,7 @@
 #include "gamedata/systemdata.h"
 #include "gfx/draw_fixture.h"
 #include "objects/hero.h"
+#include "scenes/surfacesets.h"
 
 namespace {
 
@@ -10,7 +11,8 @@ class HeroBoxes : public DrawTest {
  protected:
   // A hero whose picture sits at (1, 1) on screen, with one display box over its body rectangle.
   void SetUpHero(int kind, int colour) {
-    hero_.m_PicRect.m_nLeft = hero_.m_PicRect.m_nTop = 1;
+    hero_.m_bFixedX = hero_.m_bFixedY = 1;
+    hero_.m_nFixedX = hero_.m_nFixedY = 1;
     hero_.m_BodyRect.m_nOfsX = hero_.m_BodyRect.m_nOfsY = 0;
     hero_.m_BodyRect.m_nW = 4;
     hero_.m_BodyRect.m_nH = 3;
@@ -41,6 +43,30 @@ TEST_F(HeroBoxes, FilledAndFramedBoxesCycleTheirColour) {
   hero_.DrawLayers(&dst, 0);
   EXPECT_EQ(Grid(&dst), (Rows{"YYYYYY", "YBBBBY", "YBYYBY", "YBBBBY", "YYYYYY"}));
   DDReleaseSurface(&dst);
+}
+
+TEST_F(HeroBoxes, BodyPictureUnderTheBoxes) {
+  StartMode({"DD32", 0, 32});
+  Blank(&g_AppSurface[4], 32, 32, 'K', 1);  // the first character sheet: cell 0 red, but its top-left pixel
+  DDFillRect(&g_AppSurface[4], 0, 0, 32, 32, static_cast<DWORD>(IndexOf('R')));
+  DDFillRect(&g_AppSurface[4], 0, 0, 1, 1, 0);
+  DDSURFACEDATA dst;
+  Blank(&dst, 34, 34, 'Y');
+  SetUpHero(2, IndexOf('B'));
+  hero_.m_Chara.m_cGraphicKind = 1;
+  hero_.m_PicRect.m_nW = hero_.m_PicRect.m_nH = hero_.m_PicRect.m_nBaseW = hero_.m_PicRect.m_nBaseH = 32;
+  hero_.m_BodyRect.m_nOfsX = hero_.m_BodyRect.m_nOfsY = 4;
+  hero_.DrawLayers(&dst, 0);
+  EXPECT_EQ(Grid(&dst, 0, 0, 3, 3), (Rows{"YYY", "YYR", "YRR"})) << "the picture at the fixed position, keyed";
+  EXPECT_EQ(Grid(&dst, 4, 4, 6, 4), (Rows{"RRRRRR", "RBBBBR", "RBRRBR", "RBBBBR"})) << "the frame over the body";
+  EXPECT_EQ(Grid(&dst, 32, 32, 2, 2), (Rows{"RY", "YY"}));
+  DDFillSurfaceColour(&dst, 'Y');
+  hero_.m_bHidden = 1;
+  hero_.DrawLayers(&dst, 0);
+  EXPECT_EQ(Grid(&dst, 1, 1, 2, 2), (Rows{"YY", "YY"})) << "a hidden hero has no picture";
+  EXPECT_EQ(Grid(&dst, 5, 5, 1, 1), (Rows{"B"})) << "but its boxes show";
+  DDReleaseSurface(&dst);
+  DDReleaseSurface(&g_AppSurface[4]);
 }
 
 TEST_F(HeroBoxes, PaletteCycleKeepsTheBaseColourAt8Bits) {
