@@ -4,9 +4,12 @@
 
 #include "gamedata/systemdata.h"
 #include "objects/objlists.h"
+#include "flow/exectable.h"
 #include "objects/shot.h"
 #include "scenes/map_fixture.h"
 #include "stagedata/flow.h"
+#include "stagedata/itemdata.h"
+#include "stagedata/palette.h"
 
 namespace {
 
@@ -138,6 +141,35 @@ TEST_F(HitTest, KillsAndTheHeroesDeath) {
   EXPECT_EQ(Resolve(), 2) << "the hero's death ends the pass";
   EXPECT_EQ(Count(9), 1) << "no kill sound for the hero";
   EXPECT_EQ(scene_.m_bInHitPass, 0);
+}
+
+TEST_F(HitTest, AShotsItemGoesToTheHeroAndCanEndTheStage) {
+  static int taken = 0;
+  taken = 0;
+  g_ItemCmdExecTable[3] = [](cCharaBase* subject, const cFlowCmd*) {
+    ++taken;
+    return dynamic_cast<cHero*>(subject) ? 1 : 0;
+  };
+  cItemData item;
+  item.m_sGraphic = 1;
+  item.m_bPopup = 0;
+  cFlowCmd clear = Cmd(3);
+  clear.m_nCategory = CMD_CATEGORY_ITEM;
+  item.m_vCmd = {clear};
+  CommonPalette().List<cItemData>() = {cItemData(), item};
+
+  Place(AddHero(), 100, 100).m_nHP = 10;
+  cChara& target = Chara(10, 1);
+  cShot& shot = Shot(0, 405, 405, 0);
+  shot.m_Shot.m_nItemPalette = PAL_COMMON;
+  shot.m_Shot.m_sItem = 1;
+  EXPECT_EQ(Resolve(), 1) << "the item's commands cleared the stage";
+  EXPECT_EQ(taken, 1);
+  EXPECT_GT(target.m_nImmuneFrames, 0) << "a shot with an item starts the target's immunity";
+  EXPECT_EQ(scene_.m_bInHitPass, 0);
+
+  CommonPalette().List<cItemData>().clear();
+  g_ItemCmdExecTable.fill(nullptr);
 }
 
 TEST_F(HitTest, CharactersOfTwoSidesTouch) {
