@@ -4,6 +4,7 @@
 #include "flow/statusops.h"
 #include "gamedata/savedata.h"
 #include "objects/charabase.h"
+#include "objects/item.h"
 #include "objects/objlists.h"
 #include "scenes/sceneplay.h"
 
@@ -73,6 +74,12 @@ int cScenePlay::CheckCharaCond(cCharaBase* chara) {
   if (!chara) return 0;
   const cCharaData& d = chara->m_Chara;
   return CheckLatched(*this, d.m_vCond, d.m_cCondLogic, d.m_bCondLatch, chara->m_bAppearLatched, chara);
+}
+
+int cScenePlay::CheckItemCond(cItem* item) {
+  if (!item) return 0;
+  const cItemData& d = item->m_Item;
+  return CheckLatched(*this, d.m_vCond, d.m_cCondLogic, d.m_bCondLatch, item->m_bAppearLatched, GetHero());
 }
 
 int cScenePlay::CheckFlowCond(cFlowInstance* flow, cCharaBase* subject) {

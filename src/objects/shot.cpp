@@ -89,7 +89,8 @@ cShot::cShot(const cShot& other)
       m_pShotTarget(other.m_pShotTarget),
       m_pShotOwner(other.m_pShotOwner),
       m_bReportHit(other.m_bReportHit),
-      m_nReportKey(other.m_nReportKey) {}
+      m_nReportKey(other.m_nReportKey),
+      m_bFinished(other.m_bFinished) {}
 
 cShot& cShot::operator=(const cShot& other) {
   if (this == &other) return *this;
@@ -120,6 +121,7 @@ cShot& cShot::operator=(const cShot& other) {
   m_pShotOwner = copy.m_pShotOwner;
   m_bReportHit = copy.m_bReportHit;
   m_nReportKey = copy.m_nReportKey;
+  m_bFinished = copy.m_bFinished;
   copy.m_pShotTarget = copy.m_pShotOwner = nullptr;
   return *this;
 }

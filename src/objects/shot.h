@@ -95,6 +95,7 @@ class cShot : public cGameObj {
   cCharaBase* m_pShotOwner = nullptr;
   int m_bReportHit = 0;
   uint8_t m_nReportKey = 0;
+  int m_bFinished = 0;  // its move or life has ended: the hit pass removes it
 };
 
 // Appends a copy of the shot to the list and files it in the scene's per-side list; returns the

@@ -166,11 +166,17 @@ class cScenePlay : public cScene {
   // The appearance conditions of a placed character (its own list, itself the subject) and of an
   // item (its list, the hero the subject), each with the object's latch.
   int CheckCharaCond(cCharaBase* chara);
+  int CheckItemCond(cItem* item);
   int ApplySpecialBlock(cHero* hero);
   int TakeBlockItem(cHero* hero);
   void GlueToFloor(cCharaBase* obj);
   // Contacts, hits and deaths.
   int ResolveHits(cCheckedList<cChara>& list);
+  int ResolveShotHits();
+  int ResolveCharaHits();
+  void CancelShots();
+  // The shot leaves its side list and the shot list.
+  void EraseShot(cShot* shot);
   int CheckDeaths();
   int KillObject(cCharaBase* obj);
   int KillChara(cCharaBase* obj, cCheckedList<cChara>& list);

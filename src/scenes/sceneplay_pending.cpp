@@ -15,8 +15,8 @@ int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
 int LoadStageAndPlay(const char*, int) { return 0; }  // pending
 void cScenePlay::BeginToggleBatch() {}  // pending
-int SpawnItem(cCheckedList<cItem>&, double, double, const cFlowCmd&, const cItemData&, int*) { return 0; }  // pending
-int ApplyItem(cItem*, cHero*) { return 0; }  // pending
-int ApplyPaletteItem(const cItemData&, cHero*) { return 0; }  // pending
+<<<<<<< HEAD
+=======
+>>>>>>> wip/scn2
 void cScenePlay::DrawScreenColor(int) {}  // pending
 int cScenePlay::OnHeroDown(int) { return 0; }  // pending
