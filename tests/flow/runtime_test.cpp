@@ -56,16 +56,16 @@ class RuntimeTest : public StatusTest {
     return 0;
   }
 
-  static cFlow MakeFlow(const FlowSpec& spec) {
+  static cFlow MakeFlow(const FlowSpec& flowDef) {
     std::vector<cFlowCmd> cmds;
-    for (const CmdSpec& c : spec.cmds) {
+    for (const CmdSpec& c : flowDef.cmds) {
       cFlowCmd cmd = Cmd(c.var == 0 ? CMD_MESSAGE : c.kind, 0, c.goOn);
       cmd.m_vParam.assign(32, 0);
       cmd.m_strText = StrPrintf("S%d = S%d + 1", c.var, c.var);
       cmds.push_back(cmd);
     }
-    cFlow f = Flow(spec.trigger, cmds, spec.flowId);
-    if (spec.onlyWhileS9Is0) {
+    cFlow f = Flow(flowDef.trigger, cmds, flowDef.flowId);
+    if (flowDef.onlyWhileS9Is0) {
       cCond c;
       c.m_nKind = COND_STAGE_VAR;
       c.m_sIndex = 9;

@@ -54,9 +54,9 @@ bool WritePicture(const std::string& path, int width, int height) {
 
 // A wave file of 8-bit mono silence.
 bool WriteWave(const std::string& path) {
-  WaveSpec spec;
-  spec.bits = 8;
-  return WriteFileBytes(ResolveHostPath(path), WaveBytes(spec, std::vector<uint8_t>(200, 128)));
+  WaveSpec format;
+  format.bits = 8;
+  return WriteFileBytes(ResolveHostPath(path), WaveBytes(format, std::vector<uint8_t>(200, 128)));
 }
 
 std::vector<std::string> Lines(const char* file) { return LogLines(file); }
