@@ -16,27 +16,7 @@
 #include "platform/audio/vox.h"
 #include "sound/effects.h"
 
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-
-namespace {
-std::atomic<long> g_allocations{0};
-thread_local bool t_counting = false;
-}  // namespace
-
-extern "C" void* malloc(size_t n) {
-  if (t_counting) ++g_allocations;
-  return __libc_malloc(n);
-}
-extern "C" void* calloc(size_t n, size_t size) {
-  if (t_counting) ++g_allocations;
-  return __libc_calloc(n, size);
-}
-extern "C" void* realloc(void* p, size_t n) {
-  if (t_counting) ++g_allocations;
-  return __libc_realloc(p, n);
-}
+#include "alloccount.h"
 
 namespace {
 
@@ -106,9 +86,10 @@ void BM_MixerPull(benchmark::State& state) {
   DS_Init(nullptr, 22050, 8, 1);
   std::vector<DSSOUNDDATA> sounds(4);
   for (int i = 0; i < 4; ++i) {
-    const std::string name = "s" + std::to_string(i) + ".wav";
-    WriteFile(name.c_str(), Wave(220.0 * (i + 1)));
-    DS_LoadSound(&sounds[i], name.c_str(), 4, -600);
+    char name[16];
+    std::snprintf(name, sizeof name, "s%d.wav", i);
+    WriteFile(name, Wave(220.0 * (i + 1)));
+    DS_LoadSound(&sounds[i], name, 4, -600);
   }
   t_counting = true;
   for (int i = 0; i < 4; ++i)
