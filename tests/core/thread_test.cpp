@@ -97,6 +97,8 @@ TEST(Thread, WaitReleasesAndTheObjectStartsAgain) {
   EXPECT_NE(thLoad.m_dwThreadId, firstId);
   // A thread that has ended but was not waited for is released by the next start.
   ASSERT_TRUE(Eventually([&] { return second.done.load(); }));
+  // done is set just before the procedure returns: wait for the thread itself.
+  ASSERT_TRUE(Eventually([&] { return WaitForSingleObject(thLoad.m_hThread, 0) == WAIT_OBJECT_0; }));
   Work third;
   third.release = true;
   ASSERT_EQ(thLoad.Start(&WorkProc, &third), 1);
