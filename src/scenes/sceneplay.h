@@ -139,6 +139,9 @@ class cScenePlay : public cScene {
   int PlaceItem(cCheckedList<cItem>& list, int cellX, int cellY, int* nextId, const cItemData& def);
   // The character leaves its side list and every link, and the list; the position after it.
   cCheckedList<cChara>::iterator EraseChara(cCheckedList<cChara>& list, cCheckedList<cChara>::iterator node);
+  // The trigger before the stage starts, on the hero and on the characters (those that appear, or
+  // every one by the system data's switch); characters that vanish or die in it are removed.
+  void RaiseStartTrigger();
   // ---- end of stage set-up ----
   // Drawing of a frame (no pause shortcut, no-advance, time sound, help line).
   void Draw(int noPauseShortcut, int noAdvance, int timeSound, int helpLine);
