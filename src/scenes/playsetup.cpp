@@ -182,6 +182,10 @@ void cScenePlay::SetupStage(int restart, int firstAttempt) {
     m_vSideChara.assign(kSideCount, {});
     g_lstChara.clear();
     g_lstItem.clear();
+    // What a modal loop marked as finished belonged to the last attempt: a new object at the same
+    // address must not be swept for it.
+    m_vFinishedChara.clear();
+    m_vFinishedDisplay.clear();
 
     // 2-3. The stage as loaded, and the attempt's seed.
     if (restart) RestoreStageRecord();

@@ -294,6 +294,9 @@ TEST_F(SetupTest, PerAttemptStateStartsAfresh) {
   g_SaveData.m_nScore = 900;
   g_StageData.m_vBackLayer[0].m_dAutoPosX = 12;
   cApp::m_nFps = 60;
+  // Marks a modal loop left: an object of the new attempt may take a marked address.
+  scene_.m_vFinishedChara.push_back(&Hero());
+  scene_.m_vFinishedDisplay.push_back(&Hero());
   scene_.SetupStage(1, 0);
 
   EXPECT_EQ(scene_.m_vStageVar[7], 0);
@@ -308,6 +311,8 @@ TEST_F(SetupTest, PerAttemptStateStartsAfresh) {
   EXPECT_EQ((std::vector<int>{scene_.m_bCharaAreaCheck, scene_.m_bBlockCharaAreaCheck, scene_.m_bItemAreaCheck}),
             (std::vector<int>{0, 1, 0}));
   EXPECT_EQ(scene_.m_ScreenColor.m_nStrength, 255);
+  EXPECT_TRUE(scene_.m_vFinishedChara.empty());
+  EXPECT_TRUE(scene_.m_vFinishedDisplay.empty());
 }
 
 TEST_F(SetupTest, ResultCountersAreClearedInReplaysAndEditorSingleStagePlaysOnly) {
