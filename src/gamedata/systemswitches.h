@@ -17,7 +17,8 @@ inline bool StoryLeaveOn() { return g_SystemData.m_bStoryMapRule != 0; }
 inline bool ChallengeRestartOn() { return g_SystemData.m_bChallengeRetryRule != 0; }
 // The crush test of block characters pushes out exactly.
 inline bool ExactPushOutOn() { return g_SystemData.m_bNoPushRecord != 0; }
-// Summoned objects start from the older start position.
+// Summoned objects, and the copies of placed characters, start from the older start position (the
+// copy's offset is not added to it).
 inline bool OldSummonStartOn() { return g_SystemData.m_bCompat768 != 0; }
 
 // Inferred: a character killed by its flows plays its death animation. The member is off for data
