@@ -170,6 +170,30 @@ TEST_F(BlockCharaTest, NudgesFollowTheContactsOnlyWithTheNudgeByContactSwitch) {
   g_SystemData.m_bCompat818A = 0;
 }
 
+TEST_F(BlockCharaTest, ATallFallerLandsOnlyWithTheLooseTest) {
+  // Last frame the walker's feet were already below the block character's bottom: the strict test
+  // does not take that as a landing from above, the loose one does.
+  for (const int loose : {0, 1}) {
+    SCOPED_TRACE(loose);
+    g_SystemData.m_bCompat839 = loose;
+    g_lstChara.clear();
+    cChara& block = Block(5, 400, 400);
+    TestChara walker;
+    Place(walker, 404, 383, 16, 64);
+    walker.m_PrevPos = {404, 380, 419, 443};
+    walker.m_dSpeedY = 3;
+    EXPECT_EQ(scene_.CollideBlockCharas(&walker, g_lstChara), 0);
+    if (loose) {
+      EXPECT_DOUBLE_EQ(walker.m_dY, 400 - 64);
+      EXPECT_EQ(walker.m_pRide, &block);
+    } else {
+      EXPECT_GT(walker.m_dY, 380);
+      EXPECT_EQ(walker.m_pRide, nullptr);
+    }
+  }
+  g_SystemData.m_bCompat839 = 0;
+}
+
 TEST_F(BlockCharaTest, DeathsAndRemovals) {
   cHero& hero = AddHero();
   hero.m_nHP = 5;
