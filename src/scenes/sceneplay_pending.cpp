@@ -17,3 +17,4 @@ int LoadStageAndPlay(const char*, int) { return 0; }  // pending
 void cScenePlay::BeginToggleBatch() {}  // pending
 void cScenePlay::DrawScreenColor(int) {}  // pending
 int cScenePlay::OnHeroDown(int) { return 0; }  // pending
+void cScenePlay::RefreshAppearance() {}  // pending
