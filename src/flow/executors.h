@@ -71,3 +71,10 @@ void RemoveOwnShots(cCharaBase* obj);
 // Kills the object's descendants below the given depth (cut at depth 1000), with their shots when
 // withShots is set.
 void VanishDescendants(cCharaBase* obj, int depth, int withShots, cCharaBase* subject);
+// The object in target slot 0-3 of obj; any other slot goes through the checked access (a report and
+// a close request) and gives none.
+cCharaBase* TargetInSlot(cCharaBase& obj, int slot);
+// The command's sound, when it has one (0 is none).
+void PlayCmdSound(const cFlowCmd& cmd);
+// The command's sound unless it plays only while the subject is active and the subject is not.
+void PlayCmdSoundIfActive(const cFlowCmd& cmd, const cCharaBase& subject);
