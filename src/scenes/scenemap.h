@@ -54,6 +54,8 @@ class cSceneWorldMap : public cScene {
   int m_nDrawnY = 0;
   // The hero's walking frame counter, shared by every drawing of the hero.
   int m_nHeroFrame = 0;
+  // The confirmation box loaded the stage of its node.
+  bool m_bStageLoaded = false;
   cCheckedVector<DDSURFACEDATA> m_vWorkSD;
   cCheckedVector<DDBITMAPDATA> m_vWorkBD;
 
