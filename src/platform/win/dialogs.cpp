@@ -366,6 +366,8 @@ INT_PTR DialogBoxParamA(HINSTANCE, int resId, HWND parent, DLGPROC proc, LPARAM 
   int top = tmpl->caption ? kCaptionPx : 0;
   s.rects[d->hwnd] = RECT{0, 0, DluToPixelsX(tmpl->cx), DluToPixelsY(tmpl->cy) + top};
   s.dialogs[d->hwnd] = d.get();
+  video::SetWindowClient(d->hwnd, 0, top, DluToPixelsX(tmpl->cx), DluToPixelsY(tmpl->cy));
+  if (tmpl->caption_text) SetWindowTextA(d->hwnd, tmpl->caption_text);
   for (const DlgItem& item : tmpl->items) {
     auto c = std::make_unique<Control>();
     c->hwnd = CreateWindowStandIn("DlgItem");
@@ -553,6 +555,10 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
     h = cy;
   }
   S().rects[hwnd] = RECT{r.left, r.top, r.left + w, r.top + h};
+  if (Dialog* d = DialogOf(hwnd)) {
+    int top = d->tmpl->caption ? kCaptionPx : 0;
+    video::SetWindowClient(hwnd, r.left, r.top + top, w, h - top);
+  }
   return TRUE;
 }
 
