@@ -162,6 +162,7 @@ INT_PTR ChooserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
       Refill(dlg, *c);
       SetDlgItemTextA(dlg, kChooserName, shown.c_str());
       SetFocus(GetDlgItem(dlg, kChooserName));
+      SendMessage(GetDlgItem(dlg, kChooserName), EM_SETSEL, 0, -1);
       return 1;
     }
     case WM_COMMAND: {
