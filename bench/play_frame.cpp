@@ -36,7 +36,7 @@ cEdShot ShotRecord() {
   rec.SetDefaults();
   rec.m_sSpeed = 40;
   rec.m_bRangeOn = 1;
-  rec.m_sRange = 16;  // half-blocks: about half a second of flight
+  rec.m_sRange = 32;  // half-blocks: about two seconds of flight
   rec.m_nPower = 0;   // overlaps are tested, nobody is hurt
   rec.m_nImpact = 0;
   return rec;
@@ -52,7 +52,7 @@ int WalkAndFire(cCharaBase* obj, cCmdInstance*) {
     cShotLaunch l;
     l.m_dSpeed = 4;
     l.m_dVX = obj->m_nFacing ? 4 : -4;
-    l.m_nRange = 16;
+    l.m_nRange = 32;
     l.m_nX = static_cast<int>(obj->m_dX) + 8;
     l.m_nY = static_cast<int>(obj->m_dY) + 8;
     EmplaceShot(g_pScenePlay->m_lShot, 100000 + static_cast<int>(g_shotsFired), obj, CMD_SHOT, rec, l);
