@@ -14,7 +14,6 @@ bool BoxesOverlap(const cGameObj& a, const cGameObj& b) {
   return BoxesOverlap(a.m_dX, a.m_dY, a.m_dRight, a.m_dBottom, b.m_dX, b.m_dY, b.m_dRight, b.m_dBottom);
 }
 
-bool TakesPart(const cCharaBase& c) { return c.m_bActive && !c.m_bDead; }
 
 namespace {
 
