@@ -128,6 +128,18 @@ class cScenePlay : public cScene {
   // ---- Declared here, built with the parts of the scene that own them (no behaviour yet). ----
   // Stage set-up.
   void SetupStage(int restart, int firstAttempt);
+  // ---- Stage set-up: placing the stage's objects ----
+  // The characters of one placed definition at cell (x, y): copy 0 and its extra copies, numbered from
+  // *nextId, each holding a copy of heldItem (or none); a copy not wholly inside the stage is not made.
+  // The characters are built in the list itself. Returns how many were made.
+  int PlaceCharacters(cCheckedList<cChara>& list, int cellX, int cellY, int* nextId, const cCharaData& def,
+                      const cItem* heldItem);
+  // One item of a placed definition at cell (x, y), moved by the definition's offsets; 1 when it lies
+  // wholly inside the stage and was made.
+  int PlaceItem(cCheckedList<cItem>& list, int cellX, int cellY, int* nextId, const cItemData& def);
+  // The character leaves its side list and every link, and the list; the position after it.
+  cCheckedList<cChara>::iterator EraseChara(cCheckedList<cChara>& list, cCheckedList<cChara>::iterator node);
+  // ---- end of stage set-up ----
   // Drawing of a frame (no pause shortcut, no-advance, time sound, help line).
   void Draw(int noPauseShortcut, int noAdvance, int timeSound, int helpLine);
   int DrawChara(cCharaBase* chara, int noAdvance);

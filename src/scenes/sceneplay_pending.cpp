@@ -12,8 +12,6 @@ int cScenePlay::StatePause() { return 0; }
 int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
-int LoadStageAndPlay(const char*, int) { return 0; }  // pending
-void cScenePlay::BeginToggleBatch() {}  // pending
 void cScenePlay::DrawScreenColor(int) {}  // pending
 int cScenePlay::OnHeroDown(int) { return 0; }  // pending
 void cScenePlay::RefreshAppearance() {}  // pending
