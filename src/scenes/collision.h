@@ -1,5 +1,6 @@
 // Helpers shared by the play scene's block collision, contacts and summons.
 #pragma once
+#include "objects/charabase.h"
 #include "objects/gameobj.h"
 
 class cHero;
@@ -14,11 +15,12 @@ int NoFloorLimit();
 // A temporary item made from the definition, applied to the hero (ApplyItem's codes).
 int ApplyPaletteItem(const cItemData& def, cHero* hero);
 // Inclusive overlap of two boxes given by their edges: boxes that only touch overlap.
-bool BoxesOverlap(double l1, double t1, double r1, double b1, double l2, double t2, double r2, double b2);
+inline bool BoxesOverlap(double l1, double t1, double r1, double b1, double l2, double t2, double r2, double b2) {
+  return l1 <= r2 && l2 <= r1 && t1 <= b2 && t2 <= b1;
+}
 bool BoxesOverlap(const cGameObj& a, const cGameObj& b);
-class cCharaBase;
 // The character takes part in contacts and hits: its appearance conditions hold and it is not dead.
-bool TakesPart(const cCharaBase& c);
+inline bool TakesPart(const cCharaBase& c) { return c.m_bActive && !c.m_bDead; }
 class cEdShot;
 // Settings of a summon record read by the block summons: refuse a block over the hero, over a
 // character, and summon a character that gives no score.

@@ -10,19 +10,26 @@
 #include "scenes/collision.h"
 #include "scenes/sceneplay.h"
 
-bool BoxesOverlap(double l1, double t1, double r1, double b1, double l2, double t2, double r2, double b2) {
-  return l1 <= r2 && l2 <= r1 && t1 <= b2 && t2 <= b1;
-}
-
 bool BoxesOverlap(const cGameObj& a, const cGameObj& b) {
   return BoxesOverlap(a.m_dX, a.m_dY, a.m_dRight, a.m_dBottom, b.m_dX, b.m_dY, b.m_dRight, b.m_dBottom);
 }
 
-bool TakesPart(const cCharaBase& c) { return c.m_bActive && !c.m_bDead; }
+
+namespace {
+
+// The list to scan for block characters: an empty one when the play scene knows that the character
+// list holds none.
+template <class List>
+List& BlockCandidates(List& list) {
+  static List none;
+  return &list == &g_lstChara && g_pScenePlay && !g_pScenePlay->HasBlockCharas() ? none : list;
+}
+
+}  // namespace
 
 int cScenePlay::OverlapsAnyBlockChara(cCharaBase* obj, cCheckedList<cChara>& list) {
   if (MoveModeOf(*obj) == MOVE_FLY_THROUGH) return 0;
-  for (cChara& c : list) {
+  for (cChara& c : BlockCandidates(list)) {
     if (&c != obj && c.m_Chara.m_bBlockChara && TakesPart(c) && BoxesOverlap(*obj, c)) return 1;
   }
   return 0;
@@ -30,7 +37,7 @@ int cScenePlay::OverlapsAnyBlockChara(cCharaBase* obj, cCheckedList<cChara>& lis
 
 int cScenePlay::OverlapsBlockChara(cCharaBase* obj, cCheckedList<cChara>& list, int excluded) {
   if (MoveModeOf(*obj) == MOVE_FLY_THROUGH) return 0;
-  for (cChara& c : list) {
+  for (cChara& c : BlockCandidates(list)) {
     if (&c != obj && c.m_nObjNo != excluded && c.m_Chara.m_bBlockChara && TakesPart(c) && BoxesOverlap(*obj, c))
       return 1;
   }
@@ -136,7 +143,7 @@ struct cPushes {
 }  // namespace
 
 cCharaBase* cScenePlay::FindRideChara(cCharaBase* obj) {
-  for (cChara& c : g_lstChara) {
+  for (cChara& c : BlockCandidates(g_lstChara)) {
     if (IsSolidFor(c, obj) &&
         BoxesOverlap(c.m_dX, c.m_dY, c.m_dRight, c.m_dBottom, obj->m_dX, obj->m_dBottom, obj->m_dRight,
                      obj->m_dBottom + 5))
@@ -159,7 +166,7 @@ int cScenePlay::IsCrushedByBlockCharas(cCharaBase* obj, const double* startBox) 
   for (int corner = 0; corner < 4; ++corner) {
     const int xi = corner & 1 ? 2 : 0, yi = corner & 2 ? 3 : 1;
     bool covered = false;
-    for (const cChara& c : g_lstChara) {
+    for (const cChara& c : BlockCandidates(g_lstChara)) {
       if (!IsSolidFor(c, obj)) continue;
       for (const double* box : {now, start}) {
         const double x = box[xi], y = box[yi];
@@ -174,7 +181,7 @@ int cScenePlay::IsCrushedByBlockCharas(cCharaBase* obj, const double* startBox) 
 
 void cScenePlay::RealignToBlockCharas(cCharaBase* obj, int axis) {
   cPushes p;
-  for (cChara& c : g_lstChara) {
+  for (cChara& c : BlockCandidates(g_lstChara)) {
     if (!IsSolidFor(c, obj) || !BoxesOverlap(*obj, c)) continue;
     if (axis == 0) {
       if (CoversLeftLine(c, *obj)) {
@@ -231,7 +238,7 @@ int cScenePlay::CollideBlockCharas(cCharaBase* obj, cCheckedList<cChara>& list) 
   cPushes p;
 
   if (mode != MOVE_WALK) {
-    for (cChara& c : list) {
+    for (cChara& c : BlockCandidates(list)) {
       if (!IsSolidFor(c, obj) || !BoxesOverlap(*obj, c)) continue;
       p.m_bTouched = true;
       if (OverlapW(*obj, c) <= OverlapH(*obj, c)) {
@@ -322,7 +329,7 @@ int cScenePlay::CollideBlockCharas(cCharaBase* obj, cCheckedList<cChara>& list) 
     if (c.m_dSpeedY < 0) obj->SetContactBottom(c);
     p.Land(c, c.m_dY - obj->m_nHitH);
   };
-  for (cChara& c : list) {
+  for (cChara& c : BlockCandidates(list)) {
     if (!IsSolidFor(c, obj) || !BoxesOverlap(*obj, c)) continue;
     p.m_bTouched = true;
     const bool upper = BoxesOverlap(obj->m_dX, obj->m_dY, obj->m_dRight, obj->m_dY + obj->m_nHitH / 2, c.m_dX,
@@ -404,7 +411,7 @@ int cScenePlay::CollideBlockCharas(cCharaBase* obj, cCheckedList<cChara>& list) 
   // Squeezed between two sides: the first block character over the upper part pushes it down.
   auto squeeze = [&] {
     const double l = obj->m_dX + 1, r = obj->m_dRight - 1, t = obj->m_dY, b = obj->m_dBottom - obj->m_nHitH / 3.0;
-    for (cChara& c : list) {
+    for (cChara& c : BlockCandidates(list)) {
       if (!IsSolidFor(c, obj) || !BoxesOverlap(l, t, r, b, c.m_dX, c.m_dY, c.m_dRight, c.m_dBottom)) continue;
       pushHead(c.m_dBottom + 1, c.m_dSpeedY);
       ceilApplied = true;

@@ -116,8 +116,9 @@ int cScenePlay::ResolveCharaHits() {
         for (auto wi = m_vSideChara[j].begin(); wi != m_vSideChara[j].end();) {
           cCharaBase* w = *wi;
           ++wi;
-          if (u->m_Chara.m_bBlockChara || w->m_Chara.m_bBlockChara || !TakesPart(*u) || !TakesPart(*w) ||
-              !RectsOverlap(u->m_BodyRect, w->m_BodyRect))
+          // The overlap first: most pairs fail it, and it reads only the body rectangles.
+          if (!RectsOverlap(u->m_BodyRect, w->m_BodyRect) || u->m_Chara.m_bBlockChara || w->m_Chara.m_bBlockChara ||
+              !TakesPart(*u) || !TakesPart(*w))
             continue;
           const bool uImmune = u->IsImmuneTo(w->m_nObjNo), wImmune = w->IsImmuneTo(u->m_nObjNo);
           if (!uImmune) RaiseTouch(*u, *w);

@@ -1,6 +1,7 @@
 // The play scene's main state: once per displayed frame the input (live or from the recording), the
 // timers, then the sub-steps that move every object once in a fixed order, and the drawing. The order
 // of the calls decides the game; every early end of the frame skips the drawing.
+#include <algorithm>
 #include <climits>
 #include <iterator>
 
@@ -34,6 +35,16 @@ bool IsCrushed(const cCharaBase& c) {
 }
 
 }  // namespace
+
+int cScenePlay::HasBlockCharas() {
+  if (m_nBlockCharaStamp != m_nStepCount || m_nBlockCharaListSize != g_lstChara.size()) {
+    m_bAnyBlockChara = std::any_of(g_lstChara.begin(), g_lstChara.end(),
+                                   [](const cChara& c) { return c.m_Chara.m_bBlockChara != 0; });
+    m_nBlockCharaStamp = m_nStepCount;
+    m_nBlockCharaListSize = g_lstChara.size();
+  }
+  return m_bAnyBlockChara;
+}
 
 int cScenePlay::StatePlay() {
   if (RunPlayLogic()) Draw(1, 0, 1, 1);

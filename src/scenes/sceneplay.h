@@ -351,6 +351,12 @@ class cScenePlay : public cScene {
   cChara* m_pStepChara = nullptr;
   int m_bStepCharaGone = 0;
   cCheckedList<cChara>::iterator m_itStepNext;
+  // Whether a character of g_lstChara is a block character: counted once a sub-step, and again when a
+  // summon added one or the list changed its size. The block-character scans skip the list without.
+  int HasBlockCharas();
+  int m_nBlockCharaStamp = -1;
+  size_t m_nBlockCharaListSize = 0;
+  int m_bAnyBlockChara = 0;
   // ---- end of the play step ----
 
  private:

@@ -141,6 +141,7 @@ int cScenePlay::SpawnBlockChara(cCheckedList<cChara>& list, double x, double y, 
     temp.AfterMoveX();
     temp.AfterMoveY();
     list.push_back(temp);
+    m_nBlockCharaStamp = -1;  // the count of block characters is out of date
     cChara& c = list.back();
     // Blocked where it appears: one pixel up, else one left, else up and left, else not made.
     if (IsBoxBlocked(&c)) {

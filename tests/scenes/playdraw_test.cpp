@@ -5,6 +5,7 @@
 
 #include "core/mainwnd.h"
 #include "core/timing.h"
+#include "gamedata/input.h"
 #include "gamedata/savedata.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/systemini.h"
@@ -282,6 +283,27 @@ TEST_P(PlayDrawTest, FrozenDrawingInAModalLoopOnlyMarksWhatEnded) {
   EXPECT_EQ(&g_lstChara.front(), &living);
   EXPECT_TRUE(scene_.m_vSideChara[1].empty());
   EXPECT_TRUE(scene_.m_vFinishedChara.empty());
+}
+
+TEST_P(PlayDrawTest, APlayFrameDrawsUnlessItEndsEarly) {
+  // The drawing removes a character whose death is over: the observable that a frame was drawn.
+  Map(20, 15);
+  g_vInput.assign(1, cInput());
+  g_StageData.SetCollisionLevel(2);
+  scene_.m_nState = PLAY_MAIN;
+  scene_.m_bTimeStopped = 1;
+  cChara& dying = g_lstChara.emplace_back();
+  dying.m_bDead = 1;
+  dying.m_nDeadFrames = 1000;
+  dying.m_nLifeTime = kLifeUnlimited;
+  scene_.m_bQuit = 1;  // the frame only posts the close
+  scene_.StatePlay();
+  EXPECT_EQ(g_lstChara.size(), 1u);
+  EXPECT_EQ(scene_.m_nStepCount, 0);
+  scene_.m_bQuit = 0;
+  scene_.StatePlay();
+  EXPECT_EQ(scene_.m_nStepCount, 2);
+  EXPECT_TRUE(g_lstChara.empty());
 }
 
 TEST_P(PlayDrawTest, LostShotSheetsAreRebuiltOnTheNextFrame) {

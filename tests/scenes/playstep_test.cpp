@@ -283,6 +283,45 @@ TEST_F(PlayStepTest, CharacterKilledByItsFlows) {
   }
 }
 
+TEST_F(PlayStepTest, LeavingTheStage) {
+  struct Case {
+    const char* name;
+    bool flying;
+    double x, y, speedX, speedY;
+    bool removed;  // else killed: sound 9 and its death
+  };
+  const Case cases[] = {
+      {"past the grid's left end", true, 2, 400, -5, 0, true},
+      {"flying past the grid's top", true, 400, 2, 0, -5, true},
+      {"walking below the stage", false, 400, 775, 0, 4, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    g_lstChara.clear();
+    g_vHero.clear();
+    scene_.m_vSideChara.assign(kSideCount, {});
+    Sounds().clear();
+    Hero();
+    cChara& c = Chara(3, 0, 0);
+    c.SetMoveMode(k.flying ? 1 : 0);
+    c.m_dX = k.x;
+    c.m_dY = k.y;
+    c.CheckBoundsX(2);
+    c.CheckBoundsY(2);
+    OnStep([&k](cCharaBase* obj) {
+      if (obj->m_nObjNo != 3) return;
+      obj->m_dSpeedX = k.speedX;
+      obj->m_dSpeedY = k.speedY;
+    });
+    EXPECT_EQ(Frame(), 1);
+    EXPECT_EQ(g_lstChara.size(), k.removed ? 0u : 1u);
+    EXPECT_EQ(Count(9), k.removed ? 0 : 1);
+    if (!k.removed) {
+      EXPECT_EQ(c.m_bDead, 1);
+    }
+  }
+}
+
 TEST_F(PlayStepTest, HeroOutcomes) {
   struct Case {
     const char* name;
