@@ -30,7 +30,7 @@ void SetDisplayWait(cDisplayWait* wait, int mode, int waitKey, int frames, int n
   wait->m_nKeyDelay = waitKey && mode == 1 && !noDelay ? 10 : 0;
 }
 
-cScenePlay::cScenePlay() : m_vSideChara(kSideCount), m_vSideShot(kSideCount), m_vStageVar(kStageVarCount) {
+cScenePlay::cScenePlay() : m_vSideChara(kSideCount), m_vSideShot(kSideCount), m_vStageVar(kStageVarCount), m_vSwitch(kSwitchCount) {
   m_ScreenColor.m_nStrength = 255;
   g_nStageBgm = 0;
 }
