@@ -41,11 +41,10 @@ cScenePlay::~cScenePlay() {
   DDReleaseSurfaceVector(g_vCharaBmpSD);
   DDReleaseSurfaceVector(g_vSwordSD);
   DDReleaseSurfaceVector(g_vEffectSD);
-  DDReleaseSurfaceList(g_lstPictureSD);
-  g_lstPictureSD.clear();
-  g_lstPictureBD.clear();
+  FreePictureSurfaces();
   DDReleaseSurfaceVector(g_vMenuSD);
-  DDReleaseSurfaceList(Off_Msg);
+  // The message surfaces go with their descriptors: the next play scene starts with no window.
+  FreeMessageSurfaces();
   if (g_pScenePlay == this) g_pScenePlay = nullptr;
 }
 

@@ -24,6 +24,8 @@
 #include "stagedata/stagedata.h"
 #include "support/closerequests.h"
 #include "support/game_reset.h"
+#include "support/tempdir.h"
+#include "support/test_logs.h"
 
 namespace {
 
@@ -572,6 +574,41 @@ TEST_F(PlayStatesTest, RefreshAppearanceOfItemsAndShots) {
   scene_.m_vStageVar[0] = 1;
   scene_.RefreshAppearance();
   EXPECT_EQ(hidden.m_bActive, 1);
+}
+
+// A scene whose set-up throws a text.
+struct ThrowingScene : cScene {
+  void Init() override { throw "ステージ読み込み失敗"; }
+  void Run() override { RunStates(*this, kStates); }
+  int Idle() {
+    ++runs;
+    return 0;
+  }
+  int runs = 0;
+  static int (ThrowingScene::*const kStates[1])();
+};
+int (ThrowingScene::*const ThrowingScene::kStates[1])() = {&ThrowingScene::Idle};
+
+class SceneFatalTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    StartTestLogs();
+  }
+  void TearDown() override {
+    StopTestLogs();
+    TempDirTest::TearDown();
+  }
+};
+
+TEST_F(SceneFatalTest, ATextThrownBySetUpIsReportedAndClosesTheProgram) {
+  ThrowingScene scene;
+  scene.Run();
+  // The report log is kept in a normal run, where the debug log is off.
+  EXPECT_EQ(LogLines("Report_Game.txt"), std::vector<std::string>{"ステージ読み込み失敗"});
+  EXPECT_EQ(TakeCloseRequests(), 1);
+  EXPECT_EQ(scene.m_nState, 0);
+  EXPECT_EQ(scene.runs, 1) << "the frame goes on while the close request waits";
 }
 
 }  // namespace
