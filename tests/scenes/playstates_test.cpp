@@ -142,6 +142,23 @@ TEST_F(PlayStatesTest, FadeInAndBannersTakeTheirFramesBeforeThePlayStep) {
   }
 }
 
+TEST_F(PlayStatesTest, PlayStartsWithTheHerosBaseAnimationRestarted) {
+  g_StageData.m_bStageBanner = g_StageData.m_bStartBanner = 0;
+  cHero& hero = AddHero();
+  hero.m_AnimSeq.m_vSeq.resize(3);
+  for (int flying : {0, 1}) {
+    SCOPED_TRACE(flying);
+    hero.SetMoveMode(flying);
+    hero.m_AnimSeq.m_nSeq = 1;
+    hero.m_AnimSeq.m_nFrame = 2;
+    scene_.m_nState = PLAY_BANNER;
+    Frame();
+    EXPECT_EQ(scene_.m_nState, PLAY_MAIN);
+    EXPECT_EQ(hero.m_AnimSeq.m_nSeq, flying ? 2 : 0);
+    EXPECT_EQ(hero.m_AnimSeq.m_nFrame, 0);
+  }
+}
+
 TEST_F(PlayStatesTest, PauseMenuEntriesFollowGameTypeSwitchesAndRecords) {
   struct Case {
     const char* name;
