@@ -1,7 +1,6 @@
 // The base of every scene and the scene ids. A scene's Run runs Init once (state -1), then the
 // handler of its current state; state 0 fades in, the last state fades out and names the next scene.
 #pragma once
-#include <iterator>
 
 enum eSceneId {
   SCENE_TITLE = 0,
@@ -33,9 +32,8 @@ class cScene {
       m_nState = 0;
     }
     if (m_nState < 0 || m_nState >= N) return;
-    // Through a pointer, not the array's subscript: the undefined-behaviour checks of the compiler
-    // misread a subscript into an array of member pointers as out of bounds.
-    int (S::*const handler)() = *(std::begin(handlers) + m_nState);
+    // The handler is taken before the call: a handler changes the state it was chosen by.
+    const auto handler = handlers[m_nState];
     (self.*handler)();
   }
 
