@@ -4,8 +4,5 @@
 #include "scenes/collision.h"
 #include "scenes/sceneplay.h"
 
-int cScenePlay::StatePlay() { return 0; }
-int LoadStageAndPlay(const char*, int) { return 0; }  // pending
-void cScenePlay::BeginToggleBatch() {}  // pending
 void cScenePlay::DrawScreenColor(int) {}  // pending
 void cScenePlay::SetupStage(int, int) {}  // pending
