@@ -30,7 +30,7 @@ void SetDisplayWait(cDisplayWait* wait, int mode, int waitKey, int frames, int n
   wait->m_nKeyDelay = waitKey && mode == 1 && !noDelay ? 10 : 0;
 }
 
-cScenePlay::cScenePlay() : m_vSideChara(kSideCount), m_vSideShot(kSideCount), m_vStageVar(kStageVarCount) {
+cScenePlay::cScenePlay() : m_vSideChara(kSideCount), m_vSideShot(kSideCount), m_vStageVar(kStageVarCount), m_vSwitch(kSwitchCount) {
   m_ScreenColor.m_nStrength = 255;
   g_nStageBgm = 0;
 }
@@ -41,11 +41,10 @@ cScenePlay::~cScenePlay() {
   DDReleaseSurfaceVector(g_vCharaBmpSD);
   DDReleaseSurfaceVector(g_vSwordSD);
   DDReleaseSurfaceVector(g_vEffectSD);
-  DDReleaseSurfaceList(g_lstPictureSD);
-  g_lstPictureSD.clear();
-  g_lstPictureBD.clear();
+  FreePictureSurfaces();
   DDReleaseSurfaceVector(g_vMenuSD);
-  DDReleaseSurfaceList(Off_Msg);
+  // The message surfaces go with their descriptors: the next play scene starts with no window.
+  FreeMessageSurfaces();
   if (g_pScenePlay == this) g_pScenePlay = nullptr;
 }
 

@@ -329,6 +329,10 @@ class cScenePlay : public cScene {
   int ScrEffectLens(int noAdvance);
   int ScrEffectMosaic(int noAdvance);
   // ---- end of modal loops and drawing ----
+  // ---- States ----
+  // The pause menu's four entries from the system texts, each enabled as the game type allows.
+  void BuildPauseMenu();
+  // ---- end of the states ----
   // Shots and swords in the order they were made (the element type is complete where the list is used).
   cCheckedList<cShot> m_lShot;
   // ---- The play step ----

@@ -69,13 +69,14 @@ TEST_F(AppTest, SwitchDeletesTheOldSceneAndTheNewOneStartsInItsFirstFrame) {
   ASSERT_NE(play, nullptr);
   EXPECT_EQ(cApp::m_pScene[5], play);  // the play slot comes after the options slot
   EXPECT_EQ(g_pScenePlay, play);
-  EXPECT_EQ(play->m_nState, 0);  // Init ran in the frame the scene was made
+  // Init and the fade-in, complete at once at fade speed 0, ran in the frame the scene was made.
+  EXPECT_EQ(play->m_nState, PLAY_BANNER);
   // A fade-out that returns to the play scene keeps the object and runs Init again.
   play->m_nState = -1;
   cApp::m_nPrevScene = SCENE_PLAY;
   cApp::Frame();
   EXPECT_EQ(cApp::SceneOf(SCENE_PLAY), play);
-  EXPECT_EQ(play->m_nState, 0);
+  EXPECT_EQ(play->m_nState, PLAY_BANNER);
   // Another scene: the play scene is deleted in the next frame.
   cApp::m_nScene = SCENE_TITLE;
   cApp::Frame();
