@@ -143,7 +143,7 @@ TEST_F(ShotCmdTest, SummonsPlaceCharactersItemsAndBlocks) {
 TEST_F(ShotCmdTest, OneSwordPerRunBuiltInTheList) {
   cChara& c = Shooter();
   cChara& other = Body(2, 600, 400);
-  c.m_pTarget[0] = &other;
+  SetCharaTarget(&c, 0, &other, 1);
   const cFlowCmd cmd = Sword(1);
   scene_.m_nNextShotId = 50;
   cCmdInstance inst = Running(cmd);
