@@ -11,7 +11,6 @@
 #include "objects/hero.h"
 #include "stagedata/cmdtable.h"
 #include "stagedata/database.h"
-#include "support/flow_pass.h"
 
 namespace {
 
@@ -87,7 +86,7 @@ TEST_F(ArrangeTest, TheValueTheCommandGetsInTheOwnersCopy) {
     const cFlow source = Flow(FLOW_TRIG_NONE, t.cmds);
     Install(c, {source});
     c.m_vFlowInst[0].Start(&c);
-    for (int pass = 0; pass < 3; ++pass) RunFlowPass(c, 0);
+    for (int pass = 0; pass < 3; ++pass) c.RunFlows(0);
     EXPECT_EQ(t.read(c.m_Chara.m_vFlow[0].m_vCmd.back()), t.want);
     EXPECT_TRUE(c.m_vFlowInst[0].m_lstArrange.empty());
   }
@@ -99,7 +98,7 @@ TEST_F(ArrangeTest, RunsAccumulateInTheObjectsCopyOnly) {
   Install(c, {source});
   for (int run = 0; run < 3; ++run) {
     c.m_vFlowInst[0].Start(&c);
-    RunFlowPass(c, 0);
+    c.RunFlows(0);
   }
   EXPECT_EQ(c.m_Chara.m_vFlow[0].m_vCmd[1].m_vParam[0], 7);
   EXPECT_EQ(source.m_vCmd[1].m_vParam[0], 1) << "the definition is unchanged";

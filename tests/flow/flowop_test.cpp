@@ -8,7 +8,6 @@
 #include "objects/objlists.h"
 #include "objects/chara.h"
 #include "stagedata/cond.h"
-#include "support/flow_pass.h"
 
 namespace {
 
@@ -62,7 +61,7 @@ class FlowOpTest : public ExecTest {
     return c;
   }
   static void Passes(cCharaBase& c, int n) {
-    for (int i = 0; i < n; ++i) RunFlowPass(c, 0);
+    for (int i = 0; i < n; ++i) c.RunFlows(0);
   }
 };
 
