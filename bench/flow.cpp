@@ -201,6 +201,8 @@ void BM_CommandFrame(benchmark::State& state) {
     c.m_nObjNo = i + 1;
     c.m_nOperation = 1;
     c.m_bFlying = 1;
+    c.m_Chara.m_nMaxHP = 100;
+    c.m_nHP = 50;
     c.m_nHitW = c.m_nHitH = c.m_PicRect.m_nW = c.m_PicRect.m_nH = 32;
     c.m_dX = 400 + (i % 20) * 40;
     c.m_dY = 400 + (i / 20) * 40;
@@ -213,19 +215,21 @@ void BM_CommandFrame(benchmark::State& state) {
     c.UpdateScreenPos();
   }
   world.Frame();
-  long passes = 0;
+  long passes = 0, fired = 0;
   for (auto _ : state) {
     t_counting = true;
     world.Frame();
     t_counting = false;
     passes += state.range(1);
     state.PauseTiming();
+    fired += static_cast<long>(world.scene.m_lShot.size());
     world.scene.m_lShot.clear();
     for (auto& side : world.scene.m_vSideShot) side.clear();
     state.ResumeTiming();
   }
   state.counters["allocations_per_pass"] = passes ? static_cast<double>(g_allocations.exchange(0)) / passes : 0;
   state.counters["charas"] = charas;
+  state.counters["shots_per_frame"] = static_cast<double>(fired) / static_cast<double>(state.iterations());
   for (cChara& c : g_lstChara) c.m_pTarget.At(0) = nullptr;
 }
 // Without shots the movement and status executors alone: no allocation per pass.

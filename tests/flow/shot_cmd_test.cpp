@@ -184,3 +184,25 @@ TEST_F(ShotCmdTest, ASwordTypeWithoutFramesMakesNoSword) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ShotCmdTest, AFormationFiredFromAFlow) {
+  cChara& c = Shooter();
+  cFlowCmd shot = ShotCmd(CMD_SHOT, [](cEdShot& s) {
+    s.m_nCount = 3;
+    s.m_nFormation = 2;
+    s.m_sFormParam[0] = 30;
+    s.m_sSpeed = 20;
+  });
+  shot.m_sTime = 100;
+  Install(c, {Flow(FLOW_TRIG_ALWAYS, {shot})});
+  for (int pass = 0; pass < 7; ++pass) {
+    c.ResetTriggerFlags();
+    c.RaiseTrigger(FLOW_TRIG_ALWAYS);
+    c.RunFlows(0);
+  }
+  EXPECT_EQ(scene_.m_lShot.size(), 6u) << "three in the first pass and three in the seventh";
+}
+
+}  // namespace
