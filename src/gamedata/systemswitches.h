@@ -99,3 +99,23 @@ inline bool KeepMoveAxesOn() { return g_SystemData.m_bCompat773 != 0; }
 inline bool FlipTargetMovesOn() { return g_SystemData.m_bCompat783 != 0; }
 // A size change sets no mode-change countdown (older than 831).
 inline bool NoScaleCountdownOn() { return g_SystemData.m_bScaleModeSwitch != 0; }
+// ---- Menu scenes ----
+// Inferred: the title menu shows the strips of "bmp\GameMode.bmp" instead of labels (the member that
+// the start-up and the title read beside the slot switch).
+inline bool TitlePictureMenuOn() { return g_SystemData.m_bTitleSwitch != 0; }
+// New game and continue choose a story save slot.
+inline bool SaveSlotsOn() { return g_SystemData.m_bNewGameSlot != 0; }
+// A story stage entered from the world map starts with the lives carried (plus one) instead of the
+// start life.
+inline bool MapCarryLivesOn() { return g_SystemData.m_bMapStageLife != 0; }
+// The world map shows the lives box.
+inline bool MapShowLivesOn() { return g_SystemData.m_bMapShowLife != 0; }
+// Inferred, in record order: the world map shows the best of the stage under the hero (280), the
+// world-map menu the total of bests (284), the stage select each stage's best (300) and the total
+// of bests (304).
+inline bool MapShowBestOn() { return g_SystemData.m_bMapShow280 != 0; }
+inline bool MapMenuShowTotalOn() { return g_SystemData.m_bMapMenuShow284 != 0; }
+inline bool SelectShowBestOn() { return g_SystemData.m_bSelectShow300 != 0; }
+inline bool SelectShowTotalOn() { return g_SystemData.m_bSelectShow304 != 0; }
+// Lower-case letters of the menu font are drawn as icons (names are drawn with it off).
+inline bool IconLettersOn() { return g_SystemData.m_bMenuFontSwitch != 0; }
