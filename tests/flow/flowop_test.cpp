@@ -191,6 +191,17 @@ TEST_F(FlowOpTest, StartingATargetsFlowsActsOnTheTarget) {
   EXPECT_EQ(t.m_vFlowInst[0].m_bStopped, 1);
 }
 
+TEST_F(FlowOpTest, BeforeStartFlowsThatStartEachOtherEnd) {
+  const int a = 1, b = 2;
+  cChara& c = With(1, {Keyed(FLOW_TRIG_BEFORE_START, {Mark("a", 1), Op(OP_START, BY_ID, b, 0, 1)}, a),
+                       Keyed(FLOW_TRIG_BEFORE_START, {Mark("b", 1), Op(OP_START, BY_ID, a, 0, 1)}, b)});
+  cFlowContextGuard guard;
+  scene_.m_pCurObj = &c;
+  c.m_vFlowInst[0].Start(&c);
+  EXPECT_EQ(Joined(), "1:a 1:b");
+  EXPECT_EQ(c.m_vFlowInst[0].m_bRunning + c.m_vFlowInst[1].m_bRunning, 0);
+}
+
 TEST_F(FlowOpTest, TheConditionGateIsTriedEveryPassAndAnEmptySlotDoesNothing) {
   cFlowCmd op = Op(OP_END, OTHER_FLOWS);
   CreateCondList(op.m_pCondList);
