@@ -4,7 +4,10 @@
 // three conditions (a common variable, a character variable, a random status condition) and a code
 // line with a group and a target property; an always flow of a code line and a 0.5 s wait; a flow
 // whose trigger is never raised; a flow of the flow-operation trigger; an always flow whose condition
-// never holds. A second benchmark runs typical code lines.
+// never holds. A second benchmark runs typical code lines. A third runs the command executors: every
+// character alternates a straight and a lagging homing move, runs a status operation with a random
+// source once per displayed frame, and one character in four fires a three-shot formation every six
+// frames.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -17,6 +20,10 @@
 #include "flow/code.h"
 #include "flow/condeval.h"
 #include "flow/exectable.h"
+#include "flow/executors.h"
+#include "objects/shot.h"
+#include "stagedata/edmove.h"
+#include "stagedata/edshot.h"
 #include "gamedata/input.h"
 #include "gamedata/savedata.h"
 #include "gamedata/systemdata.h"
@@ -153,5 +160,79 @@ void BM_RunCode(benchmark::State& state) {
       static_cast<double>(g_allocations.exchange(0)) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_RunCode)->DenseRange(0, 4)->Unit(benchmark::kNanosecond);
+
+// ---- Command executors ----
+
+std::vector<cFlow> CommandFlows(bool shooter) {
+  cFlowCmd straight = Code("", 10);
+  straight.m_nKind = CMD_MOVE_STRAIGHT;
+  CreateEdMove(straight.m_pEdMove);
+  straight.m_pEdMove->m_nDir = 0;
+  cFlowCmd homing = Code("", 10);
+  homing.m_nKind = CMD_MOVE_HOMING;
+  CreateEdMove(homing.m_pEdMove);
+  homing.m_pEdMove->m_sHomingLag = 3;
+  cFlowCmd status = Code("");
+  status.m_nKind = CMD_STATUS;
+  status.m_vParam.assign(22, 0);
+  status.m_vParam[5] = 1;  // add
+  status.m_vParam[6] = 1;  // a random number
+  status.m_vParam[9] = 3;
+  std::vector<cFlow> flows = {Flow(FLOW_TRIG_ALWAYS, {straight, homing}), Flow(FLOW_TRIG_ALWAYS, {status})};
+  if (shooter) {
+    cFlowCmd shot = Code("", 1000);
+    shot.m_nKind = CMD_SHOT;
+    CreateEdShot(shot.m_pEdShot);
+    shot.m_pEdShot->m_nCount = 3;
+    shot.m_pEdShot->m_nFormation = 2;  // spread
+    shot.m_pEdShot->m_sSpeed = 20;
+    flows.push_back(Flow(FLOW_TRIG_ALWAYS, {shot}));
+  }
+  return flows;
+}
+
+void BM_CommandFrame(benchmark::State& state) {
+  const int charas = static_cast<int>(state.range(0));
+  const bool shots = state.range(2) != 0;
+  World world(0, static_cast<int>(state.range(1)));
+  g_CmdExecTable = g_CmdExecDefaults;
+  for (int i = 0; i < charas; ++i) {
+    cChara& c = g_lstChara.emplace_back();
+    c.m_nObjNo = i + 1;
+    c.m_nOperation = 1;
+    c.m_bFlying = 1;
+    c.m_Chara.m_nMaxHP = 100;
+    c.m_nHP = 50;
+    c.m_nHitW = c.m_nHitH = c.m_PicRect.m_nW = c.m_PicRect.m_nH = 32;
+    c.m_dX = 400 + (i % 20) * 40;
+    c.m_dY = 400 + (i / 20) * 40;
+    const std::vector<cFlow> flows = CommandFlows(shots && i % 4 == 0);
+    c.m_Chara.m_vFlow.assign(flows.begin(), flows.end());
+  }
+  for (cChara& c : g_lstChara) {
+    c.AddFlows(c.m_Chara.m_vFlow, 0, 0);
+    c.m_pTarget.At(0) = &g_lstChara.front();
+    c.UpdateScreenPos();
+  }
+  world.Frame();
+  long passes = 0, fired = 0;
+  for (auto _ : state) {
+    t_counting = true;
+    world.Frame();
+    t_counting = false;
+    passes += state.range(1);
+    state.PauseTiming();
+    fired += static_cast<long>(world.scene.m_lShot.size());
+    world.scene.m_lShot.clear();
+    for (auto& side : world.scene.m_vSideShot) side.clear();
+    state.ResumeTiming();
+  }
+  state.counters["allocations_per_pass"] = passes ? static_cast<double>(g_allocations.exchange(0)) / passes : 0;
+  state.counters["charas"] = charas;
+  state.counters["shots_per_frame"] = static_cast<double>(fired) / static_cast<double>(state.iterations());
+  for (cChara& c : g_lstChara) c.m_pTarget.At(0) = nullptr;
+}
+// Without shots the movement and status executors alone: no allocation per pass.
+BENCHMARK(BM_CommandFrame)->ArgsProduct({{50, 200, 800}, {1, 10}, {0, 1}})->Unit(benchmark::kMicrosecond);
 
 }  // namespace

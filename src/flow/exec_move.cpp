@@ -47,6 +47,15 @@ void TurnCharge(const cCharaBase& s, cCmdInstance& c) {
   if (!UnderGravity(s)) c.m_dMoveY = -std::sin(a * kDegToRadCharge) * c.m_dSpeed;
 }
 
+// The queue holds the one point of a new run; its node is kept from earlier runs.
+void RestartQueue(std::list<cHomingPoint>& q, double x, double y) {
+  if (q.empty())
+    q.push_back({x, y});
+  else
+    q.resize(1);
+  q.front() = {x, y};
+}
+
 // Replaces the oldest remembered point by the newest without allocating: the queue's front node
 // moves to the back.
 void RotateQueue(std::list<cHomingPoint>& q, double x, double y) {
@@ -201,10 +210,7 @@ int ExecMoveHoming(cCharaBase* subject, cCmdInstance* cmd) {
     double x = 0, y = 0;
     if (first || period == 0) {
       target->GetCommandPoint(x, y, c);
-      if (first) {
-        q.clear();
-        q.push_back({x, y});
-      }
+      if (first) RestartQueue(q, x, y);
       s.CalcAimMove(c, m, target, x, y);
     } else if (steer) {
       const cHomingPoint oldest = q.empty() ? cHomingPoint{} : q.front();
@@ -217,10 +223,7 @@ int ExecMoveHoming(cCharaBase* subject, cCmdInstance* cmd) {
     c.m_dMoveY = 0;
     const double x = target->m_PicRect.CentreX() + c.m_nOffsetX;
     if (first || period == 0) {
-      if (first) {
-        q.clear();
-        q.push_back({x, 0});
-      }
+      if (first) RestartQueue(q, x, 0);
       s.SnapToCommandPointX(c, target, x, s.m_bScrollSync, m.m_bSnap);
     } else if (steer) {
       const double oldest = q.empty() ? 0 : q.front().m_dX;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "flow/exec_fixture.h"
+#include "objects/objlists.h"
 #include "objects/chara.h"
 
 namespace {
@@ -171,7 +172,7 @@ TEST_F(MoveTest, ChargeFixesItsCourseInTheFirstPass) {
   EXPECT_EQ(inst.m_dMoveX, 0);
   EXPECT_EQ(RunPass(c, inst).x, 0);
   // A dead target: nothing in the first pass; later passes apply what the step holds.
-  c.m_pTarget[0] = &target;
+  SetCharaTarget(&c, 0, &target, 1);
   target.m_bDead = 1;
   inst = Running(cmd, 2);
   inst.m_dMoveX = 0.5;
@@ -192,7 +193,7 @@ TEST_F(MoveTest, ChargeFixesItsCourseInTheFirstPass) {
 TEST_F(MoveTest, ChargeTurnedByItsAngleUnderBothFormulas) {
   cChara& c = Mover(true);
   cChara& target = Body(2, 600, 400);
-  c.m_pTarget[0] = &target;
+  SetCharaTarget(&c, 0, &target, 1);
   const cFlowCmd cmd = MoveCmd(CMD_MOVE_CHARGE, [](cEdMove& m) { m.m_sAngle = 45; });
   const double r = std::sqrt(2.0);
   for (int alt : {0, 1}) {
@@ -214,7 +215,7 @@ TEST_F(MoveTest, ChargeTurnedByItsAngleUnderBothFormulas) {
 TEST_F(MoveTest, HomingSteersEveryPeriodTowardWhereTheTargetWas) {
   cChara& c = Mover(true);
   cChara& target = Body(2, 600, 400);
-  c.m_pTarget[1] = &target;
+  SetCharaTarget(&c, 1, &target, 1);
   const cFlowCmd cmd = MoveCmd(CMD_MOVE_HOMING, [](cEdMove& m) { m.m_nTargetSlot = 1; });
   // Period 3: steering in passes 1, 4 and 7. The target goes below the subject after pass 1.
   cCmdInstance inst = Running(cmd, 2);
@@ -235,7 +236,7 @@ TEST_F(MoveTest, HomingSteersEveryPeriodTowardWhereTheTargetWas) {
   EXPECT_NEAR(RunPass(c, inst).y, 2, kEps);
   // No target, or a dead one: nothing, and the counter does not advance.
   for (int dead : {0, 1}) {
-    c.m_pTarget[1] = dead ? &target : nullptr;
+    SetCharaTarget(&c, 1, dead ? &target : nullptr, 1);
     target.m_bDead = dead;
     c.m_bFixedX = 1;
     inst = Running(cmd, 2);
@@ -248,7 +249,7 @@ TEST_F(MoveTest, HomingSteersEveryPeriodTowardWhereTheTargetWas) {
 TEST_F(MoveTest, HomingOnFootFollowsTheTargetsColumn) {
   cChara& c = Mover(false);
   cChara& target = Body(2, 200, 100);
-  c.m_pTarget[0] = &target;
+  SetCharaTarget(&c, 0, &target, 1);
   const cFlowCmd cmd = MoveCmd(CMD_MOVE_HOMING);
   cCmdInstance inst = Running(cmd, 2);
   const Step s = RunPass(c, inst);
@@ -302,7 +303,7 @@ TEST_F(MoveTest, TurnSetsTheFacingOfAFacingFixedSubject) {
     cChara& other = Body(2, t.targetRight ? 500 : 400, 300);
     c.m_nFacing = t.facing;
     c.m_nLastBlockSide = t.lastSide;
-    if (t.target) c.m_pTarget[0] = &other;
+    if (t.target) SetCharaTarget(&c, 0, &other, 1);
     cFlowCmd cmd = Cmd(CMD_TURN);
     cmd.m_vParam[0] = t.kind;
     cmd.m_sSound = 4;
@@ -324,7 +325,7 @@ TEST_F(MoveTest, TurnWaitsForItsTargetAndIgnoresFreeFacings) {
   RunPass(c, inst);
   EXPECT_EQ(inst.m_bActed, 0) << "tried again next pass";
   cChara& other = Body(2, 600, 400);
-  c.m_pTarget[1] = &other;
+  SetCharaTarget(&c, 1, &other, 1);
   RunPass(c, inst);
   EXPECT_EQ(c.m_nFacing, 1);
   // A subject whose facing follows its moves: nothing, and no sound.
@@ -342,7 +343,7 @@ TEST_F(MoveTest, TargetSlotsOutsideTheFourAreReported) {
   cChara& c = Mover(true);
   const cFlowCmd cmd = MoveCmd(CMD_MOVE_HOMING, [](cEdMove& m) { m.m_nTargetSlot = 7; });
   cCmdInstance inst = Running(cmd, 2);
-  c.m_pTarget[0] = &c;
+  SetCharaTarget(&c, 0, &c, 1);
   EXPECT_EQ(RunPass(c, inst).x, 0);
   EXPECT_EQ(TakeCloseRequests(), 1);
 }

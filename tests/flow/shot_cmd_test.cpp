@@ -143,7 +143,7 @@ TEST_F(ShotCmdTest, SummonsPlaceCharactersItemsAndBlocks) {
 TEST_F(ShotCmdTest, OneSwordPerRunBuiltInTheList) {
   cChara& c = Shooter();
   cChara& other = Body(2, 600, 400);
-  c.m_pTarget[0] = &other;
+  SetCharaTarget(&c, 0, &other, 1);
   const cFlowCmd cmd = Sword(1);
   scene_.m_nNextShotId = 50;
   cCmdInstance inst = Running(cmd);
@@ -181,6 +181,28 @@ TEST_F(ShotCmdTest, ASwordTypeWithoutFramesMakesNoSword) {
     EXPECT_TRUE(scene_.m_lShot.empty());
     EXPECT_EQ(TakeCloseRequests(), 1) << "reported, and the program asked to close";
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ShotCmdTest, AFormationFiredFromAFlow) {
+  cChara& c = Shooter();
+  cFlowCmd shot = ShotCmd(CMD_SHOT, [](cEdShot& s) {
+    s.m_nCount = 3;
+    s.m_nFormation = 2;
+    s.m_sFormParam[0] = 30;
+    s.m_sSpeed = 20;
+  });
+  shot.m_sTime = 100;
+  Install(c, {Flow(FLOW_TRIG_ALWAYS, {shot})});
+  for (int pass = 0; pass < 7; ++pass) {
+    c.ResetTriggerFlags();
+    c.RaiseTrigger(FLOW_TRIG_ALWAYS);
+    c.RunFlows(0);
+  }
+  EXPECT_EQ(scene_.m_lShot.size(), 6u) << "three in the first pass and three in the seventh";
 }
 
 }  // namespace
