@@ -15,5 +15,4 @@ int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
 int LoadStageAndPlay(const char*, int) { return 0; }  // pending
 void cScenePlay::BeginToggleBatch() {}  // pending
-void cScenePlay::DrawScreenColor(int) {}  // pending
 int cScenePlay::OnHeroDown(int) { return 0; }  // pending
