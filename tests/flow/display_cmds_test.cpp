@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "flow/exectable.h"
 #include "flow/executors.h"
 #include "flow/flowinst.h"
 #include "gfx/drawstate.h"
@@ -24,6 +25,8 @@
 #include "scenes/app.h"
 #include "scenes/requests.h"
 #include "stagedata/anime.h"
+#include "stagedata/itemdata.h"
+#include "stagedata/palette.h"
 #include "stagedata/stagesub.h"
 #include "support/eventually.h"
 #include "support/game_reset.h"
@@ -521,6 +524,53 @@ TEST_F(FlowDisplayTest, CharacterEffectsRunInTheirModes) {
     EXPECT_EQ(chara_->m_CharaEffect.m_bReversed, mode == 1) << "the reversed table for mode 1";
     EXPECT_EQ(chara_->m_CharaEffect.m_bLoop, 1);
   }
+}
+
+// ---- The item command set ----
+
+TEST_F(FlowDisplayTest, EveryItemKindReachesItsBody) {
+  PrepareLoadedDatabase();
+  g_AnimeFrameTables.assign(2, cAnimSeqFrames{{7, 6, 0}});
+  cHero& hero = g_vHero.emplace_back();
+  hero.m_nObjNo = 1;
+  hero.m_nHP = 5;
+  hero.m_bOnScreen = 1;
+  g_CommonPalette.m_vItem.assign(1, cItemData());
+  cFlowCmd hideFirst = Cmd(ICMD_BACKGROUND, {1, 1});
+  hideFirst.m_nCategory = CMD_CATEGORY_ITEM;
+  g_CommonPalette.m_vItem[0].m_vCmd.assign(1, hideFirst);
+  scene_.m_nNextStage = 5;
+  scene_.m_lEffect.emplace_back();
+  DDSetVirtualBackBuffer(1);
+  const struct {
+    int kind;
+    std::vector<int32_t> params;
+    int presents;
+    std::function<bool()> done;
+  } cases[] = {
+      {ICMD_STAGE_CLEAR, {3}, 0, [&] { return scene_.m_nNextStage == 0; }},
+      {ICMD_GAME_WAIT, {1}, 6, [] { return true; }},
+      {ICMD_MESSAGE, {0, 0, 0, 0, 0, 0, MESTIME_UNTIL_END}, 0, [&] { return scene_.m_lMesWindow.Size() == 1; }},
+      {ICMD_ITEM_GET, {0, 0}, 0, [] { return g_StageData.m_vBackLayer[0].m_bShow == 0; }},
+      {ICMD_GRAPHIC, {2, 9, 0}, 0, [&] { return hero.m_nGraphicNo == 9; }},
+      {ICMD_ANIM, {1, 0}, 0, [&] { return hero.m_lRunAnim.size() == 1; }},
+      {ICMD_EFFECT, {0}, 0, [&] { return scene_.m_lEffect.empty(); }},
+      {ICMD_CHARA_EFFECT, {1, 1, 0}, 0, [&] { return hero.m_CharaEffect.m_nStartType == 1; }},
+      {ICMD_SCREEN_EFFECT, {0, 0, 0}, 0, [] { return lpDTCon->bVirtual == 0; }},
+      {ICMD_SCREEN_COLOR, {0, 0, 0, 50}, 0, [&] { return scene_.m_ScreenColor.m_bRunning == 1; }},
+      {ICMD_BACKGROUND, {2, 1}, 0, [] { return g_StageData.m_vBackLayer[1].m_bShow == 0; }},
+      {ICMD_SE, {4}, 0, [] { return TakeSounds() == std::vector<int>{20}; }},
+      {ICMD_BGM, {6, 1}, 0, [] { return g_bStageBgmLoop == 1; }},
+  };
+  for (const auto& c : cases) {
+    cFlowCmd cmd = Cmd(c.kind, c.params);
+    cmd.m_nCategory = CMD_CATEGORY_ITEM;
+    int result = -1;
+    EXPECT_EQ(Presents([&] { result = DispatchItemCmd(&hero, &cmd); }), c.presents) << c.kind;
+    EXPECT_EQ(result, c.kind == ICMD_STAGE_CLEAR ? 1 : 0) << c.kind;
+    EXPECT_TRUE(c.done()) << c.kind;
+  }
+  g_CommonPalette.m_vItem.clear();
 }
 
 // ---- Screen colour ----
