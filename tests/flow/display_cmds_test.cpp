@@ -373,7 +373,10 @@ TEST_F(PictureTest, PicturesWithAnIdAreReplacedOrErasedInPlace) {
   EXPECT_EQ(scene_.m_lPicture.Size(), 1);
   EXPECT_EQ(scene_.m_lPicture.front().m_bHasId, 0);
   ExpectInStep();
-  ExecPicture(chara_, Picture(1));
+  ExecPicture(chara_, Picture(1, {{7, -50}}));
+  EXPECT_EQ(scene_.m_lPicture.back().m_nWidth, -4);
+  EXPECT_EQ(scene_.m_lPicture.back().m_nHeight, -3);
+  scene_.Draw(0, 1, 0, 1);  // a negative size draws nothing and harms nothing
   ExecPicture(chara_, Picture(0));
   EXPECT_TRUE(scene_.m_lPicture.empty()) << "picture 0 without an ID erases every picture";
   ExpectInStep();
