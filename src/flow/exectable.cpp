@@ -86,7 +86,68 @@ const std::array<CmdExecFn, kCmdKindCount> g_CmdExecDefaults = {
 };
 
 std::array<CmdExecFn, kCmdKindCount> g_CmdExecTable = g_CmdExecDefaults;
-std::array<ItemCmdExecFn, kItemCmdKindCount> g_ItemCmdExecTable{};
+
+namespace {
+
+// Item commands run the object commands' bodies on the bare record; their results are dropped, as
+// only a stage clear stops an item's list.
+template <int (*Body)(cCharaBase*, const cFlowCmd&)>
+int ItemAdapt(cCharaBase* subject, const cFlowCmd* cmd) {
+  Body(subject, *cmd);
+  return 0;
+}
+
+int ItemNop(cCharaBase*, const cFlowCmd*) { return 0; }
+
+int ItemChangeFlow(cCharaBase* subject, const cFlowCmd* cmd) {
+  ExecChangeFlow(subject, cmd, 0);
+  return 0;
+}
+
+int ItemStageClear(cCharaBase* subject, const cFlowCmd* cmd) { return ExecStageClear(subject, *cmd); }
+
+// The first message of a list runs without the continuation flag, every later one with it.
+int ItemMessage(cCharaBase* subject, const cFlowCmd* cmd) {
+  ExecMessage(subject, *cmd, g_pScenePlay ? g_pScenePlay->m_bItemSetMessage : 0);
+  if (g_pScenePlay) g_pScenePlay->m_bItemSetMessage = 1;
+  return 0;
+}
+
+int ItemWarp(cCharaBase* subject, const cFlowCmd* cmd) {
+  ExecWarp(subject, *cmd, 0);
+  return 0;
+}
+
+}  // namespace
+
+const std::array<ItemCmdExecFn, kItemCmdKindCount> g_ItemCmdExecDefaults = {
+    &ItemNop,                       // ICMD_NONE
+    &ItemChangeFlow,                // ICMD_CHANGE_FLOW
+    &ItemStageClear,                // ICMD_STAGE_CLEAR
+    &ItemAdapt<ExecGameWait>,       // ICMD_GAME_WAIT
+    &ItemMessage,                   // ICMD_MESSAGE
+    &ItemWarp,                      // ICMD_WARP
+    &ItemAdapt<ExecSetTarget>,      // ICMD_SET_TARGET
+    &ItemAdapt<ExecStatus>,         // ICMD_STATUS
+    &ItemAdapt<ExecStatus2>,        // ICMD_STATUS2
+    &ItemAdapt<ExecVanish>,         // ICMD_VANISH
+    &ItemAdapt<ExecItemGet>,        // ICMD_ITEM_GET
+    &ItemAdapt<ExecGraphic>,        // ICMD_GRAPHIC
+    &ItemAdapt<ExecBaseAnimSet>,    // ICMD_BASE_ANIMSET
+    &ItemAdapt<ExecAnim>,           // ICMD_ANIM
+    &ItemAdapt<ExecEffect>,         // ICMD_EFFECT
+    &ItemAdapt<ExecCharaEffect>,    // ICMD_CHARA_EFFECT
+    &ItemAdapt<ExecScreenEffect>,   // ICMD_SCREEN_EFFECT
+    &ItemAdapt<ExecPicture>,        // ICMD_PICTURE
+    &ItemAdapt<ExecScreenColor>,    // ICMD_SCREEN_COLOR
+    &ItemAdapt<ExecBackground>,     // ICMD_BACKGROUND
+    &ItemAdapt<ExecPlaySE>,         // ICMD_SE
+    &ItemAdapt<ExecPlayBGM>,        // ICMD_BGM
+    &ItemAdapt<ExecCode>,           // ICMD_CODE
+    &ItemAdapt<ExecArrange>,        // ICMD_ARRANGE
+    &ItemNop,                       // ICMD_LOOP
+};
+std::array<ItemCmdExecFn, kItemCmdKindCount> g_ItemCmdExecTable = g_ItemCmdExecDefaults;
 
 namespace {
 

@@ -57,6 +57,16 @@ int ExecLoop(cCharaBase* subject, const cFlowCmd& cmd);
 // replace entry by entry and put back from this one.
 extern const std::array<CmdExecFn, kCmdKindCount> g_CmdExecDefaults;
 
+// The item command set as the program builds it; g_ItemCmdExecTable starts as a copy.
+extern const std::array<ItemCmdExecFn, kItemCmdKindCount> g_ItemCmdExecDefaults;
+
+// The stage position (map pixels) of the top-left corner of a width x height display placed by the
+// effect and picture commands: mode 0 the screen centre, 1 the subject's centre, 2 the hero's, 3 and
+// 4 a screen point as top-left or centre, 5 and 6 a stage point likewise; unit 0 cells, 1 dots.
+// Other modes and units give (0, 0).
+void CalcDisplayPos(double& x, double& y, int width, int height, cCharaBase* subject, int mode, int unit, int X,
+                    int Y, int shiftX, int shiftY);
+
 // The repeat counter of the repeating commands (shot, summons, turn): 1 when the command acts in this
 // pass. It acts when the counter is 0; the counter then counts the passes and wraps after six
 // displayed frames' worth of sub-steps.

@@ -58,7 +58,31 @@ constexpr int kCmdKindCount = 40;
 
 // The item command set: kind 1 changes flows; kinds 2-24 are the object kinds 17-39.
 enum eItemCmdKind {
+  ICMD_NONE = 0,
   ICMD_CHANGE_FLOW = 1,
+  ICMD_STAGE_CLEAR = 2,
+  ICMD_GAME_WAIT = 3,
+  ICMD_MESSAGE = 4,
+  ICMD_WARP = 5,
+  ICMD_SET_TARGET = 6,
+  ICMD_STATUS = 7,
+  ICMD_STATUS2 = 8,
+  ICMD_VANISH = 9,
+  ICMD_ITEM_GET = 10,
+  ICMD_GRAPHIC = 11,
+  ICMD_BASE_ANIMSET = 12,
+  ICMD_ANIM = 13,
+  ICMD_EFFECT = 14,
+  ICMD_CHARA_EFFECT = 15,
+  ICMD_SCREEN_EFFECT = 16,
+  ICMD_PICTURE = 17,
+  ICMD_SCREEN_COLOR = 18,
+  ICMD_BACKGROUND = 19,
+  ICMD_SE = 20,
+  ICMD_BGM = 21,
+  ICMD_CODE = 22,
+  ICMD_ARRANGE = 23,
+  ICMD_LOOP = 24,
 };
 constexpr int kItemCmdKindCount = 25;
 constexpr int kItemCmdKindOffset = 15;

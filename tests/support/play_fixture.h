@@ -65,6 +65,7 @@ class PlayTest : public ::testing::Test {
     // A stage wide enough that the characters' bounds hold no object of a test.
     scene_.m_ScrollX.m_nOuterRange = scene_.m_ScrollY.m_nOuterRange = 4096;
     g_CmdExecTable.fill(&RecordingExec);
+    g_ItemCmdExecTable = g_ItemCmdExecDefaults;
     Calls().clear();
     Actions().clear();
   }
@@ -74,7 +75,7 @@ class PlayTest : public ::testing::Test {
     g_vHero.clear();
     g_pScenePlay = nullptr;
     g_CmdExecTable = g_CmdExecDefaults;
-    g_ItemCmdExecTable.fill(nullptr);
+    g_ItemCmdExecTable = g_ItemCmdExecDefaults;
     Actions().clear();
   }
 
