@@ -90,6 +90,15 @@ inline bool WarpScreenFootAltOn() { return g_SystemData.m_bCompat894 != 0; }
 // A status operation's warp to stage coordinates places by cell (older than 895).
 inline bool StatusCellPlacementOn() { return g_SystemData.m_bCompat895 != 0; }
 
+// Movement and status commands. Each member is set for data older than its version.
+// A charge turned by its angle measures the aim with the older formula (older than 728).
+inline bool ChargeAngleAltOn() { return g_SystemData.m_bCompat728 != 0; }
+// A straight move keeps the axes its X-off and Y-off bytes would zero (older than 773).
+inline bool KeepMoveAxesOn() { return g_SystemData.m_bCompat773 != 0; }
+// A straight move to target coordinates also reverses on a turn (older than 783).
+inline bool FlipTargetMovesOn() { return g_SystemData.m_bCompat783 != 0; }
+// A size change sets no mode-change countdown (older than 831).
+inline bool NoScaleCountdownOn() { return g_SystemData.m_bScaleModeSwitch != 0; }
 // ---- Menu scenes ----
 // Inferred: the title menu shows the strips of "bmp\GameMode.bmp" instead of labels (the member that
 // the start-up and the title read beside the slot switch).
