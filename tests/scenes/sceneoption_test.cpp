@@ -9,7 +9,7 @@
 #include "sound/bgmslots.h"
 #include "sound/effects.h"
 #include "support/bytes.h"
-#include "support/media_writers.h"
+#include "gamefolder/media_writers.h"
 #include "menu_fixture.h"
 
 namespace {
