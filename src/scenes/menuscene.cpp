@@ -15,6 +15,7 @@
 #include "gfx/surface.h"
 #include "platform/win/messages.h"
 #include "scenes/app.h"
+#include "scenes/colorcycle.h"
 #include "scenes/menucursor.h"
 #include "scenes/surfacesets.h"
 
@@ -43,6 +44,27 @@ void FinishMenuFadeOut(int prevScene, bool resetCursor) {
 }
 
 void PostClose() { PostMessage(g_hMainWnd, WM_CLOSE, 0, 0); }
+
+bool MakeWorkSurface(cCheckedVector<DDSURFACEDATA>& surfaces, cCheckedVector<DDBITMAPDATA>& bitmaps, int width,
+                     int height, int colorKey) {
+  DDReleaseSurfaceVector(surfaces);
+  surfaces.clear();
+  bitmaps.clear();
+  if (DDAddSurface(surfaces, bitmaps, width, height, colorKey, 1, 0, nullptr)) return true;
+  PostClose();
+  return false;
+}
+
+void ShowPage(cCheckedVector<DDSURFACEDATA>& surfaces, const std::function<void(DDSURFACEDATA*)>& draw) {
+  if (surfaces.empty()) return;
+  DDSURFACEDATA* page = &surfaces.At(0);
+  if (page->bLost) {
+    draw(page);
+    page->bLost = 0;
+  }
+  DDBlt(&BackBuffer, 0, 0, 640, 480, page, 0, 0, 0);
+  StepColorCycle();
+}
 
 void ReloadSceneBitmaps(std::initializer_list<int> entries) {
   int indexes[8];
@@ -87,4 +109,17 @@ const std::string& SystemText(int index) {
   static const std::string kEmpty;
   const auto& texts = g_SystemData.m_vText;
   return index >= 0 && index < texts.Size() ? texts.At(index) : kEmpty;
+}
+
+std::vector<int> EnabledKinds(const cCmdList& list) {
+  std::vector<int> kinds;
+  for (int i = 0; i < list.Size(); ++i)
+    if (list.At(i).m_bEnable) kinds.push_back(i);
+  if (kinds.empty()) kinds.push_back(0);
+  return kinds;
+}
+
+const std::string& CmdLabel(const cCmdList& list, int kind) {
+  static const std::string kEmpty;
+  return kind >= 0 && kind < list.Size() ? list.At(kind).m_strLabel : kEmpty;
 }

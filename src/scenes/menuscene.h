@@ -2,9 +2,15 @@
 // input, their fades, the bitmaps they reload, their cursor pictures and the rules that start a game.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
+#include <vector>
+
+#include "core/checked.h"
+#include "gamedata/cmd.h"
+#include "gfx/records.h"
 #include "platform/win/types.h"
 
 // The player's input of this frame with menu key repeat and one-shot presses of the mask's buttons.
@@ -25,6 +31,13 @@ void ReloadSceneBitmaps(std::initializer_list<int> entries);
 void ReleaseSceneBitmaps(std::initializer_list<int> entries);
 // Posts the close request to the main window.
 void PostClose();
+// The scene's work surfaces released and one new system-memory surface made in their place; false,
+// with the close requested, when it cannot be made.
+bool MakeWorkSurface(cCheckedVector<DDSURFACEDATA>& surfaces, cCheckedVector<DDBITMAPDATA>& bitmaps, int width,
+                     int height, int colorKey);
+// A full-screen page surface on the back buffer (drawn again first when it was lost), then the colour
+// cycling step.
+void ShowPage(cCheckedVector<DDSURFACEDATA>& surfaces, const std::function<void(DDSURFACEDATA*)>& draw);
 
 // A cell of "bmp\Accessory.bmp" (size x size from (sx, sy)) at (x, y) on the back buffer, keyed.
 void DrawAccessoryCell(int sx, int sy, int size, int x, int y);
@@ -37,5 +50,10 @@ void ReportStageLoadFailure(const char* path);
 int RankingOn(int gameType);
 // "<label><number>" boxes of the menus: the width in pixels of a text followed by a number.
 int LabelNumberWidth(const std::string& label, int number);
+// The kinds (list indexes) of a menu's enabled commands in list order; one entry of kind 0 when none
+// is enabled. A data file may enable more commands than the menu knows kinds for.
+std::vector<int> EnabledKinds(const cCmdList& list);
+// The label of a command kind ("" outside the list).
+const std::string& CmdLabel(const cCmdList& list, int kind);
 // A system text by index ("" outside the list).
 const std::string& SystemText(int index);

@@ -59,7 +59,9 @@ int CheckReplaySaveKey() {
 bool SendRequestAndWait(UINT msg, std::atomic<int>& done) {
   done = 0;
   if (!TrySendMessage(g_hMainWnd, msg, 0, 0, nullptr)) return false;
-  while (!done && !ShutdownBegun()) Sleep(1);
+  MSG quit;
+  // A quit message for this thread ends the wait too; it stays queued for the thread's own loop.
+  while (!done && !ShutdownBegun() && !PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) Sleep(1);
   return done != 0;
 }
 

@@ -33,7 +33,8 @@ int CheckReplaySaveKey();
 extern std::atomic<int> g_bNameEntryDone;
 
 // Sends a request to the main window and waits until its done flag is set; the wait ends at once when
-// the request cannot be sent and when shut-down begins. True when the request was served.
+// the request cannot be sent, when shut-down begins and when a quit message waits in the calling
+// thread's queue. True when the request was served.
 bool SendRequestAndWait(UINT msg, std::atomic<int>& done);
 // Asks the main window to choose and load a replay; 1 when one was loaded.
 int RequestReplayLoad();

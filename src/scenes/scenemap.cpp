@@ -293,14 +293,7 @@ void cSceneWorldMap::DrawHero() {
 }
 
 void cSceneWorldMap::BuildRankSurface() {
-  DDReleaseSurfaceVector(m_vWorkSD);
-  m_vWorkSD.clear();
-  m_vWorkBD.clear();
-  if (!DDAddSurface(m_vWorkSD, m_vWorkBD, 272, 352, 1, 1, 0, nullptr)) {
-    PostClose();
-    return;
-  }
-  DrawRanking();
+  if (MakeWorkSurface(m_vWorkSD, m_vWorkBD, 272, 352, 1)) DrawRanking();
 }
 
 void cSceneWorldMap::DrawRanking() {

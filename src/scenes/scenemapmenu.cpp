@@ -34,11 +34,7 @@ constexpr int kMaxSlotRows = 10;
 constexpr uint16_t kAccept = 1;
 constexpr uint16_t kCancel = 2;
 
-const std::string& MapMenuLabel(int kind) {
-  static const std::string kEmpty;
-  const cCmdList& list = g_SystemData.m_vMapMenuCmd;
-  return kind >= 0 && kind < list.Size() ? list.At(kind).m_strLabel : kEmpty;
-}
+const std::string& MapMenuLabel(int kind) { return CmdLabel(g_SystemData.m_vMapMenuCmd, kind); }
 
 void DrawActiveCursor() { DrawAccessoryCell(64, 0, 16, g_MenuCursor.m_pCur->m_nX, g_MenuCursor.m_pCur->m_nY); }
 
@@ -49,6 +45,28 @@ int MoveBoxCursor(int firstText, int y) {
   g_MenuCursor.MoveGrid(dir, x, y, 0, 16, 1, 2);
   DS_PlayCursorSound(dir, 2, 0);
   return x;
+}
+
+constexpr int kBoxOpen = -1;
+constexpr int kBoxCancelled = -2;
+
+// A two-row box alone on the black screen: the row accepted (after sound 1), kBoxCancelled (after
+// sound 2), or kBoxOpen with the box drawn.
+int TwoRowBox(int firstText, int y) {
+  const int x = MoveBoxCursor(firstText, y);
+  const uint16_t buttons = MenuButtons();
+  if (buttons & kAccept) {
+    PlaySystemSound(1);
+    return g_MenuCursor.m_pCur->m_nRow;
+  }
+  if (buttons & kCancel) {
+    PlaySystemSound(2);
+    return kBoxCancelled;
+  }
+  DDFillSurface(&BackBuffer, 16);
+  DrawTextBox(x, y, firstText, 2, 1);
+  DrawActiveCursor();
+  return kBoxOpen;
 }
 
 }  // namespace
@@ -72,11 +90,7 @@ void cSceneMapMenu::Run() {
 void cSceneMapMenu::Init() {
   cApp::RequestBGM(g_SystemData.m_vMenuBgm.At(1), g_SystemData.m_vMenuBgmContinue.At(1), 1);
   ReloadSceneBitmaps({kWindowSheet, kAccessorySheet});
-  m_vEntry.clear();
-  const cCmdList& list = g_SystemData.m_vMapMenuCmd;
-  for (int i = 0; i < list.Size(); ++i)
-    if (list.At(i).m_bEnable) m_vEntry.push_back(i);
-  if (m_vEntry.empty()) m_vEntry.push_back(MAPMENU_SAVE);
+  m_vEntry = EnabledKinds(g_SystemData.m_vMapMenuCmd);
   g_MenuCursor.Reset();
 }
 
@@ -216,27 +230,16 @@ int cSceneMapMenu::StateAutoSave() {
     DrawTextBox(x, 232, 16, 1, 0);
     return 0;
   }
-  const int x = MoveBoxCursor(14, 224);
-  if (buttons & kAccept) {
-    PlaySystemSound(1);
-    if (g_MenuCursor.m_pCur->m_nRow == 0) {
-      // The slot is written before the switch is set: the file keeps the switch it had.
-      save.SaveStory(save.m_nSlot);
-      save.m_bAutoSave = 1;
-    } else {
-      save.m_bAutoSave = 0;
-    }
-    BackToMenu();
-    return 0;
+  const int answer = TwoRowBox(14, 224);
+  if (answer == kBoxOpen) return 0;
+  if (answer == 0) {
+    // The slot is written before the switch is set: the file keeps the switch it had.
+    save.SaveStory(save.m_nSlot);
+    save.m_bAutoSave = 1;
+  } else if (answer == 1) {
+    save.m_bAutoSave = 0;
   }
-  if (buttons & kCancel) {
-    PlaySystemSound(2);
-    BackToMenu();
-    return 0;
-  }
-  DDFillSurface(&BackBuffer, 16);
-  DrawTextBox(x, 224, 14, 2, 1);
-  DrawActiveCursor();
+  BackToMenu();
   return 0;
 }
 
@@ -253,26 +256,14 @@ int cSceneMapMenu::StateToTitle() {
     g_MenuCursor.m_pCur->m_nRow = 1;  // on "no"
     m_nSubState = 1;
   }
-  const int x = MoveBoxCursor(17, 224);
-  const uint16_t buttons = MenuButtons();
-  if (buttons & kAccept) {
-    PlaySystemSound(1);
-    if (g_MenuCursor.m_pCur->m_nRow == 0) {
-      cApp::m_nNextScene = SCENE_TITLE;
-      m_nState = 6;
-    } else {
-      BackToMenu();
-    }
-    return 0;
-  }
-  if (buttons & kCancel) {
-    PlaySystemSound(2);
+  const int answer = TwoRowBox(17, 224);
+  if (answer == kBoxOpen) return 0;
+  if (answer == 0) {
+    cApp::m_nNextScene = SCENE_TITLE;
+    m_nState = 6;
+  } else {
     BackToMenu();
-    return 0;
   }
-  DDFillSurface(&BackBuffer, 16);
-  DrawTextBox(x, 224, 17, 2, 1);
-  DrawActiveCursor();
   return 0;
 }
 

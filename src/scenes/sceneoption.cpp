@@ -44,10 +44,6 @@ constexpr cOptionRange kRanges[4] = {
 };
 static_assert(std::size(kRanges) == OPTION_RANKNAME);
 
-const std::string& OptionLabel(const cCmdList& list, int kind) {
-  static const std::string kEmpty;
-  return kind >= 0 && kind < list.Size() ? list.At(kind).m_strLabel : kEmpty;
-}
 
 }  // namespace
 
@@ -77,24 +73,13 @@ void cSceneOption::Init() {
   cApp::RequestBGM(g_SystemData.m_vMenuBgm.At(3), g_SystemData.m_vMenuBgmContinue.At(3), 3);
   ReloadSceneBitmaps({kAccessorySheet, kWindowSheet});
   g_MenuCursor.Reset();
-  m_vEntry.clear();
-  const cCmdList& list = g_SystemData.m_vOptionCmd;
-  for (int i = 0; i < list.Size(); ++i)
-    if (list.At(i).m_bEnable) m_vEntry.push_back(i);
-  if (m_vEntry.empty()) m_vEntry.push_back(OPTION_PALETTE);
+  m_vEntry = EnabledKinds(g_SystemData.m_vOptionCmd);
   BuildPage();
   m_nSubState = 0;
 }
 
 void cSceneOption::BuildPage() {
-  DDReleaseSurfaceVector(m_vWorkSD);
-  m_vWorkSD.clear();
-  m_vWorkBD.clear();
-  if (!DDAddSurface(m_vWorkSD, m_vWorkBD, 640, 480, 0, 1, 0, nullptr)) {
-    PostClose();
-    return;
-  }
-  DrawPage(&m_vWorkSD.At(0));
+  if (MakeWorkSurface(m_vWorkSD, m_vWorkBD, 640, 480, 0)) DrawPage(&m_vWorkSD.At(0));
 }
 
 void cSceneOption::RedrawPage() {
@@ -105,12 +90,12 @@ void cSceneOption::DrawPage(DDSURFACEDATA* surface) {
   const cOptionData& option = g_OptionData;
   Font& font = g_Font[1];
   font.DrawWindow(surface, 1, 1, 638, 478);
-  const std::string& heading = OptionLabel(g_SystemData.m_vTitleCmd, 5);
+  const std::string& heading = CmdLabel(g_SystemData.m_vTitleCmd, 5);
   g_Font[2].Printf(surface, 320 - SjisCharCount(heading) * 16, 32, "%s", heading.c_str());
   for (size_t i = 0; i < m_vEntry.size(); ++i) {
     const int kind = m_vEntry[i];
     const int y = kRowY + 16 * static_cast<int>(i);
-    font.Printf(surface, 64, y, "%s", OptionLabel(g_SystemData.m_vOptionCmd, kind).c_str());
+    font.Printf(surface, 64, y, "%s", CmdLabel(g_SystemData.m_vOptionCmd, kind).c_str());
     switch (kind) {
       case OPTION_PALETTE: font.Printf(surface, 208, y, "%d", option.m_nPalette); break;
       case OPTION_BGM: font.Printf(surface, 208, y, "%s", option.m_bBgm ? "ON" : "OFF"); break;
@@ -135,14 +120,7 @@ void cSceneOption::DrawPage(DDSURFACEDATA* surface) {
 }
 
 void cSceneOption::Show() {
-  if (m_vWorkSD.empty()) return;
-  DDSURFACEDATA* page = &m_vWorkSD.At(0);
-  if (page->bLost) {
-    DrawPage(page);
-    page->bLost = 0;
-  }
-  DDBlt(&BackBuffer, 0, 0, 640, 480, page, 0, 0, 0);
-  StepColorCycle();
+  ShowPage(m_vWorkSD, [this](DDSURFACEDATA* page) { DrawPage(page); });
 }
 
 int cSceneOption::FadeIn() {

@@ -34,11 +34,7 @@ constexpr uint16_t kCancel = 2;
 constexpr uint16_t kRankToggle = 4;
 constexpr uint16_t kRankTable = 8;
 
-const std::string& HeadingLabel() {
-  static const std::string kEmpty;
-  const cCmdList& list = g_SystemData.m_vTitleCmd;
-  return list.Size() > 2 ? list.At(2).m_strLabel : kEmpty;
-}
+const std::string& HeadingLabel() { return CmdLabel(g_SystemData.m_vTitleCmd, 2); }
 
 }  // namespace
 
@@ -87,14 +83,7 @@ void cSceneStageSelect::Init() {
 }
 
 void cSceneStageSelect::BuildPage() {
-  DDReleaseSurfaceVector(m_vWorkSD);
-  m_vWorkSD.clear();
-  m_vWorkBD.clear();
-  if (!DDAddSurface(m_vWorkSD, m_vWorkBD, 640, 480, 0, 1, 0, nullptr)) {
-    PostClose();
-    return;
-  }
-  DrawPage(&m_vWorkSD.At(0));
+  if (MakeWorkSurface(m_vWorkSD, m_vWorkBD, 640, 480, 0)) DrawPage(&m_vWorkSD.At(0));
 }
 
 void cSceneStageSelect::RedrawPage() {
@@ -131,14 +120,7 @@ void cSceneStageSelect::DrawPage(DDSURFACEDATA* surface) {
 }
 
 void cSceneStageSelect::Show() {
-  if (m_vWorkSD.empty()) return;
-  DDSURFACEDATA* page = &m_vWorkSD.At(0);
-  if (page->bLost) {
-    DrawPage(page);
-    page->bLost = 0;
-  }
-  DDBlt(&BackBuffer, 0, 0, 640, 480, page, 0, 0, 0);
-  StepColorCycle();
+  ShowPage(m_vWorkSD, [this](DDSURFACEDATA* page) { DrawPage(page); });
 }
 
 int cSceneStageSelect::FadeIn() {

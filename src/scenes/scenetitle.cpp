@@ -41,20 +41,7 @@ constexpr int kMaxSlotRows = 10;
 constexpr uint16_t kAccept = 1;
 constexpr uint16_t kCancel = 2;
 
-// The enabled commands of a list in list order; one entry of kind 0 when none is enabled.
-std::vector<int> EnabledKinds(const cCmdList& list) {
-  std::vector<int> kinds;
-  for (int i = 0; i < list.Size(); ++i)
-    if (list.At(i).m_bEnable) kinds.push_back(i);
-  if (kinds.empty()) kinds.push_back(0);
-  return kinds;
-}
-
-const std::string& TitleLabel(int kind) {
-  static const std::string kEmpty;
-  const cCmdList& list = g_SystemData.m_vTitleCmd;
-  return kind >= 0 && kind < list.Size() ? list.At(kind).m_strLabel : kEmpty;
-}
+const std::string& TitleLabel(int kind) { return CmdLabel(g_SystemData.m_vTitleCmd, kind); }
 
 }  // namespace
 
@@ -98,9 +85,6 @@ void cSceneTitle::Init() {
 }
 
 void cSceneTitle::BuildMenu() {
-  DDReleaseSurfaceVector(m_vWorkSD);
-  m_vWorkSD.clear();
-  m_vWorkBD.clear();
   int width;
   if (TitlePictureMenuOn()) {
     width = g_AppSurface[kGameModeSheet].nWidth + 32;
@@ -110,11 +94,7 @@ void cSceneTitle::BuildMenu() {
     width = widest * 32 + 34;
   }
   const int height = static_cast<int>(m_vEntry.size()) * 32 + 2;
-  if (!DDAddSurface(m_vWorkSD, m_vWorkBD, width, height, 1, 1, 0, nullptr)) {
-    PostClose();
-    return;
-  }
-  DrawMenu();
+  if (MakeWorkSurface(m_vWorkSD, m_vWorkBD, width, height, 1)) DrawMenu();
 }
 
 void cSceneTitle::DrawMenu() {
@@ -286,12 +266,14 @@ void StartNewGame() {
 
 int LoadStageAndPlay(const char* path, int mode) {
   std::string file = path ? path : "";
+  // The stage is recorded relative to the game folder; loading it under that name too keeps a file
+  // chosen in the dialog inside the folder that stage paths may name.
+  PathToRelative(file);
   g_SaveData.Reset(g_SystemData.m_nChallengeNum);
   if (!LoadStageForPlay(file.c_str(), mode, &g_PlayStageData, &g_HeroCharaData)) return 0;
   g_SaveData.m_nStageNo = 1;
   g_SaveData.m_nPart = 1;
   SetStartLives(GAMETYPE_FREE, g_bFreeStagePlay != 0);
-  PathToRelative(file);
   g_SaveData.SetStage(file.c_str(), 0, 0, 0);
   return 1;
 }

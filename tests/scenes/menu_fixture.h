@@ -32,6 +32,7 @@ struct MenuScript {
   std::string stagePath;   // the free-stage dialog's answer; "" cancels
   bool replayChosen = false;
   std::string rankName;    // what the name-entry dialog enters
+  bool answer = true;      // false: the dialogs never report that they are done
   std::vector<int> sounds;  // system sounds asked for, in order
   std::vector<int> musicSituations;
   std::vector<UINT> requests;
@@ -45,6 +46,7 @@ inline MenuScript& Script() {
 inline LRESULT MenuWindowProc(HWND, UINT msg, WPARAM wParam, LPARAM) {
   MenuScript& s = Script();
   s.requests.push_back(msg);
+  if (!s.answer) return 0;
   if (msg == WMU_PLAYSOUND) s.sounds.push_back(static_cast<int>(wParam));
   if (msg == WMU_CHANGEBGM) s.musicSituations.push_back(static_cast<int>(wParam));
   if (msg == WMU_OPENSTAGE) {

@@ -147,6 +147,23 @@ TEST_F(WorldMapTest, ArrivingOnAnEntranceThatDoesNotAskStartsItOrClosesWhenItCan
   EXPECT_TRUE(BoxTexts().empty());  // nothing runs after the close request
 }
 
+TEST_F(WorldMapTest, AStageOutsideTheGameFolderFailsWithItsMessageAndTheBoxStays) {
+  ASSERT_TRUE(SaveSampleStage("out.stg4_914"));
+  std::filesystem::create_directory("game");
+  std::filesystem::current_path("game");
+  std::filesystem::create_directories("data/stg4");
+  Entrance().m_strStage = "..\\out.stg4";
+  cSceneWorldMap* map = EnterMap();
+  Press(0, kRight);
+  EXPECT_EQ(BoxTexts().back(), "ステージファイル ..\\out.stg4 が読み込めません！");
+  EXPECT_EQ(map->m_nState, 2);
+  Press(0, kUp);
+  Press(kKeyAccept);  // yes does nothing without the stage: the box closes
+  EXPECT_EQ(map->m_nState, 1);
+  EXPECT_EQ(cApp::m_nNextScene, SCENE_TITLE);
+  std::filesystem::current_path("..");
+}
+
 TEST_F(WorldMapTest, AStageLeftUnfinishedPutsTheHeroBackUnlessItsEntranceWasCleared) {
   for (int cleared : {0, 1}) {
     cApp::ResetForTest();

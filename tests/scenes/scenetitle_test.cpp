@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "gamedata/saveslot.h"
 #include "gamedata/worldmap.h"
 #include "scenes/sceneplay.h"
@@ -192,11 +194,26 @@ TEST_F(TitleTest, TheTitleMusicIsSituationZero) {
   EXPECT_EQ(Script().musicSituations, std::vector<int>{0});
 }
 
-TEST_F(TitleTest, DialogWaitsEndWhenTheRequestCannotBeSent) {
+TEST_F(TitleTest, DialogWaitsEndWhenTheRequestCannotBeSentOrTheThreadIsToQuit) {
+  Script().answer = false;
+  PostThreadMessage(GetCurrentThreadId(), WM_QUIT, 0, 0);
+  EXPECT_FALSE(cSceneTitle::OpenStageFile());
+  EXPECT_EQ(RequestReplayLoad(), 0);
+  MSG quit;
+  EXPECT_TRUE(PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // left for the thread's loop
+
   DestroyWindowStandIn(g_hMainWnd);
   EXPECT_FALSE(cSceneTitle::OpenStageFile());
   EXPECT_EQ(RequestReplayLoad(), 0);
   g_hMainWnd = CreateWindowStandIn("MenuSceneTest");
+}
+
+TEST_F(TitleTest, AStageChosenByItsFullPathIsLoadedAndRecordedInsideTheGameFolder) {
+  ASSERT_TRUE(SaveSampleStage("data\\stg4\\free.stg4"));
+  const std::string full = std::filesystem::current_path().string() + "/data\\stg4\\free.stg4";
+  ASSERT_EQ(LoadStageAndPlay(full.c_str(), 0), 1);
+  EXPECT_EQ(g_SaveData.m_strStage, "data\\stg4\\free.");
+  EXPECT_EQ(LoadStageAndPlay("data\\stg4\\none.stg4", 0), 0);
 }
 
 }  // namespace
