@@ -59,6 +59,7 @@ struct State {
   int screenW = 640, screenH = 480;
   std::function<void(const std::vector<HWND>&)> driver;
   std::function<void(int, int)> warp;
+  std::function<void()> endHook;
   HWND desktop = nullptr;
 };
 
@@ -436,6 +437,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, int resId, HWND parent, DLGPROC proc, LPARAM 
   SetActiveWindowStandIn(s.open.empty() ? previousActive : s.open.back()->hwnd);
   INT_PTR result = dialog->result;
   DestroyDialog(*dialog);
+  if (s.open.empty() && s.endHook && !s.headless) s.endHook();
   for (const MSG& m : held) PostMessage(m.hwnd, m.message, m.wParam, m.lParam);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
   return result;
@@ -806,6 +808,7 @@ void SetScreenAreaForTest(int width, int height) {
 
 void SetDisplayDriver(std::function<void(const std::vector<HWND>&)> driver) { S().driver = std::move(driver); }
 void SetCursorWarp(std::function<void(int, int)> warp) { S().warp = std::move(warp); }
+void SetDisplayEndHook(std::function<void()> hook) { S().endHook = std::move(hook); }
 
 void ResetForTest() {
   State& s = S();
