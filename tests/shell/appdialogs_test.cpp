@@ -315,4 +315,30 @@ TEST_F(AppDialogTest, StartupDialogInEnglish) {
                                              "Configure the detail settings at \"System.ini\"."}));
 }
 
+// ---- quit confirmation ----
+
+TEST_F(AppDialogTest, QuitConfirmationTextsAndAnswers) {
+  struct Case {
+    int english;
+    int answer;
+    bool want;
+    const char* text;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {0, IDYES, true, "終了しますか？\n", "終了確認"},
+      {0, IDNO, false, "終了しますか？\n", "終了確認"},
+      {1, IDNO, false, "Would you like to quit?\n", "End confirmation"},
+  };
+  for (const Case& c : cases) {
+    msgbox::PushAnswer(c.answer);
+    EXPECT_EQ(QuitConfirm(nullptr, c.english), c.want);
+    std::vector<MessageBoxRecord> boxes = msgbox::TakeRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, c.text);
+    EXPECT_EQ(boxes[0].caption, c.caption);
+    EXPECT_EQ(boxes[0].type, MB_YESNO);
+  }
+}
+
 }  // namespace

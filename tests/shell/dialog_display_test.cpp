@@ -14,6 +14,7 @@
 #include "shell/appdialogs.h"
 #include "shell/appinit.h"
 #include "shell/hook.h"
+#include "shell/mainwnd.h"
 
 namespace {
 
@@ -57,6 +58,15 @@ TEST(DialogDisplay, NameEntryDrawsOverTheFrozenFrameAndTakesTypedText) {
   for (int y = 222; y < 330; ++y)
     for (int x = 242; x < 400; ++x) differing += shot.At(x, y) != kBackground;
   EXPECT_GT(differing, 1000);
+
+  // The quit question is a box in the same window: Enter takes Yes; Tab to No, then Enter, takes No.
+  msgbox::Reset();
+  dlg::test::PushDisplayKey(VK_TAB, true);
+  dlg::test::PushDisplayKey(VK_RETURN, true);
+  EXPECT_FALSE(QuitConfirm(main, 1));
+  dlg::test::PushDisplayKey(VK_RETURN, true);
+  EXPECT_TRUE(QuitConfirm(main, 0));
+  EXPECT_TRUE(msgbox::TakeRecords().empty());  // no system box
 
   dlg::DetachDisplay();
   CloseSdlMainWindow();

@@ -166,6 +166,10 @@ HIMC ImmGetContext(HWND hwnd);
 BOOL ImmReleaseContext(HWND hwnd, HIMC imc);
 LONG ImmGetCompositionStringA(HIMC imc, DWORD index, void* buf, DWORD size);
 
+// A message box drawn in the game's window as a dialog (OK, or Yes and No); without a display it is
+// an ordinary box (recorded and answered by the box script in headless runs).
+int DialogMessageBox(HWND owner, const char* text, const char* caption, UINT type);
+
 // The common file dialogs, drawn in the window as a list of one folder.
 struct OPENFILENAMEA {
   DWORD lStructSize;
