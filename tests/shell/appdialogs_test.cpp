@@ -293,6 +293,35 @@ TEST_F(AppDialogTest, StartupDialogShowsTheRecordAndStartSavesTheChoice) {
   EXPECT_EQ(saved.m_bNoAsk, 1);
 }
 
+TEST_F(AppDialogTest, ADamagedOrNewerBootFileLeavesTheDefaults) {
+  ASSERT_TRUE(MakeGameDirectory("user_data"));
+  cStartupSetting choice;
+  choice.m_nDrawMode = 0;
+  choice.m_bNoAsk = 1;
+  ASSERT_EQ(choice.Save(g_DataPath[DATAPATH_BOOT]), 1);
+  FILE* f = OpenGameFile(g_DataPath[DATAPATH_BOOT], "rb");
+  ASSERT_NE(f, nullptr);
+  std::string good;
+  for (int c; (c = std::fgetc(f)) != EOF;) good.push_back(static_cast<char>(c));
+  std::fclose(f);
+  std::string newer = good;
+  const char version[4] = {static_cast<char>(914 & 0xFF), static_cast<char>(914 >> 8), 0, 0};
+  size_t at = newer.find(std::string(version, 4));
+  ASSERT_NE(at, std::string::npos);
+  newer[at] = static_cast<char>(0xFF);  // version 1023
+  for (const std::string& bytes : {good.substr(0, good.size() - 6), good.substr(0, 3), std::string(), newer}) {
+    SCOPED_TRACE(bytes.size());
+    FILE* out = OpenGameFile(g_DataPath[DATAPATH_BOOT], "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    g_StartupSetting = cStartupSetting();
+    LoadStartupSetting();
+    EXPECT_EQ(g_StartupSetting.m_nDrawMode, 1);
+    EXPECT_EQ(g_StartupSetting.m_bNoAsk, 0);
+  }
+}
+
 TEST_F(AppDialogTest, StartupCancelAndCloseEndWithoutWriting) {
   ASSERT_TRUE(MakeGameDirectory("user_data"));
   for (const dlg::ScriptStep& end : {Click(1001), Close()}) {
