@@ -22,6 +22,7 @@
 #include "scenes/surfacesets.h"
 #include "shell/appdialogs.h"
 #include "shell/globals.h"
+#include "shell/hook.h"
 #include "shell/mainwnd.h"
 #include "shell/startupsetting.h"
 #include "shell/wndplacement.h"
@@ -603,6 +604,13 @@ TEST_F(AppInitTest, TheStartupDialogItselfChoosesAndRemembers) {
   g_StartupSetting = cStartupSetting();
   ASSERT_TRUE(Init());
   EXPECT_EQ(DDBackEnd, 0);
+  // Shut-down switches the dialogs' key routing off.
+  cHook hook;
+  HWND dialogWindow = CreateWindowStandIn("Dialog");
+  ASSERT_TRUE(hook.Install(dialogWindow, 0));
+  AppExit();
+  EXPECT_FALSE(cHook::IsInstalled());
+  DestroyWindowStandIn(dialogWindow);
   SetRequestDialogRunner(nullptr);
   dlg::ResetForTest();
 }
