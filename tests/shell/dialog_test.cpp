@@ -378,6 +378,30 @@ TEST_F(DialogTest, CloseAndEscapeForTheOwnerWaitUntilTheDialogEnds) {
   DestroyWindowStandIn(owner);
 }
 
+TEST_F(DialogTest, ModalFlagsHideAndDisableTheGroupMeanwhile) {
+  cWnd other;
+  other.m_hWnd = CreateWindowStandIn("Other");
+  SetWindowLongA(other.m_hWnd, GWL_STYLE, WS_VISIBLE);
+  g_WndGroup.Add(&other);
+  for (int flags : {0, 2, 4, 6}) {
+    SCOPED_TRACE(flags);
+    cTestDlg d;
+    bool visible = false, enabled = false;
+    dlg::PushSteps({Look([&](HWND) {
+                      visible = (GetWindowLongA(other.m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+                      enabled = IsWindowEnabled(other.m_hWnd) != 0;
+                    }),
+                    Click(1000)});
+    EXPECT_EQ(d.DoModal(flags), 1);
+    EXPECT_EQ(visible, !(flags & 2));
+    EXPECT_EQ(enabled, !(flags & 4));
+    EXPECT_NE(GetWindowLongA(other.m_hWnd, GWL_STYLE) & WS_VISIBLE, 0);
+    EXPECT_TRUE(IsWindowEnabled(other.m_hWnd));
+  }
+  g_WndGroup.Remove(&other);
+  DestroyWindowStandIn(other.m_hWnd);
+}
+
 TEST_F(DialogTest, DlgItemStringKeepsMaximumLessOneBytes) {
   cTestDlg d;
   std::string got;
