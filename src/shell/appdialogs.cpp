@@ -9,6 +9,9 @@
 #include "gamedata/replay.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/systemini.h"
+#include "platform/video/sdl_presenter.h"
+#include "platform/win/msgbox.h"
+#include "platform/win/sdlpump.h"
 #include "scenes/app.h"
 #include "scenes/sceneplay.h"
 #include "shell/appinit.h"
@@ -289,6 +292,10 @@ int RunAppStartupDialog() {
 
 void InstallAppDialogs() {
   RegisterAppDialogTemplates();
+  // On a display the dialogs draw in the main window; without one (tests, headless runs) the dialog
+  // script answers them.
+  video::SdlPresenter* presenter = SdlMainPresenter();
+  if (!msgbox::IsHeadless() && presenter && presenter->IsOpen()) dlg::AttachDisplay();
   SetRequestDialogRunner(&RunAppRequestDialog);
   SetStartupDialogHandler([](cStartupSetting&) { return RunAppStartupDialog(); });
 }

@@ -249,7 +249,7 @@ bool AppInit(const char* cmdLine, int showCmd) {
   }
 
   if (ini.Direct3D >= 2) {
-    g_StartupSetting.Load(g_DataPath[DATAPATH_BOOT]);
+    LoadStartupSetting();
     if (!g_StartupSetting.m_bNoAsk && !RunStartupDialog()) return false;
     ini.Direct3D = g_StartupSetting.m_nDrawMode == 1 ? 1 : 0;
   }

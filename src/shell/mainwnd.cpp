@@ -13,6 +13,7 @@
 #include "platform/time/clock.h"
 #include "platform/video/display.h"
 #include "platform/video/window.h"
+#include "platform/win/dialogs.h"
 #include "platform/win/keys.h"
 #include "platform/win/msgbox.h"
 #include "scenes/app.h"
@@ -277,8 +278,9 @@ int RunRequestDialog(UINT request, WPARAM wParam, std::string& path) {
 }
 
 bool QuitConfirm(HWND owner, int english) {
-  int answer = english ? MessageBoxA(owner, "Would you like to quit?\n", "End confirmation", MB_YESNO)
-                       : MessageBoxA(owner, "終了しますか？\n", "終了確認", MB_YESNO);
+  // Shown in the game's window, as the other dialogs.
+  int answer = english ? DialogMessageBox(owner, "Would you like to quit?\n", "End confirmation", MB_YESNO)
+                       : DialogMessageBox(owner, "終了しますか？\n", "終了確認", MB_YESNO);
   return answer == IDYES;
 }
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "gamedata/datapath.h"
+
 cStartupSetting g_StartupSetting;
 
 namespace {
@@ -22,6 +24,8 @@ void cStartupSetting::RegisterFields(int) {
   AddField32(&m_nDrawMode);
   AddField32(&m_bNoAsk);
 }
+
+void LoadStartupSetting() { LoadRecordKeepingOnFailure(g_StartupSetting, g_DataPath[DATAPATH_BOOT]); }
 
 int RunStartupDialog() {
   auto& handler = Handler();

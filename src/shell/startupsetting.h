@@ -16,6 +16,10 @@ class cStartupSetting : public cDataRecord {
 
 extern cStartupSetting g_StartupSetting;
 
+// Loads "user_data\Boot.dat" into g_StartupSetting; a missing, damaged or newer file leaves the record
+// as it was.
+void LoadStartupSetting();
+
 // The start-up dialog over g_StartupSetting: 1 when the player starts the game (the record then holds
 // the choice), 0 when the start is cancelled.
 int RunStartupDialog();

@@ -6,6 +6,7 @@
 #include "platform/time/clock.h"
 #include "platform/video/display.h"
 #include "platform/video/window.h"
+#include "platform/win/dialogs.h"
 #include "platform/win/keys.h"
 #include "platform/win/msgbox.h"
 #include "platform/win/sdlpump.h"
@@ -154,6 +155,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   msgbox::SetRouter(nullptr);
   SetWindowPumpHook(nullptr);
   if (IsWindow(hwnd)) DestroyWindowStandIn(hwnd);
+  dlg::DetachDisplay();
   if (g_closer) g_closer();
   CloseMutex(mutex);
   return code;

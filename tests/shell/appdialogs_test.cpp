@@ -293,6 +293,35 @@ TEST_F(AppDialogTest, StartupDialogShowsTheRecordAndStartSavesTheChoice) {
   EXPECT_EQ(saved.m_bNoAsk, 1);
 }
 
+TEST_F(AppDialogTest, ADamagedOrNewerBootFileLeavesTheDefaults) {
+  ASSERT_TRUE(MakeGameDirectory("user_data"));
+  cStartupSetting choice;
+  choice.m_nDrawMode = 0;
+  choice.m_bNoAsk = 1;
+  ASSERT_EQ(choice.Save(g_DataPath[DATAPATH_BOOT]), 1);
+  FILE* f = OpenGameFile(g_DataPath[DATAPATH_BOOT], "rb");
+  ASSERT_NE(f, nullptr);
+  std::string good;
+  for (int c; (c = std::fgetc(f)) != EOF;) good.push_back(static_cast<char>(c));
+  std::fclose(f);
+  std::string newer = good;
+  const char version[4] = {static_cast<char>(914 & 0xFF), static_cast<char>(914 >> 8), 0, 0};
+  size_t at = newer.find(std::string(version, 4));
+  ASSERT_NE(at, std::string::npos);
+  newer[at] = static_cast<char>(0xFF);  // version 1023
+  for (const std::string& bytes : {good.substr(0, good.size() - 6), good.substr(0, 3), std::string(), newer}) {
+    SCOPED_TRACE(bytes.size());
+    FILE* out = OpenGameFile(g_DataPath[DATAPATH_BOOT], "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+    g_StartupSetting = cStartupSetting();
+    LoadStartupSetting();
+    EXPECT_EQ(g_StartupSetting.m_nDrawMode, 1);
+    EXPECT_EQ(g_StartupSetting.m_bNoAsk, 0);
+  }
+}
+
 TEST_F(AppDialogTest, StartupCancelAndCloseEndWithoutWriting) {
   ASSERT_TRUE(MakeGameDirectory("user_data"));
   for (const dlg::ScriptStep& end : {Click(1001), Close()}) {
@@ -313,6 +342,32 @@ TEST_F(AppDialogTest, StartupDialogInEnglish) {
   EXPECT_EQ(texts, (std::vector<std::string>{"Start", "Cancel", "Drawing mode", "Direct3D", "DirectDraw",
                                              "Do not ask this dialog again",
                                              "Configure the detail settings at \"System.ini\"."}));
+}
+
+// ---- quit confirmation ----
+
+TEST_F(AppDialogTest, QuitConfirmationTextsAndAnswers) {
+  struct Case {
+    int english;
+    int answer;
+    bool want;
+    const char* text;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {0, IDYES, true, "終了しますか？\n", "終了確認"},
+      {0, IDNO, false, "終了しますか？\n", "終了確認"},
+      {1, IDNO, false, "Would you like to quit?\n", "End confirmation"},
+  };
+  for (const Case& c : cases) {
+    msgbox::PushAnswer(c.answer);
+    EXPECT_EQ(QuitConfirm(nullptr, c.english), c.want);
+    std::vector<MessageBoxRecord> boxes = msgbox::TakeRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, c.text);
+    EXPECT_EQ(boxes[0].caption, c.caption);
+    EXPECT_EQ(boxes[0].type, MB_YESNO);
+  }
 }
 
 }  // namespace

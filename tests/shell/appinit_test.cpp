@@ -20,7 +20,10 @@
 #include "platform/video/bmp.h"
 #include "platform/win/msgbox.h"
 #include "scenes/surfacesets.h"
+#include "shell/appdialogs.h"
 #include "shell/globals.h"
+#include "shell/hook.h"
+#include "shell/mainwnd.h"
 #include "shell/startupsetting.h"
 #include "shell/wndplacement.h"
 #include "sound/bgmplayer.h"
@@ -32,6 +35,7 @@
 #include "support/game_reset.h"
 #include "gamefolder/media_writers.h"
 #include "support/gfx_fixture.h"
+#include "dialog_script.h"
 
 // The sound list and the sound device are declared beside types the graphics side declares too.
 #include "sound/effects.h"
@@ -570,4 +574,43 @@ TEST_F(NamedStageTest, CommandLineIgnoredWithoutTestPlay) {
   ASSERT_TRUE(Init("data\\stg4\\plain.stg4"));
   EXPECT_STREQ(g_SystemIni.FreeStage, "");
   EXPECT_EQ(g_bFreeStagePlay, 0);
+}
+
+TEST_F(AppInitTest, TheStartupDialogItselfChoosesAndRemembers) {
+  Ini("Direct3D=2\nWindowMode=1\n");
+  InstallAppDialogs();
+  // Cancel ends the start and writes nothing.
+  dlg::PushSteps({script::Click(1001)});
+  EXPECT_FALSE(Init());
+  EXPECT_FALSE(GamePathExists("user_data\\Boot.dat"));
+  AppExit();
+
+  // DirectDraw, do not ask again, Start.
+  g_StartupSetting = cStartupSetting();
+  int offered = -1;
+  dlg::PushSteps({script::Look([&](HWND h) { offered = script::View(h, 1002).checked; }), script::Click(1003),
+                  script::Click(1004), script::Click(1000)});
+  ASSERT_TRUE(Init());
+  EXPECT_EQ(offered, 1);
+  EXPECT_EQ(g_SystemIni.Direct3D, 0);
+  EXPECT_EQ(DDBackEnd, 0);
+  cStartupSetting saved;
+  ASSERT_TRUE(saved.Load("user_data\\Boot.dat"));
+  EXPECT_EQ(saved.m_nDrawMode, 0);
+  EXPECT_EQ(saved.m_bNoAsk, 1);
+  AppExit();
+
+  // The next start asks nothing (a dialog without steps would close and end the start).
+  g_StartupSetting = cStartupSetting();
+  ASSERT_TRUE(Init());
+  EXPECT_EQ(DDBackEnd, 0);
+  // Shut-down switches the dialogs' key routing off.
+  cHook hook;
+  HWND dialogWindow = CreateWindowStandIn("Dialog");
+  ASSERT_TRUE(hook.Install(dialogWindow, 0));
+  AppExit();
+  EXPECT_FALSE(cHook::IsInstalled());
+  DestroyWindowStandIn(dialogWindow);
+  SetRequestDialogRunner(nullptr);
+  dlg::ResetForTest();
 }

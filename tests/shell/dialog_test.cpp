@@ -353,6 +353,55 @@ TEST_F(DialogTest, TextWithoutACodePageFormIsRefused) {
   EXPECT_EQ(d.name, "ab");
 }
 
+TEST_F(DialogTest, CloseAndEscapeForTheOwnerWaitUntilTheDialogEnds) {
+  HWND owner = CreateWindowStandIn("Owner");
+  static std::vector<UINT> ownerGot;
+  ownerGot.clear();
+  SetWindowProcStandIn(owner, [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+    ownerGot.push_back(msg);
+    return 0;
+  });
+  cTestDlg d;
+  size_t duringDialog = 99;
+  dlg::PushSteps({Look([&](HWND) {
+                    PostMessage(owner, WM_CLOSE, 0, 0);
+                    PostMessage(owner, WM_KEYDOWN, VK_ESCAPE, 0);
+                    PostMessage(owner, WM_KEYDOWN, 'A', 0);
+                  }),
+                  Look([&](HWND) { duringDialog = ownerGot.size(); }), Click(1000)});
+  EXPECT_EQ(d.DoModal(0), 1);
+  EXPECT_EQ(duringDialog, 1u);  // only the other key reached the owner meanwhile
+  MSG m;
+  std::vector<UINT> after;
+  while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) after.push_back(m.message);
+  EXPECT_EQ(after, (std::vector<UINT>{WM_CLOSE, WM_KEYDOWN}));
+  DestroyWindowStandIn(owner);
+}
+
+TEST_F(DialogTest, ModalFlagsHideAndDisableTheGroupMeanwhile) {
+  cWnd other;
+  other.m_hWnd = CreateWindowStandIn("Other");
+  SetWindowLongA(other.m_hWnd, GWL_STYLE, WS_VISIBLE);
+  g_WndGroup.Add(&other);
+  for (int flags : {0, 2, 4, 6}) {
+    SCOPED_TRACE(flags);
+    cTestDlg d;
+    bool visible = false, enabled = false;
+    dlg::PushSteps({Look([&](HWND) {
+                      visible = (GetWindowLongA(other.m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+                      enabled = IsWindowEnabled(other.m_hWnd) != 0;
+                    }),
+                    Click(1000)});
+    EXPECT_EQ(d.DoModal(flags), 1);
+    EXPECT_EQ(visible, !(flags & 2));
+    EXPECT_EQ(enabled, !(flags & 4));
+    EXPECT_NE(GetWindowLongA(other.m_hWnd, GWL_STYLE) & WS_VISIBLE, 0);
+    EXPECT_TRUE(IsWindowEnabled(other.m_hWnd));
+  }
+  g_WndGroup.Remove(&other);
+  DestroyWindowStandIn(other.m_hWnd);
+}
+
 TEST_F(DialogTest, DlgItemStringKeepsMaximumLessOneBytes) {
   cTestDlg d;
   std::string got;

@@ -208,9 +208,41 @@ bool SdlPresenter::Pump() {
     SDL_RenderSetLogicalSize(m.renderer, frame.width, frame.height);
   }
   SDL_UpdateTexture(m.texture, nullptr, frame.pixels.data(), frame.width * 4);
+  ShowTexture(nullptr, capture);
+  return true;
+}
+
+void SdlPresenter::PumpOverlay(const std::function<void(void*)>& draw) {
+  Impl& m = *impl_;
+  if (!m.open || std::this_thread::get_id() != m.owner) return;
+  bool capture;
+  {
+    std::lock_guard<std::mutex> lock(m.mutex);
+    capture = m.capture;
+  }
+  if (m.pictureWidth <= 0) {
+    // Nothing shown yet (start-up): a plain background in the picture's size.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(m.window, &w, &h);
+    m.pictureWidth = w * 100 / m.zoom;
+    m.pictureHeight = h * 100 / m.zoom;
+    SDL_RenderSetLogicalSize(m.renderer, m.pictureWidth, m.pictureHeight);
+  }
+  ShowTexture(&draw, capture);
+}
+
+void* SdlPresenter::NativeWindow() const { return impl_->window; }
+void* SdlPresenter::NativeRenderer() const { return impl_->renderer; }
+
+void SdlPresenter::ShowTexture(const std::function<void(void*)>* overlay, bool capture) {
+  Impl& m = *impl_;
   SDL_SetRenderDrawColor(m.renderer, 0, 0, 0, 255);
   SDL_RenderClear(m.renderer);
-  SDL_RenderCopy(m.renderer, m.texture, nullptr, nullptr);
+  if (m.texture) SDL_RenderCopy(m.renderer, m.texture, nullptr, nullptr);
+  if (overlay && *overlay) {
+    (*overlay)(m.renderer);
+    SDL_RenderSetClipRect(m.renderer, nullptr);
+  }
   if (capture) {
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(m.renderer, &w, &h);
@@ -228,7 +260,6 @@ bool SdlPresenter::Pump() {
   }
   SDL_RenderPresent(m.renderer);
   ++m.shown;
-  return true;
 }
 
 uint64_t SdlPresenter::FramesShown() const { return impl_->shown; }

@@ -3,6 +3,7 @@
 // (zoom in a window, or the whole desktop in full screen, keeping the picture's proportions).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -37,11 +38,20 @@ class SdlPresenter : public Presenter {
   bool Pump();
   uint64_t FramesShown() const;
 
+  // The opening thread, while a dialog shows: the last frame shown stays, with `draw` drawing over it
+  // through the window's renderer (an SDL_Renderer*, in the picture's coordinates); frames that
+  // arrive meanwhile wait for the next Pump.
+  void PumpOverlay(const std::function<void(void* renderer)>& draw);
+  // The SDL_Window* and SDL_Renderer* of the open window, for the dialog layer.
+  void* NativeWindow() const;
+  void* NativeRenderer() const;
+
   // For checks: while on, every frame shown is also read back from the window at the window's size.
   void SetCapture(bool on);
   Frame LastCapture() const;
 
  private:
+  void ShowTexture(const std::function<void(void*)>* overlay, bool capture);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -9,6 +9,7 @@
 #include "platform/text/cp932.h"
 #include "platform/video/window.h"
 #include "platform/win/keys.h"
+#include "platform/win/msgbox.h"
 #include "platform/win/winapp.h"
 
 namespace {
@@ -59,6 +60,7 @@ struct State {
   int screenW = 640, screenH = 480;
   std::function<void(const std::vector<HWND>&)> driver;
   std::function<void(int, int)> warp;
+  std::function<void()> endHook;
   HWND desktop = nullptr;
 };
 
@@ -436,6 +438,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, int resId, HWND parent, DLGPROC proc, LPARAM 
   SetActiveWindowStandIn(s.open.empty() ? previousActive : s.open.back()->hwnd);
   INT_PTR result = dialog->result;
   DestroyDialog(*dialog);
+  if (s.open.empty() && s.endHook && !s.headless) s.endHook();
   for (const MSG& m : held) PostMessage(m.hwnd, m.message, m.wParam, m.lParam);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
   return result;
@@ -662,6 +665,52 @@ LONG ImmGetCompositionStringA(HIMC imc, DWORD index, void* buf, DWORD size) {
   return static_cast<LONG>(p.size());
 }
 
+namespace {
+
+constexpr int kBoxResId = 30002;
+constexpr int kBoxText = 100;
+
+INT_PTR BoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    // The texts, and the box centred in the picture.
+    const auto* texts = reinterpret_cast<const std::pair<std::string, std::string>*>(lParam);
+    SetWindowTextA(dlg, texts->second.c_str());
+    SetDlgItemTextA(dlg, kBoxText, texts->first.c_str());
+    RECT rc{};
+    GetWindowRect(dlg, &rc);
+    SetWindowPos(dlg, nullptr, (S().screenW - (rc.right - rc.left)) / 2, (S().screenH - (rc.bottom - rc.top)) / 2, 0,
+                 0, SWP_NOSIZE);
+    return 1;
+  }
+  if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+    int id = LOWORD(wParam);
+    if (id == IDOK || id == IDYES || id == IDNO) EndDialog(dlg, id);
+    return 1;
+  }
+  return 0;  // a box without a cancel button ignores Esc and the close button
+}
+
+}  // namespace
+
+int DialogMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+  if (S().headless || !S().driver) return MessageBoxA(owner, text, caption, type);
+  std::string body = text ? text : "";
+  int lines = 1 + static_cast<int>(std::count(body.begin(), body.end(), '\n'));
+  short textH = static_cast<short>(std::max(10, 9 * lines));
+  short cy = static_cast<short>(textH + 40);
+  std::vector<DlgItem> items{{kBoxText, DlgCtl::Static, nullptr, 10, 10, 160, textH}};
+  if ((type & MB_TYPEMASK) == MB_YESNO) {
+    items.push_back({IDYES, DlgCtl::DefButton, "Yes", 35, static_cast<short>(textH + 18), 50, 14});
+    items.push_back({IDNO, DlgCtl::Button, "No", 95, static_cast<short>(textH + 18), 50, 14});
+  } else {
+    items.push_back({IDOK, DlgCtl::DefButton, "OK", 65, static_cast<short>(textH + 18), 50, 14});
+  }
+  RegisterDialogTemplate(DlgTemplate{kBoxResId, true, true, nullptr, 180, cy, items});
+  const std::pair<std::string, std::string> texts{body, caption ? caption : ""};
+  INT_PTR r = DialogBoxParamA(nullptr, kBoxResId, owner, &BoxProc, reinterpret_cast<LPARAM>(&texts));
+  return static_cast<int>(r);
+}
+
 namespace dlg {
 
 void SetHeadless(bool headless) { S().headless = headless; }
@@ -806,6 +855,7 @@ void SetScreenAreaForTest(int width, int height) {
 
 void SetDisplayDriver(std::function<void(const std::vector<HWND>&)> driver) { S().driver = std::move(driver); }
 void SetCursorWarp(std::function<void(int, int)> warp) { S().warp = std::move(warp); }
+void SetDisplayEndHook(std::function<void()> hook) { S().endHook = std::move(hook); }
 
 void ResetForTest() {
   State& s = S();

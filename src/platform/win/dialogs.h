@@ -166,6 +166,10 @@ HIMC ImmGetContext(HWND hwnd);
 BOOL ImmReleaseContext(HWND hwnd, HIMC imc);
 LONG ImmGetCompositionStringA(HIMC imc, DWORD index, void* buf, DWORD size);
 
+// A message box drawn in the game's window as a dialog (OK, or Yes and No); without a display it is
+// an ordinary box (recorded and answered by the box script in headless runs).
+int DialogMessageBox(HWND owner, const char* text, const char* caption, UINT type);
+
 // The common file dialogs, drawn in the window as a list of one folder.
 struct OPENFILENAMEA {
   DWORD lStructSize;
@@ -276,6 +280,19 @@ void SetScreenAreaForTest(int width, int height);
 void SetDisplayDriver(std::function<void(const std::vector<HWND>& open)> driver);
 // How SetCursorPos moves the display's pointer (picture coordinates).
 void SetCursorWarp(std::function<void(int, int)> warp);
+// Called when the last open dialog has ended (on a display).
+void SetDisplayEndHook(std::function<void()> hook);
+// Dialogs on the main SDL window: drawn with Dear ImGui over the frozen frame and fed by SDL's input.
+// The context and font atlas are made when the first dialog shows; builtinFont takes ImGui's own font
+// instead of the dialogs' face (tests whose glyphs don't matter).
+void AttachDisplay(bool builtinFont = false);
+void DetachDisplay();
+namespace test {
+// Events as the display would deliver them, for tests of the display path: typed text (UTF-8) and
+// a key press or release.
+void PushDisplayText(const std::string& utf8);
+void PushDisplayKey(int vk, bool down);
+}  // namespace test
 // Forgets every dialog, property, hook, answer and step (tests).
 void ResetForTest();
 }  // namespace dlg

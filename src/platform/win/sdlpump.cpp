@@ -92,3 +92,6 @@ void PumpSdlMainWindow() {
   }
   g_presenter->Pump();
 }
+
+video::SdlPresenter* SdlMainPresenter() { return g_presenter.get(); }
+HWND SdlMainWindowHandle() { return g_presenter ? g_hwnd : nullptr; }

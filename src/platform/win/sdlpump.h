@@ -17,3 +17,6 @@ bool OpenSdlMainWindow(HWND hwnd, int width, int height);
 void CloseSdlMainWindow();
 // One pump on the window thread; nothing while no SDL window is open.
 void PumpSdlMainWindow();
+// The presenter of the open SDL main window and its window handle; null while none is open.
+video::SdlPresenter* SdlMainPresenter();
+HWND SdlMainWindowHandle();
