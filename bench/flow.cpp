@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "../tests/support/flow_pass.h"
 #include "core/random.h"
 #include "flow/code.h"
 #include "flow/condeval.h"
@@ -114,7 +113,7 @@ struct World {
     for (int s = 0; s < g_StageData.m_nStepsPerFrame; ++s) {
       for (cChara& c : g_lstChara) {
         c.RaiseTrigger(FLOW_TRIG_ALWAYS);
-        RunFlowPass(c, 0);
+        c.RunFlows(0);
       }
     }
   }

@@ -11,6 +11,7 @@
 #include "gamedata/savedata.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/worldmap.h"
+#include "objects/meswindow.h"
 #include "objects/objlists.h"
 #include "platform/time/clock.h"
 #include "platform/win/keys.h"
@@ -69,8 +70,21 @@ void cScenePlay::AddStageTotals() {
     // Lives above the most a life can bring are kept as they are.
     if (save.m_nLife < kMaxLives) ++save.m_nLife;
     PlaySystemSound(15);
+    // The extra-life mark over the hero for 30 frames, shown by the modal wait and removed after it.
+    const cCharaBase* hero = GetHero();
+    m_lMesWindow.emplace_back(MESWIN_FIXED_ICON, std::string(), 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 1, MESTIME_BY_TIME, 30,
+                              0, hero ? hero->m_nObjNo : 0, 0, 0, 0, 0, 0, 0, 0);
+    const cMesWindow* popup = &m_lMesWindow.back();
     SetDisplayWait(&m_Wait, 4, 0, 30, 0);
     RunModalLoop(&cScenePlay::WaitKeyLoop);
+    // Removed by identity; a finished mark the wait left for it goes too, as its address may be reused.
+    std::erase(m_vFinishedDisplay, static_cast<const void*>(popup));
+    for (auto it = m_lMesWindow.begin(); it != m_lMesWindow.end(); ++it) {
+      if (&*it == popup) {
+        m_lMesWindow.erase(it);
+        break;
+      }
+    }
     if (m_bQuit) {
       PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
       return;

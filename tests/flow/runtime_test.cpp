@@ -9,7 +9,6 @@
 #include "flow/condeval.h"
 #include "flow/executors.h"
 #include "gamedata/savedata.h"
-#include "support/flow_pass.h"
 #include "support/status_fixture.h"
 
 namespace {
@@ -94,7 +93,7 @@ class RuntimeTest : public StatusTest {
       obj.RaiseTrigger(FLOW_TRIG_ALWAYS);
       for (size_t i = 0; i < running.size(); ++i)
         if (!running[i] && obj.m_vFlowInst[i].m_bRunning) running[i] = 1;
-      RunFlowPass(obj, 0);
+      obj.RunFlows(0);
       for (size_t i = 0; i < running.size(); ++i)
         if (running[i] && !obj.m_vFlowInst[i].m_bRunning) Log().push_back(StrPrintf("%d:E%zu", pass_, i));
     }
@@ -229,7 +228,7 @@ TEST_F(RuntimeTest, WhileDyingOnlyDeathFlowsRun) {
   Frame(obj);
   obj.RaiseTrigger(FLOW_TRIG_DEATH);
   ++pass_;
-  RunFlowPass(obj, 1);
+  obj.RunFlows(1);
   EXPECT_EQ(Joined(), "1:1 2:2");
   EXPECT_EQ(obj.m_vFlowInst[0].m_bRunning, 1) << "frozen, not ended";
   EXPECT_EQ(obj.m_vFlowInst[0].m_vCmd[0].m_nRemain, 4);
@@ -243,7 +242,7 @@ TEST_F(RuntimeTest, ASubjectBroughtToZeroEndsItsPass) {
   obj.m_vFlowInst[0].m_vCmd[0].m_pCmd = &kill;
   obj.ResetTriggerFlags();
   obj.RaiseTrigger(FLOW_TRIG_ALWAYS);
-  EXPECT_EQ(RunFlowPass(obj, 0), 1);
+  EXPECT_EQ(obj.RunFlows(0), 1);
   EXPECT_EQ(scene_.m_vStageVar[2], 0) << "the second flow was not stepped";
 }
 

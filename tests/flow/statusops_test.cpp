@@ -7,6 +7,7 @@
 #include "flow/executors.h"
 #include "flow/statusops.h"
 #include "gamedata/savedata.h"
+#include "objects/item.h"
 #include "stagedata/cond.h"
 #include "support/status_fixture.h"
 
@@ -205,6 +206,23 @@ TEST_F(StatusCondTest, CharacterAppearanceLatches) {
   c.m_Chara.m_cCondLogic = 1;
   EXPECT_EQ(scene_.CheckCharaCond(&c), 1) << "an empty list holds through the entry point";
   EXPECT_EQ(scene_.CheckCondList(c.m_Chara.m_vCond, 1, &c), 0) << "but not when tested directly";
+}
+
+TEST_F(StatusCondTest, ItemAppearanceIsTestedOnTheHeroAndLatches) {
+  cHero& hero = AddHero();
+  hero.m_nHP = 80;
+  cChara& bystander = Body(2, 400, 400);
+  bystander.m_nHP = 5;
+  cItem item;
+  item.m_Item.m_vCond.push_back(Status(0, STATUS_HP, CMP_GE, 50));
+  item.m_Item.m_cCondLogic = 0;
+  item.m_Item.m_bCondLatch = 1;
+  EXPECT_EQ(scene_.CheckItemCond(&item), 1) << "the hero's HP, not another character's";
+  hero.m_nHP = 10;
+  EXPECT_EQ(scene_.CheckItemCond(&item), 1) << "latched";
+  item.m_Item.m_bCondLatch = 0;
+  EXPECT_EQ(scene_.CheckItemCond(&item), 0);
+  EXPECT_EQ(scene_.CheckItemCond(nullptr), 0);
 }
 
 // The status operation, as (set-up, parameters) against the result.

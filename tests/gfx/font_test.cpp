@@ -2,6 +2,7 @@
 
 #include "draw_fixture.h"
 #include "gamedata/cmdwindow.h"
+#include "gamedata/panel.h"
 #include "gamedata/systemdata.h"
 #include "gfx/blit.h"
 #include "gfx/font.h"
@@ -145,6 +146,21 @@ TEST_P(FontRoutes, FixedPitchLayout) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, FontRoutes, ::testing::ValuesIn(kRoutes), RouteName);
+
+TEST_F(FontTest, PlainPanelTextsDrawTheirLettersWithTheIconsOn) {
+  StartMode(kDrawModes[0]);
+  IconStrip();
+  ASSERT_TRUE(Make(font_, 0, 16, text::kTestFaceName, &icons_));
+  Destination(true);
+  cPanelLayout layout;
+  layout.m_vText = {{0, 0, "ab", true}, {0, 16, "ab", false}};
+  DrawPanelLayout(&dst_, layout, font_, &icons_);
+  const Rows g = Grid(&dst_);
+  EXPECT_EQ(std::string() + g[8][12] + g[8][28], "NN") << "a name: no icon cells";
+  EXPECT_EQ(g[0][2], 'W');
+  EXPECT_EQ(std::string() + g[24][8] + g[24][24], "RG") << "other texts keep the icons";
+  EXPECT_EQ(font_.m_bIcon, 1);
+}
 
 TEST_F(FontTest, CentringBracketsAndProportionalText) {
   for (const DrawMode& mode : {kDrawModes[0], kDrawModes[2]}) {

@@ -155,6 +155,45 @@ TEST_F(BlockCharaTest, FlyingObjectsArePushedOrDie) {
   EXPECT_DOUBLE_EQ(flyer.m_dX, 430);
 }
 
+TEST_F(BlockCharaTest, NudgesFollowTheContactsOnlyWithTheNudgeByContactSwitch) {
+  // A walker inside a solid cell with a left contact from the blocks, and no block character pushing it.
+  Solid(12, 12);
+  for (const int byContact : {0, 1}) {
+    SCOPED_TRACE(byContact);
+    g_SystemData.m_bCompat818A = byContact;
+    TestChara walker;
+    Place(walker, 392, 392);
+    walker.m_bContactLeft = 1;
+    EXPECT_EQ(scene_.CollideBlockCharas(&walker, g_lstChara), 0);
+    EXPECT_NEAR(walker.m_dX, byContact ? 392 - 1.5 : 392, 1e-9) << "15 nudges of 0.1 while still in the block";
+  }
+  g_SystemData.m_bCompat818A = 0;
+}
+
+TEST_F(BlockCharaTest, ATallFallerLandsOnlyWithTheLooseTest) {
+  // Last frame the walker's feet were already below the block character's bottom: the strict test
+  // does not take that as a landing from above, the loose one does.
+  for (const int loose : {0, 1}) {
+    SCOPED_TRACE(loose);
+    g_SystemData.m_bCompat839 = loose;
+    g_lstChara.clear();
+    cChara& block = Block(5, 400, 400);
+    TestChara walker;
+    Place(walker, 404, 383, 16, 64);
+    walker.m_PrevPos = {404, 380, 419, 443};
+    walker.m_dSpeedY = 3;
+    EXPECT_EQ(scene_.CollideBlockCharas(&walker, g_lstChara), 0);
+    if (loose) {
+      EXPECT_DOUBLE_EQ(walker.m_dY, 400 - 64);
+      EXPECT_EQ(walker.m_pRide, &block);
+    } else {
+      EXPECT_GT(walker.m_dY, 380);
+      EXPECT_EQ(walker.m_pRide, nullptr);
+    }
+  }
+  g_SystemData.m_bCompat839 = 0;
+}
+
 TEST_F(BlockCharaTest, DeathsAndRemovals) {
   cHero& hero = AddHero();
   hero.m_nHP = 5;

@@ -5,6 +5,8 @@
 #include "gamedata/systemdata.h"
 #include "objects/objlists.h"
 #include "flow/exectable.h"
+#include "flow/statusops.h"
+#include "flow/condeval.h"
 #include "objects/shot.h"
 #include "scenes/map_fixture.h"
 #include "stagedata/flow.h"
@@ -188,6 +190,35 @@ TEST_F(HitTest, CharactersOfTwoSidesTouch) {
   w.m_nImmuneFrames = 0;
   Resolve();
   EXPECT_EQ(w.m_nHP, 8) << "immune to its attacker";
+}
+
+TEST_F(HitTest, HitTriggersAtOnceSeeThePartnerBeforeItIsHit) {
+  // u's damage flow starts only while its partner w still has full HP: with the triggers at once
+  // u's trigger comes before w takes its damage, otherwise after both hits.
+  for (const int atOnce : {0, 1}) {
+    SCOPED_TRACE(atOnce);
+    g_SystemData.m_bCompat763A = atOnce;
+    cChara& u = Chara(10, 0);
+    cChara& w = Chara(11, 1, 405, 405);
+    u.m_Chara.m_nPower = 2;
+    w.m_Chara.m_nPower = 3;
+    cFlow flow = Flow(FLOW_TRIG_DAMAGE_SET, {Cmd(CMD_WAIT, 10)});
+    cCond partnerUnhurt;
+    partnerUnhurt.m_nKind = COND_STATUS;
+    partnerUnhurt.m_nOwner = 1;  // target slot 0
+    partnerUnhurt.m_nItem = STATUS_HP;
+    partnerUnhurt.m_nOp = CMP_EQ;
+    partnerUnhurt.m_nValue = 10;
+    flow.m_vCond.push_back(partnerUnhurt);
+    Install(u, {flow});
+    SetCharaTarget(&u, 0, &w, 1);
+    EXPECT_EQ(Resolve(), 0);
+    EXPECT_EQ(u.m_nHP, 7);
+    EXPECT_EQ(w.m_nHP, 8);
+    EXPECT_EQ(u.m_vFlowInst[0].m_bStarted, atOnce);
+    Reset();
+  }
+  g_SystemData.m_bCompat763A = 0;
 }
 
 TEST_F(HitTest, ShotsCancelByStrength) {

@@ -146,6 +146,25 @@ TEST_F(ItemTest, ApplyItemRefusesAndRuns) {
   EXPECT_EQ(ApplyPaletteItem(Def(ITEM_TAKE_ONCE), hero_), 2) << "the hero's HP ran out";
 }
 
+TEST_F(ItemTest, ADyingCharacterGivesItsHeldItemToTheHero) {
+  cChara& plain = AddChara(5);  // holds nothing: its item slot has no picture
+  EXPECT_EQ(plain.Die(), 0);
+  EXPECT_EQ(g_runs, 0);
+  EXPECT_EQ(plain.m_bDead, 1);
+
+  cChara& holder = AddChara(6);
+  holder.m_HeldItem.m_Item = Def(ITEM_TAKE_ONCE);
+  EXPECT_EQ(holder.Die(), 0);
+  EXPECT_EQ(g_runs, 1) << "the item's commands ran for the hero";
+  EXPECT_EQ(holder.m_bDead, 1);
+
+  cChara& clearer = AddChara(7);
+  clearer.m_HeldItem.m_Item = Def(ITEM_TAKE_ONCE, 4);
+  EXPECT_EQ(clearer.Die(), 1) << "the item cleared the stage";
+  EXPECT_EQ(g_runs, 2);
+  EXPECT_EQ(clearer.m_bDead, 0);
+}
+
 TEST_F(ItemTest, SpawnItemInsideTheStageOnly) {
   g_StageData.m_nStepsPerFrame = 2;
   cFlowCmd summon;

@@ -106,7 +106,12 @@ TEST_F(ResultTest, ExtraLivesForEveryFullStepOfPoints) {
     g_SaveData.m_nTotalScore = c.totalBefore;
     g_SaveData.m_nScore = c.score;
     g_SaveData.m_nLife = c.lives;
+    scene_.m_lMesWindow.clear();
+    scene_.m_lMesWindow.emplace_back().m_nKind = MESWIN_TEXT;  // a window of the stage, kept
     scene_.AddStageTotals();
+    ASSERT_EQ(scene_.m_lMesWindow.size(), 1u) << "each extra-life mark is removed after its wait";
+    EXPECT_EQ(scene_.m_lMesWindow.front().m_nKind, MESWIN_TEXT);
+    EXPECT_TRUE(scene_.m_vFinishedDisplay.empty());
     EXPECT_EQ(g_SaveData.m_nTotalScore, c.totalBefore + c.score);
     EXPECT_EQ(g_SaveData.m_nLife, c.wantLives);
     EXPECT_EQ(CountSound(15), c.wantSounds);
