@@ -22,6 +22,7 @@
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
 #include "platform/win/msgbox.h"
+#include "platform/win/winapp.h"
 #include "scenes/app.h"
 #include "scenes/sceneplay.h"
 #include "shell/winmain.h"
@@ -54,6 +55,7 @@ class HeadlessRun {
     video::SetPresenter(frames_);
     SetInputPollHook(&PollHook);
     SetMainWindowOpener([](HWND, int, int) { return true; }, [] {}, [] {});
+    UnregisterClassesStandIn();  // the window class of an earlier run in this process
     // The program's own clock: under the test clock a sleep returns at once, so the shut-down's
     // bounded wait for the game thread would give up on a thread that is still drawing a frame.
     const int result = WinMain(nullptr, nullptr, cmdLine, 1);
