@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "flow/condeval.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/worldmap.h"
 #include "platform/audio/mixer.h"
@@ -14,6 +15,7 @@
 #include "platform/video/bmp.h"
 #include "sound/effects.h"
 #include "sound/midifile.h"
+#include "stagedata/cmdtable.h"
 #include "stagedata/database.h"
 #include "stagedata/stagedata.h"
 #include "support/bytes.h"
@@ -171,4 +173,59 @@ TEST_F(GameFolderTest, SheetsCoverTheRectanglesTheScenesRead) {
   for (int y = 32; y < 64; ++y)
     for (int x = 0; x < 128; ++x) lit += words.ArgbAt(x, y) != Argb(0);
   EXPECT_GT(lit, 100);
+}
+
+// What the demo's stages are made of, read back from the written files.
+TEST_F(GameFolderTest, DemoStagesHoldWhatTheirPlayNeeds) {
+  GameFolder demo = DemoGame();
+  ASSERT_TRUE(WriteGameFolder(demo));
+  auto hasCommand = [](const cCheckedVector<cFlow>& flows, int kind) {
+    for (const cFlow& flow : flows)
+      for (const cFlowCmd& cmd : flow.m_vCmd)
+        if (cmd.m_nCategory == CMD_CATEGORY_OBJECT && cmd.m_nKind == kind) return true;
+    return false;
+  };
+  for (int s = 0; s < 3; ++s) {
+    SCOPED_TRACE(kDemoStagePaths[s]);
+    cStageData stage;
+    ASSERT_EQ(stage.Load(kDemoStagePaths[s]), 1);
+    EXPECT_NE(stage.FindHero(), -1);
+    int enemies = 0, shooters = 0, messages = 0, clears = 0;
+    for (const cCharaData& c : stage.m_vChara) {
+      if (c.m_cOperation == 0) continue;
+      ++enemies;
+      shooters += hasCommand(c.m_vFlow, CMD_SHOT);
+      messages += hasCommand(c.m_vFlow, CMD_MESSAGE);
+      clears += hasCommand(c.m_vFlow, CMD_STAGE_CLEAR);
+    }
+    for (const cItemData& item : stage.m_vItem)
+      for (const cFlowCmd& cmd : item.m_vCmd)
+        clears += cmd.m_nCategory == CMD_CATEGORY_ITEM && cmd.m_nKind == CMD_STAGE_CLEAR - kItemCmdKindOffset;
+    EXPECT_GT(shooters, 0);
+    EXPECT_EQ(messages, 1);
+    EXPECT_EQ(clears, 1);  // one way out: the clear item, or the boss's defeat
+    EXPECT_GE(stage.m_vItem.Size(), 2);  // score and heal at least
+    if (s == 2) {
+      EXPECT_GE(enemies, 30);
+    }
+    EXPECT_TRUE(GamePathIsFile(stage.m_vBackLayer.At(0).m_strPicture)) << stage.m_vBackLayer.At(0).m_strPicture;
+  }
+
+  // The boss: a flow at half HP and above, one below half, and a death flow that clears the stage.
+  cStageData keep;
+  ASSERT_EQ(keep.Load(kDemoStagePaths[2]), 1);
+  const cCharaData* boss = nullptr;
+  for (const cCharaData& c : keep.m_vChara)
+    if (c.m_strName == "Keeper") boss = &c;
+  ASSERT_NE(boss, nullptr);
+  std::vector<int> halfOps;
+  bool clearsOnDeath = false;
+  for (const cFlow& flow : boss->m_vFlow) {
+    for (const cCond& cond : flow.m_vCond)
+      if (cond.m_nKind == COND_STATUS && cond.m_bPercent && cond.m_nValue == 50) halfOps.push_back(cond.m_nOp);
+    if (flow.m_nTrigger == FLOW_TRIG_DEATH)
+      for (const cFlowCmd& cmd : flow.m_vCmd) clearsOnDeath |= cmd.m_nKind == CMD_STAGE_CLEAR;
+  }
+  EXPECT_EQ(halfOps, (std::vector<int>{CMP_GE, CMP_LT}));
+  EXPECT_TRUE(clearsOnDeath);
 }

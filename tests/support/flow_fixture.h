@@ -6,6 +6,13 @@
 #include "stagedata/flow.h"
 #include "support/tempdir.h"
 
+// The database as built in, no test play, no kept test flows.
+inline void ResetFlowRecordState() {
+  g_Database.SetDefaults();
+  g_bEditorLaunched = 0;
+  g_SystemData.m_bKeepTestFlows = 0;
+}
+
 class FlowRecordTest : public TempDirTest {
  protected:
   void SetUp() override {
@@ -16,9 +23,5 @@ class FlowRecordTest : public TempDirTest {
     Restore();
     TempDirTest::TearDown();
   }
-  static void Restore() {
-    g_Database.SetDefaults();
-    g_bEditorLaunched = 0;
-    g_SystemData.m_bKeepTestFlows = 0;
-  }
+  static void Restore() { ResetFlowRecordState(); }
 };

@@ -20,7 +20,8 @@ TEST_F(Harness, TheDemoStartsAndTheFreeStageRouteEntersPlay) {
   EXPECT_EQ(g_Database.m_vBgm.back().m_strFile, "bgm\\Demo.mid");
   for (int entry : {1, 45, 51}) EXPECT_NE(g_AppSurface[entry].lpDT, nullptr) << entry;  // Direct3D
 
-  ASSERT_EQ(EnterFreeStage(kDemoStagePaths[0]), 1);
+  ASSERT_EQ(EnterFreeStage(kDemoStagePaths[0]), 1) << ::testing::PrintToString(TakeBoxTexts())
+                                                    << ::testing::PrintToString(LogLines("Report_Game.txt"));
   EXPECT_EQ(g_bFreeStagePlay, 1);
   EXPECT_EQ(cApp::m_nGameType, 2);
   EXPECT_EQ(cApp::m_nPlayMode, 3);
