@@ -15,4 +15,3 @@ int cScenePlay::StateGameOver() { return 0; }
 void cScenePlay::DrawScreenColor(int) {}  // pending
 int cScenePlay::OnHeroDown(int) { return 0; }  // pending
 void cScenePlay::RefreshAppearance() {}  // pending
-void cScenePlay::SetupStage(int, int) {}  // pending
