@@ -24,6 +24,7 @@
 #include "stagedata/stagedata.h"
 #include "support/closerequests.h"
 #include "support/game_reset.h"
+#include "support/stage_builder.h"
 #include "support/tempdir.h"
 #include "support/test_logs.h"
 
@@ -440,6 +441,52 @@ TEST_F(PlayStatesTest, FadeOutNamesTheNextSceneWhenComplete) {
     EXPECT_EQ(cApp::m_nFps, 60);
     EXPECT_EQ(TakeCloseRequests(), 0);
   }
+}
+
+struct TempDir : TempDirTest {
+  void TestBody() override {}
+  using TempDirTest::SetUp;
+  using TempDirTest::TearDown;
+};
+
+TEST_F(PlayStatesTest, FadeOutReadsTheStageAgainAfterAFreeOrSingleStagePlay) {
+  TempDir dir;
+  dir.SetUp();
+  ASSERT_TRUE(SaveSampleStage("Free.stg4"));
+  struct Case {
+    const char* name;
+    int playMode, multiPart, singleStage;
+    const char* path;
+    bool wantReload;
+    int wantCloses;
+  };
+  const Case cases[] = {
+      {"free stage", 3, 0, 0, "Free.stg4", true, 0},
+      {"free stage started by the stage select", 3, 1, 0, "Free.stg4", false, 0},
+      {"single-stage play", 0, 1, 1, "Free.stg4", true, 0},
+      {"story", 0, 0, 0, "Free.stg4", false, 0},
+      {"stage file gone", 3, 0, 0, "Gone.stg4", true, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    cApp::m_nPlayMode = c.playMode;
+    g_bFreeStagePlay = c.singleStage;
+    g_StageData.m_strPath = c.path;
+    g_SaveData.m_bMultiPart = c.multiPart;
+    g_SaveData.m_strStage = "data\\stg4\\Old.";
+    g_SaveData.m_nStageNo = 7;
+    scene_.m_nState = PLAY_FADEOUT;
+    FramesInState();
+    EXPECT_EQ(scene_.m_nState, -1);
+    EXPECT_EQ(g_SaveData.m_strStage != "data\\stg4\\Old.", c.wantReload);
+    if (c.wantReload && !c.wantCloses) {
+      EXPECT_EQ(g_SaveData.m_strStage, "Free.");
+      EXPECT_EQ(g_SaveData.m_nStageNo, 1);
+    }
+    EXPECT_EQ(g_SaveData.m_bMultiPart, c.wantReload ? 0 : c.multiPart);
+    EXPECT_EQ(TakeCloseRequests(), c.wantCloses);
+  }
+  dir.TearDown();
 }
 
 TEST_F(PlayStatesTest, InitCountsLivesOnlyWhenComingFromAnotherScene) {

@@ -217,8 +217,11 @@ TEST_F(PlayStepTest, BlockCharactersThenTheHeroThenTheOthers) {
   Chara(3, 300, 100);
   Chara(7, 300, 200, true);
   Hero();
-  Chara(8, 350, 100).m_bStarted = 0;  // not started
-  Chara(9, 350, 150).m_bActive = 0;   // not present
+  Chara(8, 2000, 100);                 // out of view: not started
+  cChara& absent = Chara(9, 350, 150);  // its appearance condition fails: not present
+  absent.m_Chara.m_vCond.resize(1);
+  absent.m_Chara.m_vCond[0].m_nKind = COND_STAGE_VAR;
+  absent.m_Chara.m_vCond[0].m_nValue = 1;
   Chara(10, 350, 200).m_bDead = 1;    // dying
   EXPECT_EQ(Frame(), 1);
   EXPECT_EQ(Stepped(), (std::vector<int>{7, kHeroObjNo, 3}));
