@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libsdl2-dev
   libfluidsynth-dev libvorbis-dev timgm6mb-soundfont sox
-  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  libfreetype-dev libfontconfig-dev fontconfig fonts-ipafont-gothic fonts-ipafont-mincho
   libimgui-dev
 )
 missing=()

@@ -34,7 +34,6 @@
 #include "shell/globals.h"
 #include "shell/startupsetting.h"
 #include "stagedata/database.h"
-#include "stagedata/stageload.h"
 #include "support/game_reset.h"
 #include "support/gfx_fixture.h"
 
@@ -103,7 +102,7 @@ class SceneHarnessTest : public GfxTest {
   int EnterFreeStage(const std::string& stagePath) {
     g_bFreeStagePlay = 1;
     cApp::m_bRanking = 1;
-    if (!LoadFreeStage(stagePath)) return 0;
+    if (!LoadStageAndPlay(stagePath.c_str(), 1)) return 0;
     g_SaveData.m_bMultiPart = 0;
     cApp::m_nGameType = 2;
     cApp::m_nPlayMode = 3;
@@ -173,18 +172,6 @@ class SceneHarnessTest : public GfxTest {
   int frameNo_ = 0;
 
  private:
-  // What the free-stage route's loader does: the progress reset, the stage loaded for play, stage
-  // 1 part 1, unlimited lives and the stage recorded in the progress.
-  static int LoadFreeStage(const std::string& path) {
-    g_SaveData.Reset(g_SystemData.m_nChallengeNum);
-    if (!LoadStageForPlay(path.c_str(), 1, nullptr, nullptr)) return 0;
-    g_SaveData.m_nStageNo = 1;
-    g_SaveData.m_nPart = 1;
-    g_SaveData.m_nStartLife = g_SaveData.m_nLife = kUnlimitedLife;
-    g_SaveData.SetStage(path.c_str(), 0, 0, 0);
-    return 1;
-  }
-
   static LRESULT RecordingProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (current_) current_->requests_.push_back({current_->frameNo_, msg, wParam, lParam});
     if (msg == WMU_SAVEREPLAY || msg == WMU_OPENREPLAY || msg == WMU_OPENSTAGE) {
