@@ -7,6 +7,7 @@ packages=(
   libsdl2-dev
   libfluidsynth-dev libvorbis-dev timgm6mb-soundfont sox
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+  libimgui-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -71,3 +71,20 @@ void CalcDisplayPos(double& x, double& y, int width, int height, cCharaBase* sub
 // pass. It acts when the counter is 0; the counter then counts the passes and wraps after six
 // displayed frames' worth of sub-steps.
 int RepeatCounterActs(cCmdInstance* cmd);
+
+// The kill rule of the status and vanish commands: the hero's HP becomes 0 (it dies by the normal
+// path), any other character vanishes keeping its HP; a death of another object than the subject is
+// left for the play step's death check.
+void KillByCommand(cCharaBase* obj, cCharaBase* subject);
+// Removes the shots the object owns (marked only while the play scene resolves hits).
+void RemoveOwnShots(cCharaBase* obj);
+// Kills the object's descendants below the given depth (cut at depth 1000), with their shots when
+// withShots is set.
+void VanishDescendants(cCharaBase* obj, int depth, int withShots, cCharaBase* subject);
+// The object in target slot 0-3 of obj; any other slot goes through the checked access (a report and
+// a close request) and gives none.
+cCharaBase* TargetInSlot(cCharaBase& obj, int slot);
+// The command's sound, when it has one (0 is none).
+void PlayCmdSound(const cFlowCmd& cmd);
+// The command's sound unless it plays only while the subject is active and the subject is not.
+void PlayCmdSoundIfActive(const cFlowCmd& cmd, const cCharaBase& subject);

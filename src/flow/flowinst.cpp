@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/log.h"
+#include "flow/arrange.h"
 #include "gamedata/systemdata.h"
 #include "objects/charabase.h"
 #include "scenes/sceneplay.h"
@@ -23,7 +24,24 @@ void cCmdInstance::Reset() {
   m_dWork1 = 0;
   m_dWork2 = 0;
   m_nRunSteps = 0;
-  // The arrangements queued in the current flow are applied by the arrange logic (not built yet).
+  if (!m_pCmd || m_pCmd->m_nKind == CMD_ARRANGE || !g_pScenePlay) return;
+  // The queue of the current flow is spent by this command, whatever its kind; the arrangements
+  // write into the owner's own copy of the command.
+  cFlowInstance* flow = g_pScenePlay->m_pCurFlow;
+  cCharaBase* owner = g_pScenePlay->m_pCurObj;
+  if (!flow || flow->m_lstArrange.empty()) return;
+  if (cFlowCmd* own = OwnCopy(owner, *flow)) ApplyFlowArranges(*own, owner, flow);
+  flow->m_lstArrange.clear();
+}
+
+cFlowCmd* cCmdInstance::OwnCopy(cCharaBase* owner, const cFlowInstance& flow) const {
+  if (!owner || flow.m_vCmd.empty()) return nullptr;
+  const ptrdiff_t j = this - flow.m_vCmd.data();
+  if (j < 0 || j >= flow.m_vCmd.Size() || flow.m_nIndex < 0 || flow.m_nIndex >= owner->m_Chara.m_vFlow.Size())
+    return nullptr;
+  cCheckedVector<cFlowCmd>& cmds = owner->m_Chara.m_vFlow[flow.m_nIndex].m_vCmd;
+  if (j >= cmds.Size() || &cmds[j] != m_pCmd) return nullptr;
+  return &cmds[j];
 }
 
 int cCmdInstance::Step() {

@@ -11,6 +11,7 @@
 #include "stagedata/flow.h"
 
 class cCharaBase;
+class cFlowInstance;
 
 // When a flow's command plays its animation: the running animation starts at flow frame
 // m_nStartFrame, skips m_sSkip frames, reaches its first held frame after m_sToHold frames and holds
@@ -56,6 +57,9 @@ class cCmdInstance {
   // For a move block that gives time and distance, the speed; for one that gives speed and distance,
   // the usage time. A time of 0 moves the whole distance in one pass; a speed of 0 takes no time.
   void SolveMoveSpeedTime(const cFlowCmd& cmd, int16_t level);
+  // The owner's own copy of this command, which arrangements write into: the command of this
+  // instance's position in the owner's copy of the flow; null when it is not found there.
+  cFlowCmd* OwnCopy(cCharaBase* owner, const cFlowInstance& flow) const;
 
   const cFlowCmd* m_pCmd = nullptr;
   int32_t m_bDone = 0;

@@ -252,6 +252,10 @@ void cSaveData::SnapshotVars() {
   m_nTotalScoreBackup = m_nTotalScore;
 }
 
+void cSaveData::ClearResultCounters() {
+  m_nTotalScore = m_nTotalTimeLeft = m_nTotalPlayTime = m_nTotalHP = m_nTotalSP = 0;
+}
+
 int cSaveData::RestoreVars(int force, int gameType, int startStagePlay) {
   if (force) {
     m_vCommonVar = m_vCommonVarBackup;

@@ -65,6 +65,8 @@ class cSaveData : public cDataRecord {
   // start-up, while that stage is played) is on; other game types always restore them. Returns
   // m_nTotalScore.
   int RestoreVars(int force, int gameType, int startStagePlay);
+  // The five result counters (the ranking values: score, time left, play time, HP and SP totals) 0.
+  void ClearResultCounters();
 
   // Stores the carry-over groups the system data allows, from the hero's definition and the values
   // passed (the start effect, type and loop of group 4; HP, SP, time left, lives and stage music).

@@ -2,6 +2,7 @@
 
 #include "core/text.h"
 #include "gamedata/savedata.h"
+#include "gfx/font.h"
 
 cSaveSlotList g_SaveSlotList(kSaveSlotCount);
 
@@ -119,4 +120,9 @@ cPanelLayout GetSaveSlotListLayout(int x, int y, const cSaveSlotList& list, int 
     if (entry.m_bUsed) layout.m_vText.push_back({x + 64, row, entry.GetDateText()});
   }
   return layout;
+}
+
+void DrawSaveSlotList(DDSURFACEDATA* target, int x, int y, const cSaveSlotList& list, int first, int count) {
+  // The list has no cursor of its own: the scene draws the menu cursor beside it.
+  DrawPanelLayout(target, GetSaveSlotListLayout(x, y, list, first, count), g_Font[1], nullptr);
 }

@@ -11,6 +11,7 @@
 #include "stagedata/charadata.h"
 
 class cSaveData;
+struct DDSURFACEDATA;
 
 // One set of character parameters carried over from stage to stage.
 class cCharaSaveData : public cDataRecord {
@@ -83,3 +84,5 @@ void LoadSaveSlotList(cSaveSlotList& list);
 // The slot menu's panel at (x, y): a box of count rows of 16 pixels, 320 wide, separated by lines of
 // colour 240, showing the slots from first on with their numbers and dates until the list ends.
 cPanelLayout GetSaveSlotListLayout(int x, int y, const cSaveSlotList& list, int first, int count);
+// Draws that panel on the surface through the text font, with the accessory sheet's cursor.
+void DrawSaveSlotList(DDSURFACEDATA* target, int x, int y, const cSaveSlotList& list, int first, int count);

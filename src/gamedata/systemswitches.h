@@ -89,3 +89,33 @@ inline bool WarpCellPlacementOn() { return g_SystemData.m_bCompat822 != 0; }
 inline bool WarpScreenFootAltOn() { return g_SystemData.m_bCompat894 != 0; }
 // A status operation's warp to stage coordinates places by cell (older than 895).
 inline bool StatusCellPlacementOn() { return g_SystemData.m_bCompat895 != 0; }
+
+// Movement and status commands. Each member is set for data older than its version.
+// A charge turned by its angle measures the aim with the older formula (older than 728).
+inline bool ChargeAngleAltOn() { return g_SystemData.m_bCompat728 != 0; }
+// A straight move keeps the axes its X-off and Y-off bytes would zero (older than 773).
+inline bool KeepMoveAxesOn() { return g_SystemData.m_bCompat773 != 0; }
+// A straight move to target coordinates also reverses on a turn (older than 783).
+inline bool FlipTargetMovesOn() { return g_SystemData.m_bCompat783 != 0; }
+// A size change sets no mode-change countdown (older than 831).
+inline bool NoScaleCountdownOn() { return g_SystemData.m_bScaleModeSwitch != 0; }
+// ---- Menu scenes ----
+// Inferred: the title menu shows the strips of "bmp\GameMode.bmp" instead of labels (the member that
+// the start-up and the title read beside the slot switch).
+inline bool TitlePictureMenuOn() { return g_SystemData.m_bTitleSwitch != 0; }
+// New game and continue choose a story save slot.
+inline bool SaveSlotsOn() { return g_SystemData.m_bNewGameSlot != 0; }
+// A story stage entered from the world map starts with the lives carried (plus one) instead of the
+// start life.
+inline bool MapCarryLivesOn() { return g_SystemData.m_bMapStageLife != 0; }
+// The world map shows the lives box.
+inline bool MapShowLivesOn() { return g_SystemData.m_bMapShowLife != 0; }
+// Inferred, in record order: the world map shows the best of the stage under the hero (280), the
+// world-map menu the total of bests (284), the stage select each stage's best (300) and the total
+// of bests (304).
+inline bool MapShowBestOn() { return g_SystemData.m_bMapShow280 != 0; }
+inline bool MapMenuShowTotalOn() { return g_SystemData.m_bMapMenuShow284 != 0; }
+inline bool SelectShowBestOn() { return g_SystemData.m_bSelectShow300 != 0; }
+inline bool SelectShowTotalOn() { return g_SystemData.m_bSelectShow304 != 0; }
+// Lower-case letters of the menu font are drawn as icons (names are drawn with it off).
+inline bool IconLettersOn() { return g_SystemData.m_bMenuFontSwitch != 0; }

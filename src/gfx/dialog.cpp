@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "gfx/drawstate.h"
 #include "gfx/globals.h"
+#include "platform/video/presenter.h"
 #include "platform/video/window.h"
 #include "platform/win/msgbox.h"
 
@@ -40,7 +41,12 @@ int DDMesBox(const char* text, const char* caption, UINT type) {
     DebugLogF("DDMesBox 失敗! %s, %s", text ? text : "", caption ? caption : "");
     return 0;
   }
+  // A box is a window of its own, which a full-screen picture would hide: the picture leaves full
+  // screen for the box's time and comes back.
+  const bool fullScreen = (lpDTCon || lpDDCon) && !DDWindowMode;
+  if (fullScreen) video::CurrentPresenter()->SetFullScreen(false);
   MessageBoxA(DDHwnd, text, caption, type);
+  if (fullScreen) video::CurrentPresenter()->SetFullScreen(true);
   DDDialogBoxMode(0);
   return 1;
 }

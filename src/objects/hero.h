@@ -88,6 +88,10 @@ class cHero : public cCharaBase {
   std::vector<cFlowCmd> m_vPendingFlowCmds;
   std::list<cArrangeEntry> m_lArranges;
   int m_nItemCmdDepth = 0;  // nesting of RunItemCommands
+  // ---- Input locks: live play clears the direction word / the button word before the game sees it ----
+  int m_bDirLock = 0;
+  int m_bButtonLock = 0;
+  // ---- end of the input locks ----
 
   // ---- The special floors and cell items under the hero's feet (the play scene writes them) ----
   int m_nFloorKind = 0;        // speed floor in force: 3 rate, 4 pushed left, 5 pushed right

@@ -13,7 +13,12 @@
 #include "platform/time/clock.h"
 #include "platform/win/messages.h"
 #include "scenes/scene.h"
+#include "scenes/sceneoption.h"
 #include "scenes/sceneplay.h"
+#include "scenes/scenemap.h"
+#include "scenes/scenemapmenu.h"
+#include "scenes/scenestage.h"
+#include "scenes/scenetitle.h"
 #include "scenes/surfacesets.h"
 #include "core/mainwnd.h"
 #include "stagedata/stagedata.h"
@@ -94,8 +99,17 @@ void cApp::SwitchScene(int id) {
     }
     slot = play;
     g_pScenePlay = play;
+    return;
   }
-  // The menu scenes are created here as their classes join.
+  switch (id) {
+    case SCENE_TITLE: slot = new (std::nothrow) cSceneTitle; break;
+    case SCENE_WORLDMAP: slot = new (std::nothrow) cSceneWorldMap; break;
+    case SCENE_MAPMENU: slot = new (std::nothrow) cSceneMapMenu; break;
+    case SCENE_STAGESELECT: slot = new (std::nothrow) cSceneStageSelect; break;
+    case SCENE_OPTION: slot = new (std::nothrow) cSceneOption; break;
+    default: break;
+  }
+  if (!slot) OutOfMemoryExit();
 }
 
 void cApp::DeleteScenes() {

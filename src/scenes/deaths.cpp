@@ -20,6 +20,24 @@ void cScenePlay::StartResult() {
   m_nSubState = 0;
 }
 
+void cScenePlay::HeroDies() {
+  PlaySystemSound(8);
+  if (!g_vHero.empty() && g_vHero[0].Die() == 1) StartResult();
+}
+
+cCheckedList<cChara>::iterator cScenePlay::RemoveChara(cCheckedList<cChara>::iterator it) {
+  it->UnlinkAll();
+  RemoveFromSide(&*it);
+  // The step loop's place: the character it is on, or, once that one is gone, where it goes on.
+  const bool loopPlace = m_pStepChara && (m_bStepCharaGone ? it == m_itStepNext : &*it == m_pStepChara);
+  auto next = g_lstChara.erase(it);
+  if (loopPlace) {
+    m_bStepCharaGone = 1;
+    m_itStepNext = next;
+  }
+  return next;
+}
+
 int cScenePlay::KillObject(cCharaBase* obj) {
   if (IsHeroObj(obj)) return 2;
   if (obj->m_bDead) return 0;
@@ -40,23 +58,18 @@ int cScenePlay::KillChara(cCharaBase* obj, cCheckedList<cChara>&) {
 int cScenePlay::CheckDeaths() {
   cCharaBase* hero = GetHero();
   if (hero && hero->m_nHP <= 0) {
-    PlaySystemSound(8);
-    if (hero->Die() == 1) StartResult();
+    HeroDies();
     return 1;
   }
   for (auto it = g_lstChara.begin(); it != g_lstChara.end();) {
     auto next = std::next(it);
     cChara& c = *it;
     if (c.m_bRemove) {
-      c.UnlinkAll();
-      RemoveFromSide(&c);
-      g_lstChara.erase(it);
+      RemoveChara(it);
     } else if (c.m_nHP <= 0 && !c.m_bDead) {
       const int result = KillChara(&c, g_lstChara);
       if (!KeepDeadCharaOn() || result == 1) {
-        c.UnlinkAll();
-        RemoveFromSide(&c);
-        g_lstChara.erase(it);
+        RemoveChara(it);
       } else {
         PlaySystemSound(9);
       }

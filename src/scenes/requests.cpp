@@ -55,3 +55,16 @@ int CheckReplaySaveKey() {
     while (!g_bRequestDone && !ShutdownBegun()) Sleep(1);
   return 1;
 }
+
+bool SendRequestAndWait(UINT msg, std::atomic<int>& done) {
+  done = 0;
+  if (!TrySendMessage(g_hMainWnd, msg, 0, 0, nullptr)) return false;
+  while (!done && !ShutdownBegun()) Sleep(1);
+  return done != 0;
+}
+
+int RequestReplayLoad() {
+  g_bRequestResult = 0;
+  if (!SendRequestAndWait(WMU_OPENREPLAY, g_bRequestDone)) return 0;
+  return g_bRequestResult != 0;
+}

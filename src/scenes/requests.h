@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/win/types.h"
+
 // The stage music last requested and its loop flag.
 extern int g_nStageBgm;
 extern int g_bStageBgmLoop;
@@ -29,3 +31,9 @@ int CheckReplaySaveKey();
 
 // The name-entry dialog has been closed (set by the window thread; the game thread waits for it).
 extern std::atomic<int> g_bNameEntryDone;
+
+// Sends a request to the main window and waits until its done flag is set; the wait ends at once when
+// the request cannot be sent and when shut-down begins. True when the request was served.
+bool SendRequestAndWait(UINT msg, std::atomic<int>& done);
+// Asks the main window to choose and load a replay; 1 when one was loaded.
+int RequestReplayLoad();

@@ -31,7 +31,10 @@ class cScene {
       RunInitGuarded();
       m_nState = 0;
     }
-    if (m_nState >= 0 && m_nState < N) (self.*handlers[m_nState])();
+    if (m_nState < 0 || m_nState >= N) return;
+    // The handler is taken before the call: a handler changes the state it was chosen by.
+    const auto handler = handlers[m_nState];
+    (self.*handler)();
   }
 
  private:

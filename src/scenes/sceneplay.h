@@ -128,6 +128,18 @@ class cScenePlay : public cScene {
   // ---- Declared here, built with the parts of the scene that own them (no behaviour yet). ----
   // Stage set-up.
   void SetupStage(int restart, int firstAttempt);
+  // ---- Stage set-up: placing the stage's objects ----
+  // The characters of one placed definition at cell (x, y): copy 0 and its extra copies, numbered from
+  // *nextId, each holding a copy of heldItem (or none); a copy not wholly inside the stage is not made.
+  // The characters are built in the list itself. Returns how many were made.
+  int PlaceCharacters(cCheckedList<cChara>& list, int cellX, int cellY, int* nextId, const cCharaData& def,
+                      const cItem* heldItem);
+  // One item of a placed definition at cell (x, y), moved by the definition's offsets; 1 when it lies
+  // wholly inside the stage and was made.
+  int PlaceItem(cCheckedList<cItem>& list, int cellX, int cellY, int* nextId, const cItemData& def);
+  // The character leaves its side list and every link, and the list; the position after it.
+  cCheckedList<cChara>::iterator EraseChara(cCheckedList<cChara>& list, cCheckedList<cChara>::iterator node);
+  // ---- end of stage set-up ----
   // Drawing of a frame (no pause shortcut, no-advance, time sound, help line).
   void Draw(int noPauseShortcut, int noAdvance, int timeSound, int helpLine);
   int DrawChara(cCharaBase* chara, int noAdvance);
@@ -316,6 +328,27 @@ class cScenePlay : public cScene {
   // ---- end of modal loops and drawing ----
   // Shots and swords in the order they were made (the element type is complete where the list is used).
   cCheckedList<cShot> m_lShot;
+  // ---- The play step ----
+  // Steps 1-9 of a play frame (input, timers and the sub-steps): 1 when the frame goes on to its
+  // drawing, 0 when it ended early (the next frame runs the state it left).
+  int RunPlayLogic();
+  // One sub-step k (1-based): 1 when the frame goes on.
+  int RunSubStep(int k);
+  int StepHero(cHero& hero);
+  // The hero dies: sound 8 and its death; the result when that ends the stage.
+  void HeroDies();
+  // An outcome code of a check: 0 goes on (1); 1 starts the result, 2 makes the hero die, and the
+  // frame ends (0).
+  int TakeOutcome(int code);
+  // A character leaves the stage without dying: unlinked, out of its side list and erased. Returns the
+  // next position; a step loop running over the list goes on there when it was this character's turn.
+  cCheckedList<cChara>::iterator RemoveChara(cCheckedList<cChara>::iterator it);
+  // The character the step loop is on: erased by a death check during its own step, the loop goes
+  // on at m_itStepNext.
+  cChara* m_pStepChara = nullptr;
+  int m_bStepCharaGone = 0;
+  cCheckedList<cChara>::iterator m_itStepNext;
+  // ---- end of the play step ----
 
  private:
   static int (cScenePlay::*const kHandlers[8])();

@@ -8,11 +8,10 @@ void cScenePlay::Init() {}
 int cScenePlay::FadeIn() { return 0; }
 int cScenePlay::FadeOut() { return 0; }
 int cScenePlay::StateBanner() { return 0; }
-int cScenePlay::StatePlay() { return 0; }
 int cScenePlay::StatePause() { return 0; }
 int cScenePlay::StateResult() { return 0; }
 int cScenePlay::StateRetry() { return 0; }
 int cScenePlay::StateGameOver() { return 0; }
-int LoadStageAndPlay(const char*, int) { return 0; }  // pending
-void cScenePlay::BeginToggleBatch() {}  // pending
 int cScenePlay::OnHeroDown(int) { return 0; }  // pending
+void cScenePlay::RefreshAppearance() {}  // pending
+void cScenePlay::SetupStage(int, int) {}  // pending

@@ -68,6 +68,10 @@ int cScenePlay::CellHitsObjects(int index, int cellX, int cellY, const cFlowCmd&
   return result;
 }
 
+// Each toggling summon remembers the cells it changed afresh, so that a cell two of its blocks fall
+// on toggles once.
+void cScenePlay::BeginToggleBatch() { m_vChangedCell.clear(); }
+
 int cScenePlay::PutMapBlock(double x, double y, const cFlowCmd& summon, const cBlockData& def) {
   const cEdShot& s = SummonRecord(summon);
   const int column = TruncToInt(x + 16.5) >> 5;

@@ -147,6 +147,12 @@ int BitmapPartnerOf(int entry) {
   return kBitmapSet[entry].partner;
 }
 
+const char* FixedBitmapFile(int entry, bool* optional) {
+  if (entry < 0 || entry >= kAppSurfaceCount) return nullptr;
+  if (optional) *optional = kBitmapSet[entry].optional != 0;
+  return kBitmapSet[entry].file;
+}
+
 void LinkBitmapPartners() {
   for (int i = 0; i < kAppSurfaceCount; ++i) {
     int partner = BitmapPartnerOf(i);

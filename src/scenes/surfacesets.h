@@ -49,5 +49,9 @@ int BitmapPartnerOf(int entry);
 // Direct3D only: points every alias of g_AppSurface at its partner's record.
 void LinkBitmapPartners();
 
+// The file of entry i of the fixed set as the table names it ("E" for a blank work surface), and
+// whether a missing file is allowed; null outside the set. Writers of game folders read it.
+const char* FixedBitmapFile(int entry, bool* optional);
+
 // The entries of the fixed set that belong to the play scene: 2..44, 46, 47, 48, 50, 52, 56..71.
 bool IsPlaySceneSurface(int entry);

@@ -32,6 +32,7 @@
 #include "scenes/colorcycle.h"
 #include "scenes/sceneplay.h"
 #include "scenes/surfacesets.h"
+#include "shell/hook.h"
 #include "shell/startupsetting.h"
 #include "shell/sysreport.h"
 #include "shell/wndplacement.h"
@@ -367,4 +368,5 @@ void AppExit() {
     DDEnd();
   else
     DDRelease();
+  cHook::UnhookAll();
 }

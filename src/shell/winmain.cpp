@@ -10,6 +10,7 @@
 #include "platform/win/msgbox.h"
 #include "platform/win/sdlpump.h"
 #include "scenes/app.h"
+#include "shell/appdialogs.h"
 #include "shell/appinit.h"
 #include "shell/globals.h"
 #include "shell/mainwnd.h"
@@ -122,6 +123,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   g_hMainWnd = hwnd;
   SetWindowPumpHook(g_pump);
   RouteMessageBoxesToMainWindow();
+  InstallAppDialogs();
   CenterOnScreen(hwnd);
   if (g_bEditorLaunched) NotifyEditorStart();
 

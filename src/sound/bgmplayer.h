@@ -26,6 +26,11 @@ class cBgmPlayer {
   void Stop();
   int Release();
 
+  // Whether Init has made the players (and Release has not undone it).
+  bool IsInit() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_bInit != 0;
+  }
   int CurrentSlot() const { return m_nCurrent; }
   bool UsesSoftSynth() const { return m_bSoftSynth != 0; }
   cOggPlayer& Ogg() { return m_Ogg; }

@@ -166,3 +166,29 @@ TEST_F(GfxTest, FullScreenBoxesShowTheCursorOnlyWhileTheyAreUp) {
     DDRelease();
   }
 }
+
+TEST_F(GfxTest, AFullScreenBoxIsShownOutsideFullScreenAndTheScreenComesBack) {
+  for (int backEnd : {kDirect3D, kDirectDraw}) {
+    SCOPED_TRACE(backEnd);
+    video::test::ResetWindows();
+    ASSERT_TRUE(Start(backEnd, 32, 0));
+    presenter_->SetFullScreen(true);
+    static std::shared_ptr<video::HeadlessPresenter> seen;
+    static int fullScreenDuringBox;
+    seen = presenter_;
+    fullScreenDuringBox = -1;
+    // A router stands for the box on a display (boxes are routed only there).
+    msgbox::SetHeadless(false);
+    msgbox::SetRouter([](HWND, const char*, const char*, UINT) {
+      fullScreenDuringBox = seen->FullScreen() ? 1 : 0;
+      return IDOK;
+    });
+    EXPECT_EQ(DDMesBox("本文", "題", MB_OK), 1);
+    msgbox::SetRouter(nullptr);
+    msgbox::SetHeadless(true);
+    seen.reset();
+    EXPECT_EQ(fullScreenDuringBox, 0);
+    EXPECT_TRUE(presenter_->FullScreen());
+    DDRelease();
+  }
+}

@@ -28,9 +28,9 @@
 #include "stagedata/flow.h"
 #include "stagedata/palette.h"
 #include "support/bytes.h"
-#include "support/database_files.h"
+#include "gamefolder/database_files.h"
 #include "support/game_reset.h"
-#include "support/media_writers.h"
+#include "gamefolder/media_writers.h"
 #include "support/gfx_fixture.h"
 
 // The sound list and the sound device are declared beside types the graphics side declares too.

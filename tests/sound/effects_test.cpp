@@ -9,7 +9,7 @@
 #include "platform/audio/gmsynth.h"
 #include "platform/audio/mixer.h"
 #include "support/bytes.h"
-#include "support/media_writers.h"
+#include "gamefolder/media_writers.h"
 #include "support/tempdir.h"
 
 namespace {

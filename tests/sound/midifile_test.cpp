@@ -4,7 +4,7 @@
 
 #include "core/log.h"
 #include "support/bytes.h"
-#include "support/media_writers.h"
+#include "gamefolder/media_writers.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "sound/bgmslots.h"
 #include "support/bytes.h"
 #include "support/eventually.h"
-#include "support/media_writers.h"
+#include "gamefolder/media_writers.h"
 #include "support/recording_sink.h"
 #include "support/tempdir.h"
 

@@ -13,7 +13,8 @@
 #include "sound/bgmplayer.h"
 #include "support/bytes.h"
 #include "support/eventually.h"
-#include "support/media_writers.h"
+#include "gamefolder/media_writers.h"
+#include "support/ogg_writer.h"
 #include "support/recording_sink.h"
 #include "support/tempdir.h"
 

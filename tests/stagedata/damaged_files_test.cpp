@@ -23,7 +23,7 @@
 #include "stagedata/database.h"
 #include "stagedata/dbtesting.h"
 #include "stagedata/effect.h"
-#include "support/database_files.h"
+#include "gamefolder/database_files.h"
 #include "support/stage_fixture.h"
 
 #if defined(__SANITIZE_ADDRESS__)

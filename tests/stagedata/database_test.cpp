@@ -5,7 +5,7 @@
 #include "platform/fs/path.h"
 #include "platform/win/msgbox.h"
 #include "stagedata/database.h"
-#include "support/database_files.h"
+#include "gamefolder/database_files.h"
 #include "support/tempdir.h"
 #include "dbtesting.h"
 

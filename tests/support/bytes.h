@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "gamefolder/filebytes.h"
+
 class ByteWriter {
  public:
   ByteWriter& U32(uint32_t v) { return Raw(&v, 4); }
@@ -31,5 +33,3 @@ class ByteWriter {
   std::vector<uint8_t> bytes;
 };
 
-std::vector<uint8_t> ReadFileBytes(const std::string& hostPath);
-bool WriteFileBytes(const std::string& hostPath, const std::vector<uint8_t>& bytes);

@@ -1,4 +1,5 @@
-// Writers of small sound files for tests: RIFF/WAVE with every field chosen, and Standard MIDI Files.
+// Writers of sound files for the game folder and for tests: RIFF/WAVE with every field chosen, and
+// Standard MIDI Files.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -48,6 +49,3 @@ class SmfWriter {
   std::vector<size_t> trackChunks_;
 };
 void AppendVarLen(std::vector<uint8_t>& out, uint32_t v);
-
-// A 16-bit stereo Ogg Vorbis clip of a sine at the given amplitude (0..1), encoded with libvorbisenc.
-std::vector<uint8_t> OggSineBytes(int rate, double seconds, double freq, double amplitude);

@@ -1,4 +1,4 @@
-#include "support/database_files.h"
+#include "gamefolder/database_files.h"
 
 #include "platform/fs/path.h"
 #include "stagedata/database.h"

@@ -1,0 +1,93 @@
+// The file chooser wrappers over an 8-bit DirectDraw screen, and the message-box router.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "core/mainwnd.h"
+#include "gfx/globals.h"
+#include "platform/time/clock.h"
+#include "platform/win/dialogs.h"
+#include "platform/win/msgbox.h"
+#include "shell/filedialog.h"
+#include "shell/mainwnd.h"
+#include "dialog_script.h"
+#include "support/gfx_fixture.h"
+
+using namespace script;
+
+namespace {
+
+class FileDialogPaletteTest : public GfxTest {
+ protected:
+  void SetUp() override {
+    GfxTest::SetUp();
+    dlg::ResetForTest();
+  }
+  void TearDown() override {
+    dlg::ResetForTest();
+    GfxTest::TearDown();
+  }
+};
+
+TEST_F(FileDialogPaletteTest, PaletteEntryZeroIsBlackWhileTheChooserShows) {
+  ASSERT_TRUE(Start(kDirectDraw, 8, 1));
+  for (int i = 0; i < 256; ++i) DDWorkPalette[i] = {static_cast<BYTE>(i), 40, 60, 0};
+  PALETTEENTRY work0{10, 20, 30, 0};
+  DDWorkPalette[0] = work0;
+  lpDDPal->SetEntries(0, 0, 1, &work0);
+  for (bool choose : {false, true}) {
+    SCOPED_TRACE(choose);
+    PALETTEENTRY during{1, 1, 1, 1};
+    auto look = Look([&](HWND) { lpDDPal->GetEntries(0, 0, 1, &during); });
+    char buf[260];
+    int result;
+    if (choose) {
+      dlg::PushSteps({look, Type("new"), Click(IDOK)});
+      buf[0] = 0;
+      result = SaveFileDialog(nullptr, buf, "", "t", "f\0*.x\0", "x", 1);
+    } else {
+      dlg::PushSteps({look, Click(IDCANCEL)});
+      result = OpenFileDialog(nullptr, buf, sizeof buf, "", "t", "f\0*.x\0", "x", 0, nullptr);
+    }
+    EXPECT_EQ(result, choose ? 1 : 0);
+    EXPECT_EQ(during.peRed + during.peGreen + during.peBlue, 0);
+    PALETTEENTRY after{};
+    lpDDPal->GetEntries(0, 0, 1, &after);
+    EXPECT_EQ(after.peRed, 10);
+    EXPECT_EQ(after.peGreen, 20);
+    EXPECT_EQ(after.peBlue, 30);
+  }
+}
+
+TEST(MessageBoxRouter, ABoxFromAnotherThreadIsShownByTheWindowThread) {
+  msgbox::Reset();
+  // Boxes are routed on a display only; the box shown by the window thread then fails to show under
+  // the dummy video driver and answers with its first button.
+  msgbox::SetHeadless(false);
+  HWND main = CreateWindowStandIn("RouterMain");
+  SetWindowProcStandIn(main, &cMainWnd::StaticProc);
+  g_hMainWnd = main;
+  RouteMessageBoxesToMainWindow();
+  std::atomic<int> answer{0};
+  std::thread other([&] { answer = MessageBoxA(nullptr, "質問", "題", MB_YESNO); });
+  // Nothing is shown until the window thread serves the box.
+  Sleep(100);
+  EXPECT_TRUE(msgbox::TakeRecords().empty());
+  EXPECT_EQ(answer.load(), 0);
+  while (answer.load() == 0) {
+    MSG m;
+    if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+  other.join();
+  EXPECT_EQ(answer.load(), IDYES);
+  msgbox::SetRouter(nullptr);
+  msgbox::SetHeadless(true);
+  g_hMainWnd = nullptr;
+  g_MainWnd.m_hWnd = nullptr;
+  DestroyWindowStandIn(main);
+  msgbox::Reset();
+}
+
+}  // namespace
