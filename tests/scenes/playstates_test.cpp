@@ -245,7 +245,7 @@ TEST_F(PlayStatesTest, PauseMenuChoices) {
   const Case cases[] = {
       {"leave to the title", 0, 0, 0, PLAY_FADEOUT, SCENE_TITLE, 0, 0, 1},
       {"leave in single-stage mode closes", 2, 1, 0, PLAY_FADEOUT, -1, 1, 0, 0},
-      {"restart", 0, 0, 2, PLAY_BANNER, -1, 0, 0, 2},
+      {"restart: set-up resets the cursor", 0, 0, 2, PLAY_BANNER, -1, 0, 0, 0},
       {"leave the stage for the world map", 0, 0, 3, PLAY_FADEOUT, SCENE_WORLDMAP, 0, 1, 3},
   };
   g_SystemData.m_bStoryRetryRule = g_SystemData.m_bStoryMapRule = 1;

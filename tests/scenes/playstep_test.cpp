@@ -307,6 +307,7 @@ TEST_F(PlayStepTest, LeavingTheStage) {
     Hero();
     cChara& c = Chara(3, 0, 0);
     c.SetMoveMode(k.flying ? 1 : 0);
+    c.m_bIgnoreViewX = c.m_bIgnoreViewY = 1;  // stays active off screen, as a keep-active character
     c.m_dX = k.x;
     c.m_dY = k.y;
     c.CheckBoundsX(2);
