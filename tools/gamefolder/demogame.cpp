@@ -172,6 +172,8 @@ GameFolder DemoGame() {
   sys.m_bReplaySave = 1;
   // Title commands: new game, continue, replay, options and end (challenge and free stage off).
   for (int i : {2, 3}) sys.m_vTitleCmd.At(i).m_bEnable = 0;
+  // The title menu shows its labels in the game font rather than strips of a menu picture.
+  sys.m_bTitleSwitch = 0;
   f.tune = "bgm\\Demo.mid";
   cBgmData& tune = f.database.m_vBgm.emplace_back();
   tune.m_strName = "Demo";
