@@ -23,6 +23,7 @@
 #include "gfx/palette.h"
 #include "gfx/surface.h"
 #include "objects/effectplayer.h"
+#include "platform/thread/thread.h"
 #include "platform/fs/path.h"
 #include "platform/time/clock.h"
 #include "platform/video/ddraw.h"
@@ -211,7 +212,13 @@ bool StartNamedStage() {
 
 }  // namespace
 
+namespace {
+// Threads abandoned before this start (by earlier runs in the same process).
+int g_nAbandonedAtInit = 0;
+}  // namespace
+
 bool AppInit(const char* cmdLine, int showCmd) {
+  g_nAbandonedAtInit = AbandonedThreadCount();
   HWND hwnd = g_hMainWnd;
   cSystemIni& ini = g_SystemIni;
 
@@ -359,6 +366,18 @@ void AppExit() {
   }
   timeEndPeriod(1);
   StopSound();
+  // A thread that did not end when asked may still be drawing a frame: the process ends right after
+  // shut-down, so the scenes and the graphics are left to it rather than freed under it.
+  if (AbandonedThreadCount() > g_nAbandonedAtInit) {
+    ReportLog("AppExit : a thread is still running, graphics kept");
+    cHook::UnhookAll();
+    return;
+  }
+  ReleaseAppGraphics();
+  cHook::UnhookAll();
+}
+
+void ReleaseAppGraphics() {
   cApp::DeleteScenes();
   for (int i = 0; i < 3; ++i) {
     ReleaseFontObject(&g_Font[i]);
@@ -368,5 +387,4 @@ void AppExit() {
     DDEnd();
   else
     DDRelease();
-  cHook::UnhookAll();
 }

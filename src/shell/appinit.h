@@ -12,3 +12,6 @@ bool AppInit(const char* cmdLine, int showCmd);
 // Undoes what AppInit set up outside the global objects, whatever state it left; after the message
 // loop has ended (or after a failed AppInit).
 void AppExit();
+// The scenes, fonts, digit pictures and the graphics library, released as AppExit does when no
+// thread was left running.
+void ReleaseAppGraphics();

@@ -14,9 +14,11 @@
 #include "gamedata/sysvocab.h"
 #include "gamedata/worldmap.h"
 #include "gfx/font.h"
+#include "gfx/globals.h"
 #include "objects/effectplayer.h"
 #include "platform/audio/mixer.h"
 #include "platform/fs/path.h"
+#include "platform/thread/thread.h"
 #include "platform/video/bmp.h"
 #include "platform/win/msgbox.h"
 #include "scenes/surfacesets.h"
@@ -242,6 +244,32 @@ TEST_F(AppInitTest, WindowedStartLoadsTheGameAndBuildsTheSoundList) {
 }
 
 // Shut-down reports the glyph caches of fonts 0 and 1 where the back end's cache setting gave them one.
+TEST_F(AppInitTest, ShutDownKeepsTheGraphicsWhileAnAbandonedThreadRuns) {
+  Ini("Direct3D=0\nWindowMode=1\n");
+  ASSERT_TRUE(Init());
+  // A thread left running by shut-down after AppInit: it may still draw.
+  DWORD id = 0;
+  HTHREAD stuck = BeginThread([](void*) -> unsigned { return 0; }, nullptr, &id);
+  ASSERT_NE(stuck, nullptr);
+  AbandonThread(stuck);
+  AppExit();
+  EXPECT_NE(lpDDCon, nullptr) << "the graphics stay for the running thread";
+  EXPECT_TRUE(std::ranges::any_of(Lines("Report_Game.txt"),
+                                  [](const std::string& l) { return l.rfind("AppExit : a thread", 0) == 0; }));
+  while (WaitForSingleObject(stuck, 1) == WAIT_TIMEOUT) {
+  }
+  CloseHandle(stuck);
+  ReleaseAppGraphics();
+  EXPECT_EQ(lpDDCon, nullptr);
+
+  // A later start counts only the threads abandoned after it.
+  BuildGlobalTables();
+  Ini("Direct3D=0\nWindowMode=1\n");
+  ASSERT_TRUE(Init());
+  AppExit();
+  EXPECT_EQ(lpDDCon, nullptr);
+}
+
 TEST_F(AppInitTest, ShutDownReportsTheGlyphCaches) {
   auto cacheLines = [] {
     int n = 0;
