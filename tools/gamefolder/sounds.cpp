@@ -44,18 +44,18 @@ std::vector<double> Synthesise(const SynthWave& w) {
 
 bool WriteSynthWave(const SynthWave& w) {
   const std::vector<double> samples = Synthesise(w);
-  WaveSpec spec;
-  spec.rate = kRate;
-  spec.bits = static_cast<uint16_t>(w.bits == 8 ? 8 : 16);
+  WaveSpec format;
+  format.rate = kRate;
+  format.bits = static_cast<uint16_t>(w.bits == 8 ? 8 : 16);
   std::vector<uint8_t> pcm;
-  if (spec.bits == 8) {
+  if (format.bits == 8) {
     for (double v : samples) pcm.push_back(static_cast<uint8_t>(std::lround(128 + v * 127)));
   } else {
     std::vector<int16_t> s16;
     for (double v : samples) s16.push_back(static_cast<int16_t>(std::lround(v * 32767)));
     pcm = Pcm16(s16);
   }
-  return WriteFileBytes(ResolveHostPath(w.path), WaveBytes(spec, pcm));
+  return WriteFileBytes(ResolveHostPath(w.path), WaveBytes(format, pcm));
 }
 
 std::vector<uint8_t> DemoTuneBytes() {
