@@ -83,16 +83,16 @@ class HeadlessRun {
   // a look at the game's state while it runs.
   std::function<void(int frame)> onFrame;
 
-  // The next file chooser gets `name` typed into its name field (replacing the name it offers, in
-  // the folder it shows) and OK.
+  // The next file chooser gets `name` (code page 932, in the folder the chooser shows) in its name
+  // field and OK.
   void ChooseFile(const std::string& name) {
-    dlg::ScriptStep type;
-    type.kind = dlg::ScriptStep::Text;
-    type.text = name;
+    dlg::ScriptStep enter;
+    enter.kind = dlg::ScriptStep::Call;
+    enter.call = [name](HWND chooser) { SetDlgItemTextA(chooser, kChooserName, name.c_str()); };
     dlg::ScriptStep ok;
     ok.kind = dlg::ScriptStep::Click;
     ok.id = IDOK;
-    dialogSteps.push_back(type);
+    dialogSteps.push_back(enter);
     dialogSteps.push_back(ok);
   }
 

@@ -1,6 +1,5 @@
 // The three ways the program starts, run from its entry headless: plainly to the title, with the
-// stage that "System.ini" names, and as the editor's test play of a stage; and the same script
-// giving the same run.
+// stage that "System.ini" names, and as the editor's test play of a stage.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -88,40 +87,6 @@ TEST_F(StartTest, ANamedStagePlaysAtOnceAndATestPlayKeepsTestOnlyFlows) {
     EXPECT_EQ(run.Boxes().size(), 0u) << Captions(run.Boxes());
     ResetGameGlobals();
   }
-}
-
-// The same script twice: the same frames (pictures, scenes, states) and the same attempt seed,
-// which the clock gives a live attempt.
-TEST_F(StartTest, TwoRunsOfOneScriptGiveTheSameFrames) {
-  GameFolder demo = DemoGame();
-  demo.systemIni += std::string("FreeStage=") + kDemoStagePaths[0] + "\r\n";
-  ASSERT_TRUE(WriteGameFolder(demo));
-  struct Outcome {
-    std::vector<HeadlessFrame> frames;
-    int seed = 0;
-  };
-  auto runOnce = [&] {
-    HeadlessRun run;
-    run.frameLimit = 90;
-    for (int poll = 5; poll <= 70; ++poll) run.keysAtPoll[poll] = {VK_RIGHT};
-    for (int poll : {10, 30, 31, 50}) run.keysAtPoll[poll].insert('X');  // shots
-    for (int poll = 40; poll <= 46; ++poll) run.keysAtPoll[poll].insert('Z');  // a jump
-    Outcome out;
-    run.onFrame = [&](int) {
-      if (g_pScenePlay && cApp::SceneOf(SCENE_PLAY)) out.seed = g_pScenePlay->m_nRandSeed;
-    };
-    EXPECT_EQ(run.Run(), 0);
-    out.frames = run.Frames();
-    ResetGameGlobals();
-    return out;
-  };
-  const Outcome a = runOnce();
-  const Outcome b = runOnce();
-  ASSERT_GE(a.frames.size(), 90u);
-  EXPECT_EQ(a.seed, b.seed);
-  ASSERT_EQ(a.frames.size(), b.frames.size());
-  for (size_t i = 0; i < a.frames.size(); ++i)
-    ASSERT_EQ(a.frames[i], b.frames[i]) << "the runs part at frame " << i + 1;
 }
 
 }  // namespace
