@@ -148,6 +148,12 @@ class HeadlessRun {
   }
 
   std::vector<HeadlessFrame> Frames() const { return frames_ ? frames_->Frames() : std::vector<HeadlessFrame>{}; }
+  // The frames up to the limit: those after it depend on when the program took the close.
+  std::vector<HeadlessFrame> FramesToLimit() const {
+    std::vector<HeadlessFrame> frames = Frames();
+    if (static_cast<int>(frames.size()) > frameLimit) frames.resize(static_cast<size_t>(frameLimit));
+    return frames;
+  }
   // The loudest sample of the sound pulled at each frame (0: silence).
   std::vector<float> SoundPeaks() const { return frames_ ? frames_->Peaks() : std::vector<float>{}; }
   const std::vector<MessageBoxRecord>& Boxes() const { return boxes_; }
