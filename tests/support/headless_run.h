@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
@@ -124,6 +125,7 @@ class HeadlessRun {
 
     timedOut_ = false;
     frameReached_ = 0;
+    mainWnd_.store(nullptr);
     finished_ = false;
     std::thread guard([this] { Guard(); });
     const int result = WinMain(nullptr, nullptr, cmdLine, showCmd);
@@ -193,6 +195,7 @@ class HeadlessRun {
         peaks_.push_back(peak);
         count = static_cast<int>(frames_.size());
       }
+      run_->mainWnd_.store(g_hMainWnd);
       if (run_->onFrame) run_->onFrame(count);
       const int past = count - run_->frameLimit;
       if (past >= 0 && past % 60 == 0) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
@@ -270,7 +273,7 @@ class HeadlessRun {
       }
       dlg::ClearScript();
       for (int i = 0; i < 4; ++i) msgbox::PushAnswer(IDYES);
-      if (g_hMainWnd) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
+      if (HWND wnd = mainWnd_.load()) PostMessage(wnd, WM_CLOSE, 0, 0);
       guardWake_.wait_for(lock, seconds(1), [this] { return finished_; });
     }
   }
@@ -283,6 +286,7 @@ class HeadlessRun {
   std::set<UINT> plugged_;
   std::mutex guardMutex_;
   std::condition_variable guardWake_;
+  std::atomic<HWND> mainWnd_{nullptr};  // as the presenting thread last saw it, for the guard
   bool finished_ = false;
   bool timedOut_ = false;
   int frameReached_ = 0;
