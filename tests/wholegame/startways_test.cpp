@@ -26,28 +26,39 @@ bool StageHoldsTestOnlyFlow() {
   return false;
 }
 
+// In both drawing modes: Direct3D, and DirectDraw, which paces by its own frame timer.
 TEST_F(StartTest, APlainStartShowsTheTitleWithItsMusicAndReportsTheStart) {
-  GameFolder demo = DemoGame();
-  ASSERT_TRUE(WriteGameFolder(demo));
-  HeadlessRun run;
-  run.frameLimit = 12;
-  EXPECT_EQ(run.Run(), 0);
-  const std::vector<HeadlessFrame> frames = run.Frames();
-  ASSERT_GE(frames.size(), 12u);
-  for (const HeadlessFrame& f : frames) EXPECT_EQ(f.scene, SCENE_TITLE);
-  // The title fades in from black: its picture is there by the last frame.
-  const uint64_t black = HeadlessRun::HashPixels(std::vector<uint32_t>(640 * 480, 0));
-  EXPECT_NE(frames.back().pictureHash, black);
-  EXPECT_NE(frames.back().pictureHash, frames.front().pictureHash);
-  EXPECT_EQ(run.Boxes().size(), 0u) << Captions(run.Boxes());
-  // The start-up's lines: the version, the machine, the graphics mode.
-  const std::vector<std::string> report = LogLines("Report_Game.txt");
-  for (const char* line : {"App : ver 914", "Mode : Window", "Bpp : 32"})
-    EXPECT_NE(std::find(report.begin(), report.end(), line), report.end()) << line;
-  // The title music sounds: the frames pull sound that is not silence.
-  const std::vector<float> peaks = run.SoundPeaks();
-  ASSERT_EQ(peaks.size(), frames.size());
-  EXPECT_GT(*std::max_element(peaks.begin(), peaks.end()), 0.01f);
+  struct Case {
+    const char* ini;
+    const char* modeLine;
+  };
+  for (const Case c : {Case{"WindowMode=1\r\nDirect3D=1\r\n", "Device HAL-HARD"},
+                       Case{"WindowMode=1\r\nDirect3D=0\r\n", "RR : 60"}}) {
+    SCOPED_TRACE(c.ini);
+    GameFolder demo = DemoGame();
+    demo.systemIni = c.ini;
+    ASSERT_TRUE(WriteGameFolder(demo));
+    HeadlessRun run;
+    run.frameLimit = 12;
+    EXPECT_EQ(run.Run(), 0);
+    const std::vector<HeadlessFrame> frames = run.Frames();
+    ASSERT_GE(frames.size(), 12u);
+    for (const HeadlessFrame& f : frames) EXPECT_EQ(f.scene, SCENE_TITLE);
+    // The title fades in from black: its picture is there by the last frame.
+    const uint64_t black = HeadlessRun::HashPixels(std::vector<uint32_t>(640 * 480, 0));
+    EXPECT_NE(frames.back().pictureHash, black);
+    EXPECT_NE(frames.back().pictureHash, frames.front().pictureHash);
+    EXPECT_EQ(run.Boxes().size(), 0u) << Captions(run.Boxes());
+    // The start-up's lines: the version, the machine, the graphics mode.
+    const std::vector<std::string> report = LogLines("Report_Game.txt");
+    for (const char* line : {"App : ver 914", "Mode : Window", "Bpp : 32", c.modeLine})
+      EXPECT_NE(std::find(report.begin(), report.end(), line), report.end()) << line;
+    // The title music sounds: the frames pull sound that is not silence.
+    const std::vector<float> peaks = run.SoundPeaks();
+    ASSERT_EQ(peaks.size(), frames.size());
+    EXPECT_GT(*std::max_element(peaks.begin(), peaks.end()), 0.01f);
+    ResetGameGlobals();
+  }
 }
 
 // A stage named at start plays at once, with no title frame. Test-only flows are dropped from a
