@@ -42,6 +42,9 @@ class HeadlessRun {
   std::map<int, std::set<int>> keysAtPoll;
   // Answers of the boxes and confirmations, in order; the close confirmation's Yes follows them.
   std::vector<int> boxAnswers;
+  // Called on the polling thread at each input poll, before that poll's keys are applied: a script
+  // that reacts to what the game shows (it may set keysAtPoll[poll] or post a close).
+  std::function<void(int poll)> onPoll;
 
   // Runs the program with the command line; returns WinMain's result.
   int Run(const char* cmdLine = "") {
@@ -113,6 +116,7 @@ class HeadlessRun {
   // The keys of the poll replace those of the one before.
   static void PollHook(int poll) {
     if (!current_) return;
+    if (current_->onPoll) current_->onPoll(poll);
     for (int vk : current_->held_) SetKeyStateStandIn(vk, false);
     current_->held_.clear();
     auto it = current_->keysAtPoll.find(poll);
