@@ -1,9 +1,12 @@
 // The whole road of a story game, run from the program's entry with scripted keys: the title's new
 // game in an empty slot, the world map, a stage entered from its node and cleared, the map again with
 // its auto-save, the map menu and back to the title. A script that reacts to the scene and its state
-// presses the keys, so the road does not depend on how many frames a fade takes.
+// presses the keys, so the road does not depend on how many frames a fade takes. Also the title's
+// free stage, chosen in the file chooser as the main window serves it, up to the stage's play.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <utility>
@@ -19,6 +22,8 @@
 #include "scenes/requests.h"
 #include "scenes/scenemapmenu.h"
 #include "scenes/scenetitle.h"
+#include "shell/appdialogs.h"
+#include "platform/win/dialogs.h"
 #include "support/game_reset.h"
 #include "stagedata/database.h"
 #include "support/headless_run.h"
@@ -114,17 +119,79 @@ LRESULT MusicRecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return g_mainProc(hwnd, msg, wParam, lParam);
 }
 
+// A script for HeadlessRun::onPoll: it keeps each change of scene and state, and asks `choose` for
+// the key of the poll from the scene's state after the frame before. A key is held for one poll and
+// released in the next, so that each press is new to the one-shot buttons.
+class RoadDriver {
+ public:
+  struct View {
+    int scene, state, sub;
+    cScene* object;
+    const cMenuCursorState& cursor;
+  };
+  // The key to press (0 for none); it may also look at the game or post a close.
+  std::function<int(const View&)> choose;
+  // Called once per change of scene or state, on the game thread.
+  std::function<void(const View&)> onStep;
+  std::vector<Step> steps;
+
+  void Attach(HeadlessRun& run) {
+    run.onPoll = [this, &run](int poll) {
+      const int scene = cApp::m_nScene;
+      cScene* object = cApp::SceneOf(scene);
+      const View v{scene, object ? object->m_nState : -1, object ? object->m_nSubState : 0, object,
+                   *g_MenuCursor.m_pCur};
+      if (steps.empty() || !(steps.back() == Step{v.scene, v.state})) {
+        steps.push_back({v.scene, v.state});
+        if (onStep) onStep(v);
+      }
+      if (pressed_) {
+        pressed_ = false;
+        return;
+      }
+      if (int key = choose ? choose(v) : 0) {
+        run.keysAtPoll[poll] = {key};
+        pressed_ = true;
+      }
+    };
+  }
+  bool Passed(Step s) const { return std::find(steps.begin(), steps.end(), s) != steps.end(); }
+  // The scenes in the order they were entered.
+  std::vector<int> Scenes() const {
+    std::vector<int> out;
+    for (const Step& s : steps)
+      if (out.empty() || out.back() != s.scene) out.push_back(s.scene);
+    return out;
+  }
+
+ private:
+  bool pressed_ = false;
+};
+
+// Down the menu to the row whose kind is `kind`, then accept.
+int ChooseKind(const std::vector<int>& entries, int row, int kind) {
+  return row < static_cast<int>(entries.size()) && entries[row] == kind ? 'Z' : VK_DOWN;
+}
+
+std::vector<std::string> BoxTexts(const HeadlessRun& run) {
+  std::vector<std::string> texts;
+  for (const MessageBoxRecord& box : run.Boxes()) texts.push_back(box.text);
+  return texts;
+}
+
 class RoadTest : public TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
     SetMutexFolderStandIn(dir_.c_str());
     ResetGameGlobals();
+    dlg::ResetForTest();
     g_music.clear();
     g_mainProc = nullptr;
   }
   void TearDown() override {
     ResetGameGlobals();
+    dlg::ResetForTest();
     g_Database = cDatabase();
     SetMutexFolderStandIn("");
     TempDirTest::TearDown();
@@ -140,86 +207,62 @@ TEST_F(RoadTest, NewGameStageClearAutoSaveMapMenuAndBackToTheTitle) {
   const std::string slotFile = GetStoryPath(0);
   ASSERT_EQ(slotFile, "user_data\\story\\Story01.dat");
 
-  std::vector<Step> steps;  // each change of scene or state
   Progress atFirstMap, atPlay, afterClear;
   bool slotWrittenBeforeClear = true, slotWrittenAfterClear = false;
   bool closed = false;
   int mapVisits = 0;
-  bool pressedLast = false;
 
   HeadlessRun run;
   run.frameLimit = 1500;  // a guard: the script closes the program at the end of the road
-  run.onPoll = [&](int poll) {
+  RoadDriver road;
+  road.onStep = [&](const RoadDriver::View& v) {
     if (!g_mainProc) {
       g_mainProc = GetWindowProcStandIn(g_hMainWnd);
       SetWindowProcStandIn(g_hMainWnd, &MusicRecordingProc);
     }
-    const int scene = cApp::m_nScene;
-    cScene* object = cApp::SceneOf(scene);
-    const int state = object ? object->m_nState : -1;
-    const int sub = object ? object->m_nSubState : 0;
-    if (steps.empty() || !(steps.back() == Step{scene, state})) {
-      steps.push_back({scene, state});
-      if (scene == SCENE_WORLDMAP && state == 0 && ++mapVisits == 1) {
-        atFirstMap = Progress::Of(g_SaveData);
-        slotWrittenBeforeClear = GamePathIsFile(slotFile);
-      }
-      if (scene == SCENE_PLAY && state == 0) atPlay = Progress::Of(g_SaveData);
-      if (scene == SCENE_WORLDMAP && state == 0 && mapVisits == 2) {
-        afterClear = Progress::Of(g_SaveData);
-        slotWrittenAfterClear = GamePathIsFile(slotFile);
-      }
+    if (v.scene == SCENE_WORLDMAP && v.state == 0 && ++mapVisits == 1) {
+      atFirstMap = Progress::Of(g_SaveData);
+      slotWrittenBeforeClear = GamePathIsFile(slotFile);
     }
-    // One key per press, released in the poll after, so each press is new to the one-shot buttons.
-    if (pressedLast) {
-      pressedLast = false;
-      return;
-    }
-    const cMenuCursorState& cursor = *g_MenuCursor.m_pCur;
-    int key = 0;
-    if (scene == SCENE_TITLE && state == 1) {
-      if (mapVisits == 0) key = 'Z';  // "はじめから", the row of the last play mode (0)
-      else if (!closed) {
-        closed = true;
-        PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
-      }
-    } else if (scene == SCENE_TITLE && state == 2 && sub == 1) {
-      key = 'Z';  // slot 0, empty
-    } else if (scene == SCENE_WORLDMAP && state == 1) {
-      key = mapVisits == 1 ? VK_RIGHT : 'X';  // walk onto the node; after the clear, open the menu
-    } else if (scene == SCENE_WORLDMAP && state == 2 && sub == 1) {
-      key = cursor.m_nRow == 1 ? VK_UP : 'Z';  // from "やっぱりやめる" up to "ステージに挑む"
-    } else if (scene == SCENE_MAPMENU && state == 1) {
-      const auto& entries = static_cast<cSceneMapMenu*>(object)->m_vEntry;
-      key = cursor.m_nRow < static_cast<int>(entries.size()) && entries[cursor.m_nRow] == 3 ? 'Z' : VK_DOWN;
-    } else if (scene == SCENE_MAPMENU && state == 5 && sub == 1) {
-      key = cursor.m_nRow == 1 ? VK_UP : 'Z';  // "タイトルへ戻る"
-    }
-    if (key) {
-      run.keysAtPoll[poll] = {key};
-      pressedLast = true;
+    if (v.scene == SCENE_PLAY && v.state == 0) atPlay = Progress::Of(g_SaveData);
+    if (v.scene == SCENE_WORLDMAP && v.state == 0 && mapVisits == 2) {
+      afterClear = Progress::Of(g_SaveData);
+      slotWrittenAfterClear = GamePathIsFile(slotFile);
     }
   };
+  road.choose = [&](const RoadDriver::View& v) -> int {
+    if (v.scene == SCENE_TITLE && v.state == 1) {
+      if (mapVisits == 0) return 'Z';  // "はじめから", on the row of the last play mode (0)
+      if (!closed) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
+      closed = true;
+    } else if (v.scene == SCENE_TITLE && v.state == 2 && v.sub == 1) {
+      return 'Z';  // slot 0, empty
+    } else if (v.scene == SCENE_WORLDMAP && v.state == 1) {
+      return mapVisits == 1 ? VK_RIGHT : 'X';  // walk onto the node; after the clear, open the menu
+    } else if (v.scene == SCENE_WORLDMAP && v.state == 2 && v.sub == 1) {
+      return v.cursor.m_nRow == 1 ? VK_UP : 'Z';  // from "やっぱりやめる" up to "ステージに挑む"
+    } else if (v.scene == SCENE_MAPMENU && v.state == 1) {
+      return ChooseKind(static_cast<cSceneMapMenu*>(v.object)->m_vEntry, v.cursor.m_nRow, 3);  // "タイトルへ"
+    } else if (v.scene == SCENE_MAPMENU && v.state == 5 && v.sub == 1) {
+      return v.cursor.m_nRow == 1 ? VK_UP : 'Z';  // "タイトルへ戻る"
+    }
+    return 0;
+  };
+  road.Attach(run);
   EXPECT_EQ(run.Run(), 0);
   ASSERT_TRUE(closed) << "the road did not come back to the title; report: "
                       << ::testing::PrintToString(LogLines("Report_Game.txt"));
-  std::vector<std::string> boxes;
-  for (const MessageBoxRecord& box : run.Boxes()) boxes.push_back(box.text);
-  EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
+  EXPECT_TRUE(BoxTexts(run).empty()) << ::testing::PrintToString(BoxTexts(run));
 
   // The scenes in order, and the states the road passed through in each.
-  std::vector<int> scenes;
-  for (const Step& s : steps)
-    if (scenes.empty() || scenes.back() != s.scene) scenes.push_back(s.scene);
-  EXPECT_EQ(scenes, (std::vector<int>{SCENE_TITLE, SCENE_WORLDMAP, SCENE_PLAY, SCENE_WORLDMAP, SCENE_MAPMENU,
-                                      SCENE_TITLE}));
-  auto passed = [&](Step s) { return std::find(steps.begin(), steps.end(), s) != steps.end(); };
+  EXPECT_EQ(road.Scenes(), (std::vector<int>{SCENE_TITLE, SCENE_WORLDMAP, SCENE_PLAY, SCENE_WORLDMAP, SCENE_MAPMENU,
+                                             SCENE_TITLE}));
   for (Step s : {Step{SCENE_TITLE, 2}, Step{SCENE_TITLE, 4}, Step{SCENE_WORLDMAP, 2}, Step{SCENE_WORLDMAP, 3},
                  Step{SCENE_MAPMENU, 5}, Step{SCENE_MAPMENU, 6}})
-    EXPECT_TRUE(passed(s)) << s.scene << "/" << s.state;
+    EXPECT_TRUE(road.Passed(s)) << s.scene << "/" << s.state;
   // The play scene went through its main state to the result and out, without a pause or a retry.
   std::vector<int> playStates;
-  for (const Step& s : steps)
+  for (const Step& s : road.steps)
     if (s.scene == SCENE_PLAY && s.state >= 0 && (playStates.empty() || playStates.back() != s.state))
       playStates.push_back(s.state);
   EXPECT_EQ(playStates, (std::vector<int>{PLAY_FADEIN, PLAY_BANNER, PLAY_MAIN, PLAY_RESULT, PLAY_FADEOUT}));
@@ -263,3 +306,79 @@ TEST_F(RoadTest, NewGameStageClearAutoSaveMapMenuAndBackToTheTitle) {
 }
 
 }  // namespace
+
+// The title's free stage: the main window serves the request with the file chooser (run by the dialog
+// script, or answered whole), loads the chosen stage for play and the title switches to it.
+TEST_F(RoadTest, AFreeStageChosenInTheChooserIsLoadedAndPlayed) {
+  struct Case {
+    const char* name;
+    std::function<void()> answer;
+    bool plays;
+    std::vector<std::string> boxes;  // in order
+  };
+  const std::string kQuitAsk = "終了しますか？\n";  // closing outside the title asks
+  const auto pick = [](const char* name) {
+    dlg::PushSteps({{dlg::ScriptStep::Pick, 0, true, true, name, 0, nullptr},
+                    {dlg::ScriptStep::Click, 0, true, true, "", IDOK, nullptr}});
+  };
+  const Case cases[] = {
+      {"picked in the chooser", [&] { pick("Sample.stg4_914"); }, true, {kQuitAsk}},
+      {"answered whole", [] { dlg::PushWholeAnswer(IDD_FILESELECT, 1, "data\\stg4\\Sample.stg4_914"); }, true,
+       {kQuitAsk}},
+      {"cancelled", [] { dlg::PushSteps({{dlg::ScriptStep::Click, 0, true, true, "", IDCANCEL, nullptr}}); }, false,
+       {}},
+      // Chosen, then gone before its load: the load's own message, and the program closes by itself.
+      {"gone", [] { dlg::PushWholeAnswer(IDD_FILESELECT, 1, "data\\stg4\\Gone.stg4_914"); }, false,
+       {"ステージファイル data\\stg4\\Gone.stg4_914 の読み込みに失敗しました！"}},
+  };
+  GameFolder game = BasicGameFolder();
+  game.system.m_vLifeUnlimited.At(2) = 0;
+  game.system.m_vStartLife.At(2) = 4;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(WriteGameFolder(game));
+    c.answer();
+    bool requested = false, closed = false;
+    Progress atPlay;
+    int gameType = -1, playMode = -1;
+    HeadlessRun run;
+    run.frameLimit = 600;
+    RoadDriver road;
+    road.onStep = [&](const RoadDriver::View& v) {
+      if (v.scene == SCENE_PLAY && v.state == -1) {
+        atPlay = Progress::Of(g_SaveData);
+        gameType = cApp::m_nGameType;
+        playMode = cApp::m_nPlayMode;
+      }
+    };
+    road.choose = [&](const RoadDriver::View& v) -> int {
+      const bool end = (v.scene == SCENE_TITLE && v.state == 1 && requested) ||
+                       (v.scene == SCENE_PLAY && v.state == PLAY_MAIN);
+      if (end && !closed) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
+      closed |= end;
+      if (closed || v.scene != SCENE_TITLE || v.state != 1) return 0;
+      const int key = ChooseKind(static_cast<cSceneTitle*>(v.object)->m_vEntry, v.cursor.m_nRow, 3);  // "フリー"
+      requested = key == 'Z';
+      return key;
+    };
+    road.Attach(run);
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_EQ(BoxTexts(run), c.boxes);
+    const bool loadFailed = !c.plays && !c.boxes.empty();
+    EXPECT_EQ(closed, !loadFailed);  // the script closed the program, or the failed load did
+    if (c.plays) {
+      EXPECT_EQ(road.Scenes(), (std::vector<int>{SCENE_TITLE, SCENE_PLAY}));
+      EXPECT_EQ(gameType, GAMETYPE_FREE);
+      EXPECT_EQ(playMode, 3);
+      EXPECT_EQ(atPlay.stage, "data\\stg4\\Sample.");
+      EXPECT_EQ(atPlay.stageNo, 1);
+      EXPECT_EQ(atPlay.part, 1);
+      EXPECT_EQ(atPlay.startLife, 4);
+      EXPECT_EQ(atPlay.life, 3);
+    } else {
+      EXPECT_EQ(road.Scenes(), std::vector<int>{SCENE_TITLE});
+    }
+    ResetGameGlobals();
+    dlg::ResetForTest();
+  }
+}
