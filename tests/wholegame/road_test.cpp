@@ -192,7 +192,6 @@ class RoadTest : public TempDirTest {
   void TearDown() override {
     ResetGameGlobals();
     dlg::ResetForTest();
-    g_Database = cDatabase();
     SetMutexFolderStandIn("");
     TempDirTest::TearDown();
   }
@@ -200,9 +199,6 @@ class RoadTest : public TempDirTest {
 
 TEST_F(RoadTest, NewGameStageClearAutoSaveMapMenuAndBackToTheTitle) {
   GameFolder game = RoadGame();
-  // The writer bounds the music numbers of the system data and the stage by the live database's
-  // music list: it has to be the folder's, or the numbers above the default list become 0.
-  g_Database = game.database;
   ASSERT_TRUE(WriteGameFolder(game));
   const std::string slotFile = GetStoryPath(0);
   ASSERT_EQ(slotFile, "user_data\\story\\Story01.dat");
