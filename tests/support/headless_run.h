@@ -83,6 +83,9 @@ class HeadlessRun {
   // Called on the presenting thread after each frame's record, with the frame's number (from 1):
   // a look at the game's state while it runs.
   std::function<void(int frame)> onFrame;
+  // Called on the polling thread at each input poll, before that poll's keys are applied: a script
+  // that reacts to what the game shows (it may set keysAtPoll[poll] or post a close).
+  std::function<void(int poll)> onPoll;
 
   // The next file chooser gets `name` (code page 932, in the folder the chooser shows) in its name
   // field and OK.
@@ -241,6 +244,7 @@ class HeadlessRun {
     HeadlessRun* run = current_;
     if (!run) return;
     const int number = poll + 1;
+    if (run->onPoll) run->onPoll(number);
     for (int vk : run->held_) SetKeyStateStandIn(vk, false);
     run->held_.clear();
     if (auto it = run->keysAtPoll.find(number); it != run->keysAtPoll.end()) {

@@ -96,6 +96,13 @@ void AddStageNode(cWorldMapData& map, int x, int y, const std::string& stagePath
 }
 
 bool WriteGameFolder(GameFolder& f) {
+  // The system data and the stages bound their music numbers by the live database's music list when
+  // they are written: for the time of the writing that list is this folder's.
+  struct LiveDatabase {
+    cDatabase kept = g_Database;
+    explicit LiveDatabase(const cDatabase& folder) { g_Database = folder; }
+    ~LiveDatabase() { g_Database = kept; }
+  } live(f.database);
   for (const char* folder : kFolders)
     if (!MakeGameDirectory(folder)) return false;
   if (!MakeGameDirectory("user_data")) return false;

@@ -25,6 +25,8 @@ class Presenter {
   virtual void SetFullScreen(bool on) = 0;
   virtual void SetMinimized(bool on) = 0;
   virtual void SetCursorVisible(bool on) = 0;
+  // Shown or hidden with the main window; a presenter without a window has nothing to do.
+  virtual void SetVisible(bool) {}
 };
 
 // The presenter frames go to; a headless one until another is set. Setting null restores a fresh

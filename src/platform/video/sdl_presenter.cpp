@@ -16,6 +16,8 @@ struct SdlPresenter::Impl {
   bool wantFullScreen = false;
   bool wantMinimized = false;
   bool wantCursor = true;
+  bool wantVisible = false;
+  bool visibilityChanged = false;
   int wantZoom = 100;
   std::string wantTitle;
   bool titleChanged = false;
@@ -62,7 +64,7 @@ bool SdlPresenter::Open(const std::string& titleUtf8, int width, int height, int
   m.pictureHeight = height;
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   m.window = SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                              width * m.zoom / 100, height * m.zoom / 100, SDL_WINDOW_SHOWN);
+                              width * m.zoom / 100, height * m.zoom / 100, SDL_WINDOW_HIDDEN);
   if (!m.window) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
@@ -132,6 +134,18 @@ void SdlPresenter::SetCursorVisible(bool on) {
   impl_->Wake();
 }
 
+void SdlPresenter::SetVisible(bool on) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->wantVisible = on;
+  impl_->visibilityChanged = true;
+  impl_->changed = true;
+  impl_->Wake();
+}
+
+bool SdlPresenter::IsShown() const {
+  return impl_->window && (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_SHOWN) != 0;
+}
+
 void SdlPresenter::SetZoom(int percent) {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   if (percent > 0) impl_->wantZoom = percent;
@@ -156,7 +170,7 @@ bool SdlPresenter::Pump() {
   Impl& m = *impl_;
   if (!m.open || std::this_thread::get_id() != m.owner) return false;
   Frame frame;
-  bool hasFrame, changed, wantFull, wantMin, wantCursor, capture;
+  bool hasFrame, changed, wantFull, wantMin, wantCursor, wantVisible, visibilityChanged, capture;
   int wantZoom;
   std::string title;
   bool titleChanged;
@@ -171,6 +185,9 @@ bool SdlPresenter::Pump() {
     wantFull = m.wantFullScreen;
     wantMin = m.wantMinimized;
     wantCursor = m.wantCursor;
+    wantVisible = m.wantVisible;
+    visibilityChanged = m.visibilityChanged;
+    m.visibilityChanged = false;
     wantZoom = m.wantZoom;
     capture = m.capture;
     titleChanged = m.titleChanged;
@@ -178,6 +195,11 @@ bool SdlPresenter::Pump() {
     if (titleChanged) title = m.wantTitle;
   }
   if (changed) {
+    // Only a request changes the visibility: a dialog may show the hidden window for its own time.
+    if (visibilityChanged) {
+      if (wantVisible) SDL_ShowWindow(m.window);
+      else SDL_HideWindow(m.window);
+    }
     if (wantFull != m.fullScreen) {
       SDL_SetWindowFullscreen(m.window, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
       m.fullScreen = wantFull;

@@ -28,6 +28,10 @@ class SdlPresenter : public Presenter {
   void SetFullScreen(bool on) override;
   void SetMinimized(bool on) override;
   void SetCursorVisible(bool on) override;
+  // The window opens hidden, as a new window does, until the program shows it.
+  void SetVisible(bool on) override;
+  // The opening thread: whether the window is shown now.
+  bool IsShown() const;
   void SetZoom(int percent);
   // Any thread: the window's title (UTF-8), applied by the next Pump.
   void SetTitle(const std::string& titleUtf8);

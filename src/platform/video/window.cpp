@@ -85,16 +85,22 @@ BOOL ShowWindow(HWND hwnd, int command) {
     wasVisible = (w->style & WS_VISIBLE) != 0;
     if (command == SW_HIDE) {
       w->style &= ~WS_VISIBLE;
-      return wasVisible;
+    } else {
+      w->style |= WS_VISIBLE;
+      if (command == SW_SHOWMINNOACTIVE || command == SW_MINIMIZE || command == SW_SHOWMINIMIZED)
+        w->minimized = true;
+      else if (command == SW_SHOWNORMAL || command == SW_RESTORE)
+        w->minimized = false;
     }
-    w->style |= WS_VISIBLE;
-    if (command == SW_SHOWMINNOACTIVE || command == SW_MINIMIZE || command == SW_SHOWMINIMIZED)
-      w->minimized = true;
-    else if (command == SW_SHOWNORMAL || command == SW_RESTORE)
-      w->minimized = false;
     minimize = w->minimized;
   }
-  video::CurrentPresenter()->SetMinimized(minimize);
+  std::shared_ptr<video::Presenter> presenter = video::CurrentPresenter();
+  if (command == SW_HIDE) {
+    presenter->SetVisible(false);
+    return wasVisible;
+  }
+  presenter->SetMinimized(minimize);
+  presenter->SetVisible(true);
   return wasVisible;
 }
 

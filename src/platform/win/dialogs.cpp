@@ -215,7 +215,8 @@ void DialogKey(Dialog& d, int vk) {
     if (f && (f->kind == DlgCtl::Button || f->kind == DlgCtl::DefButton)) {
       Click(*f);
     } else if (Control* def = DefaultButton(d)) {
-      Click(*def);
+      // The default button is pressed where the focus stays: typing goes on in the same edit.
+      if (def->enabled) Command(*def, BN_CLICKED);
     } else {
       SendMessage(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
