@@ -173,7 +173,7 @@ class SceneHarnessTest : public GfxTest {
     return h;
   }
 
-  // ---- Pictures of whole frames ----
+  // ---- Pictures of whole frames, restarts ----
   // The game's three fonts and the digit pictures made again with the built-in test face, so that
   // text draws the same pixels on every machine and build.
   static bool UseTestFont() {
@@ -198,7 +198,28 @@ class SceneHarnessTest : public GfxTest {
     return !frames_.empty() && frames_.back().state == state;
   }
   video::Frame LastPicture() const { return presenter_->LastFrame(); }
-  // ---- end of pictures of whole frames ----
+  // Ends the started game and forgets what its frames left, as between two tests but in the same
+  // folder, so that StartGame can start it again (another back end, say).
+  void RestartGame() {
+    if (started_) AppExit();
+    started_ = false;
+    DDRelease();
+    DDSurfaceList.clear();
+    for (DDSURFACEDATA* sd : {&BackBuffer, &VirBackBuffer, &WorkSD, &ScreenCopySD, &PrimarySD}) *sd = DDSURFACEDATA();
+    DDAppSurfaces = nullptr;
+    DDAppBitmaps = nullptr;
+    DDAppCount = 0;
+    DDInitDone = 0;
+    ResetKeyStateStandIn();
+    ResetGameGlobals();
+    BuildGlobalTables();
+    frames_.clear();
+    requests_.clear();
+    frameNo_ = 0;
+    held_.clear();
+    actions_.clear();
+  }
+  // ---- end of pictures of whole frames, restarts ----
 
   std::vector<HarnessFrame> frames_;
   std::vector<HarnessRequest> requests_;
