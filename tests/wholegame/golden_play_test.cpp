@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "authoring/stageauthor.h"
@@ -204,6 +205,7 @@ struct BackEnd {
   const char* name;
   const char* ini;
 };
+void PrintTo(const BackEnd& b, std::ostream* os) { *os << b.name; }
 const BackEnd kBackEnds[] = {{"d3d32", "WindowMode=1\r\nDirect3D=1\r\nBpp=32\r\n"},
                              {"dd32", "WindowMode=1\r\nDirect3D=0\r\nBpp=32\r\n"}};
 
