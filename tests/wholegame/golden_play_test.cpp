@@ -195,6 +195,13 @@ class GoldenPlay : public SceneHarnessTest {
   }
 
   static uint32_t At(const video::Frame& f, int x, int y) { return f.At(x, y) | 0xFF000000u; }
+  // The pixels of a rectangle (inclusive edges).
+  static std::vector<uint32_t> Rect(const video::Frame& f, int x0, int y0, int x1, int y1) {
+    std::vector<uint32_t> out;
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x) out.push_back(f.At(x, y));
+    return out;
+  }
   // The rows y0..y1 of the frame, hashed: a band's content.
   static uint64_t Band(const video::Frame& f, int y0, int y1) {
     return HashPixels(std::vector<uint32_t>(f.pixels.begin() + y0 * f.width, f.pixels.begin() + (y1 + 1) * f.width));
@@ -273,11 +280,17 @@ TEST_P(GoldenPlayModes, PauseMenuHidingTheStage) {
 TEST_P(GoldenPlayModes, ResultWithClearWordAndPanel) {
   EnterStage(Folder(GetParam().ini));
   ASSERT_TRUE(RunFrames(5));
+  const video::Frame before = LastPicture();
   g_pScenePlay->StartResult();  // as a stage-clear command does
   ASSERT_TRUE(RunUntilState(PLAY_RESULT, 10));
   ASSERT_TRUE(RunFrames(60));
   ASSERT_EQ(frames_.back().state, PLAY_RESULT);
+  const video::Frame f = LastPicture();
   Check(Name("result"));
+  // The clear word across the middle and the result panel below it to the right, over the stage.
+  EXPECT_NE(Rect(f, 260, 195, 380, 220), Rect(before, 260, 195, 380, 220));
+  EXPECT_NE(At(f, 560, 290), At(before, 560, 290));
+  EXPECT_EQ(At(f, 600, 150), At(before, 600, 150)) << "the backdrop elsewhere";
 }
 
 TEST_P(GoldenPlayModes, MiddleOfASlide) {
