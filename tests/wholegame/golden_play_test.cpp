@@ -295,6 +295,7 @@ TEST_P(GoldenPlayModes, ResultWithClearWordAndPanel) {
 
 TEST_P(GoldenPlayModes, MiddleOfASlide) {
   EnterStage(Folder(GetParam().ini));
+  const video::Frame before = LastPicture();
   BeforeFrame(frameNo_ + 1, [] { g_pScenePlay->m_ScrEffect.Start(kSlide, 0, 0); });
   ASSERT_TRUE(RunFrames(31));
   ASSERT_EQ(g_pScenePlay->m_ScrEffect.m_nIndex, kSlide);
@@ -304,6 +305,8 @@ TEST_P(GoldenPlayModes, MiddleOfASlide) {
   EXPECT_EQ(g_pScenePlay->m_ScrEffect.m_nAuxA, 320);
   EXPECT_EQ(At(f, 80, 200), Colour16());
   EXPECT_EQ(At(f, 320 + 80, 200), Argb(kPillarColour));
+  // The status bar is drawn after the effect: it stays where it was.
+  EXPECT_EQ(Band(f, 0, 19), Band(before, 0, 19));
 }
 
 TEST_P(GoldenPlayModes, HiddenPhaseOfABlink) {
