@@ -92,7 +92,8 @@ int cScenePlay::DrawChara(cCharaBase* chara, int noAdvance) {
     return chara->DrawDead(&BackBuffer, noAdvance) ? 1 : 0;
   }
   if (!chara->IsOnScreen()) {
-    if (chara->m_bActive) {
+    // A character asleep until it first comes into view keeps its animation still.
+    if (static_cast<cChara*>(chara)->m_bStarted) {
       chara->UpdateScreenPos();
       chara->StepAnims(0);
       chara->RunCharaEffect(0);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <set>
@@ -22,14 +23,19 @@
 #include "gamedata/systemdata.h"
 #include "gamedata/systemini.h"
 #include "gamefolder/gamefolder.h"
+#include "gfx/font.h"
+#include "gfx/globals.h"
+#include "gfx/surface.h"
 #include "objects/objlists.h"
 #include "platform/audio/mixer.h"
+#include "platform/text/fontface.h"
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
 #include "platform/win/msgbox.h"
 #include "scenes/app.h"
 #include "scenes/scene.h"
 #include "scenes/sceneplay.h"
+#include "scenes/surfacesets.h"
 #include "shell/appinit.h"
 #include "shell/globals.h"
 #include "shell/startupsetting.h"
@@ -166,6 +172,54 @@ class SceneHarnessTest : public GfxTest {
       }
     return h;
   }
+
+  // ---- Pictures of whole frames, restarts ----
+  // The game's three fonts and the digit pictures made again with the built-in test face, so that
+  // text draws the same pixels on every machine and build.
+  static bool UseTestFont() {
+    for (int i = 0; i < 3; ++i) {
+      ReleaseFontObject(&g_Font[i]);
+      DDReleaseSurface(&g_DigitSD[i]);
+    }
+    for (DDFONTDATA& data : g_FontData) std::snprintf(data.szFaceName, sizeof data.szFaceName, "%s", text::kTestFaceName);
+    if (!DDCreateFonts(g_Font, g_FontData, 3)) return false;
+    g_Font[0].m_bIcon = 0;
+    g_Font[1].m_bIcon = g_SystemData.m_bMenuFontSwitch;
+    g_Font[2].m_bIcon = 0;
+    g_Font[1].m_bCenter = g_SystemData.m_bPlainBrackets;
+    return DDCreateDigitSurfaces(g_DigitSD, g_DigitBD, 3, g_Font, g_FontData) != 0;
+  }
+  // Frames until the play scene is in the state (at most `limit`); false when it never got there.
+  bool RunUntilState(int state, int limit = 600) {
+    for (int i = 0; i < limit; ++i) {
+      if (!frames_.empty() && frames_.back().state == state) return true;
+      if (!RunFrames(1)) return false;
+    }
+    return !frames_.empty() && frames_.back().state == state;
+  }
+  video::Frame LastPicture() const { return presenter_->LastFrame(); }
+  // Ends the started game and forgets what its frames left, as between two tests but in the same
+  // folder, so that StartGame can start it again (another back end, say).
+  void RestartGame() {
+    if (started_) AppExit();
+    started_ = false;
+    DDRelease();
+    DDSurfaceList.clear();
+    for (DDSURFACEDATA* sd : {&BackBuffer, &VirBackBuffer, &WorkSD, &ScreenCopySD, &PrimarySD}) *sd = DDSURFACEDATA();
+    DDAppSurfaces = nullptr;
+    DDAppBitmaps = nullptr;
+    DDAppCount = 0;
+    DDInitDone = 0;
+    ResetKeyStateStandIn();
+    ResetGameGlobals();
+    BuildGlobalTables();
+    frames_.clear();
+    requests_.clear();
+    frameNo_ = 0;
+    held_.clear();
+    actions_.clear();
+  }
+  // ---- end of pictures of whole frames, restarts ----
 
   std::vector<HarnessFrame> frames_;
   std::vector<HarnessRequest> requests_;
