@@ -18,24 +18,8 @@
 #include "shell/wndplacement.h"
 #include "platform/win/winapp.h"
 #include "support/bytes.h"
-#include "support/game_reset.h"
-#include "support/headless_run.h"
-#include "support/tempdir.h"
 #include "support/test_logs.h"
-
-class WholeGameTest : public TempDirTest {
- protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    SetMutexFolderStandIn(dir_.c_str());
-    ResetGameGlobals();
-  }
-  void TearDown() override {
-    ResetGameGlobals();
-    SetMutexFolderStandIn("");
-    TempDirTest::TearDown();
-  }
-};
+#include "wholegame_fixture.h"
 
 TEST_F(WholeGameTest, TheHeadlessPlayerBootsTheDemoAndClosesAfterItsFrames) {
   GameFolder demo = DemoGame();
@@ -72,13 +56,10 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
     // Writes the file whole when the demo has none, and sets up the input that reaches its reader.
     std::function<void(GameFolder&, HeadlessRun&)> prepare;
   };
-  auto keys = [](HeadlessRun& run, std::initializer_list<std::pair<int, int>> presses) {
-    for (auto [poll, vk] : presses) run.keysAtPoll[poll].insert(vk);
-  };
   // The title's rows: new game, continue, replay, options, end.
   auto titleRow = [&](HeadlessRun& run, int row) {
-    for (int i = 0; i < row; ++i) keys(run, {{60 + 6 * i, VK_DOWN}});
-    keys(run, {{75, 'Z'}});
+    for (int i = 0; i < row; ++i) Press(run, {{60 + 6 * i, VK_DOWN}});
+    Press(run, {{75, 'Z'}});
   };
   const Case cases[] = {
       {"data\\System.dat", 8, kNoStart, kBox, "data\\System.dat の読み込みに失敗…", nullptr},
@@ -121,7 +102,7 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
          MakeGameDirectory("user_data\\story");
          ASSERT_EQ(cSaveData().Save("user_data\\story\\Story01.dat"), 1);
          titleRow(run, 1);
-         keys(run, {{105, 'Z'}});  // the first slot
+         Press(run, {{105, 'Z'}});  // the first slot
        }},
       // Read when the stage named in "System.ini" is set up: it is played with an empty ranking.
       {"user_data\\free\\Meadow.rkg", 12, kGoesOn, kNone, nullptr,
