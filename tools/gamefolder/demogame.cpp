@@ -127,6 +127,10 @@ void Frame(cStageData& stage, const char* name, int width, int height, const cha
     PlaceBlock(stage, x, static_cast<int16_t>(floor - 8), kSpikes).m_cHit = 2;
   cCharaData& hero = PlaceHero(stage, 2, static_cast<int16_t>(floor - 1), kHeroRow);
   hero.m_nMaxHP = 10;
+  // The player's side, apart from the enemies', so that shots and touches between them count; the
+  // hero turns to where he walks.
+  hero.m_cSide = 0;
+  hero.m_bFacingLock = 0;
   HeroControls(hero);
   if (stage.m_vBackLayer.empty()) stage.ResizeBackLayer(1);
   stage.m_vBackLayer.At(0).m_bShow = 1;
