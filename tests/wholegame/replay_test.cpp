@@ -77,11 +77,11 @@ TEST_F(WholeGameTest, AReplayOfALiveAttemptPlaysItBackFrameForFrame) {
   // The live attempt: the stage named in "System.ini" plays at once; right all the way, jumping
   // and shooting now and then; F1 on the result screen saves it under a typed name.
   HeadlessRun live;
-  Hold(live, 100, 420, VK_RIGHT);
-  for (int poll = 120; poll < 420; poll += 40) Press(live, {{poll, 'X'}, {poll + 20, 'Z'}});
-  Press(live, {{470, VK_F1}});
+  Hold(live, 100, 300, VK_RIGHT);
+  for (int poll = 110; poll < 280; poll += 40) Press(live, {{poll, 'X'}, {poll + 20, 'Z'}});
+  Press(live, {{320, VK_F1}});
   dlg::PushSteps({script::Type("live"), script::Click(IDOK)});
-  live.frameLimit = 490;
+  live.frameLimit = 335;
   EXPECT_EQ(live.Run(), 0);
   const EndState liveEnd = EndOf(live);
   const std::vector<HeadlessFrame> livePlay = PlayFrames(live);

@@ -84,7 +84,7 @@ void HeroControls(cCharaData& hero) {
   for (auto [key, dir] : {std::pair<int, int8_t>{1, 2}, {2, 3}}) {
     cFlowCmd walk = MakeCommand(CMD_CATEGORY_OBJECT, CMD_MOVE_STRAIGHT, {}, 1);
     walk.m_pEdMove->m_nDir = dir;
-    walk.m_pEdMove->m_sMoveSpeed = 50;
+    walk.m_pEdMove->m_sMoveSpeed = 70;
     hero.m_vFlow.push_back(OnKey(key, true, walk));
   }
   hero.m_vFlow.push_back(OnKey(11, false, MakeCommand(CMD_CATEGORY_OBJECT, CMD_JUMP, {0, 0, 3}, 1)));
