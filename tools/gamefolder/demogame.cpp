@@ -5,6 +5,7 @@
 #include "authoring/stageauthor.h"
 #include "flow/condeval.h"
 #include "flow/statusops.h"
+#include "gamedata/savedata.h"
 #include "gamefolder/gamefolder.h"
 
 const char* const kDemoStagePaths[3] = {"data\\stg4\\Meadow.stg4_914", "data\\stg4\\Caves.stg4_914",
@@ -67,6 +68,31 @@ void Sign(cStageData& stage, int16_t x, int16_t y, const char* text) {
   c.m_vFlow.push_back(MakeFlow(FLOW_TRIG_BEFORE_START, {message}));
 }
 
+// The hero's controls, each a flow started by its key: the arrows walk while held, Z jumps, X shoots
+// ahead. Keys of the key conditions: 1 left, 2 right, 11 and 12 the first two buttons.
+cFlow OnKey(int key, bool whileHeld, cFlowCmd cmd) {
+  cFlow flow = MakeFlow(FLOW_TRIG_ALWAYS, {std::move(cmd)});
+  cKeyCond& press = flow.m_vKeyCond.emplace_back();
+  press.m_vKeyState.assign(cKeyCond::kKeyCount, 0);
+  press.m_vKeyState.At(key) = 1;
+  press.m_bAnyHold = 1;
+  flow.m_bKeyLatch = whileHeld ? 1 : 0;
+  return flow;
+}
+
+void HeroControls(cCharaData& hero) {
+  for (auto [key, dir] : {std::pair<int, int8_t>{1, 2}, {2, 3}}) {
+    cFlowCmd walk = MakeCommand(CMD_CATEGORY_OBJECT, CMD_MOVE_STRAIGHT, {}, 1);
+    walk.m_pEdMove->m_nDir = dir;
+    walk.m_pEdMove->m_sMoveSpeed = 70;
+    hero.m_vFlow.push_back(OnKey(key, true, walk));
+  }
+  hero.m_vFlow.push_back(OnKey(11, false, MakeCommand(CMD_CATEGORY_OBJECT, CMD_JUMP, {0, 0, 3}, 1)));
+  cFlowCmd shot = Shot(1, 0, 6, 1, 20, 3);
+  shot.m_pEdShot->m_bAim = 0;
+  hero.m_vFlow.push_back(OnKey(12, false, shot));
+}
+
 void ScoreItem(cStageData& stage, int16_t x, int16_t y) {
   cItemData& item = PlaceItem(stage, x, y, 1);
   item.m_vCmd.push_back(Add(kStatusSubjectSystem, SYSVAL_SCORE, 100));
@@ -101,6 +127,11 @@ void Frame(cStageData& stage, const char* name, int width, int height, const cha
     PlaceBlock(stage, x, static_cast<int16_t>(floor - 8), kSpikes).m_cHit = 2;
   cCharaData& hero = PlaceHero(stage, 2, static_cast<int16_t>(floor - 1), kHeroRow);
   hero.m_nMaxHP = 10;
+  // The player's side, apart from the enemies', so that shots and touches between them count; the
+  // hero turns to where he walks.
+  hero.m_cSide = 0;
+  hero.m_bFacingLock = 0;
+  HeroControls(hero);
   if (stage.m_vBackLayer.empty()) stage.ResizeBackLayer(1);
   stage.m_vBackLayer.At(0).m_bShow = 1;
   stage.m_vBackLayer.At(0).m_bFill = 0;
@@ -114,6 +145,7 @@ void Meadow(cStageData& stage) {
   Gunner(stage, 22, 13);
   Walker(stage, 30, 13);
   for (int16_t x = 7; x <= 9; ++x) ScoreItem(stage, x, 9);
+  ScoreItem(stage, 16, 13);  // on the way: a run straight to the star scores too
   HealItem(stage, 25, 9);
   ClearItem(stage, 37, 13);
 }
@@ -170,6 +202,8 @@ GameFolder DemoGame() {
   cSystemData& sys = f.system;
   sys.m_strTitle = "Demo";
   sys.m_bReplaySave = 1;
+  // The story counts lives: five at the start.
+  sys.m_vLifeUnlimited.At(GAMETYPE_STORY) = 0;
   // Title commands: new game, continue, replay, options and end (challenge and free stage off).
   for (int i : {2, 3}) sys.m_vTitleCmd.At(i).m_bEnable = 0;
   // The title menu shows its labels in the game font rather than strips of a menu picture.

@@ -1,0 +1,117 @@
+// A live attempt at the demo's second stage, saved from its result screen with F1 through the save
+// chooser, then played back twice from the title's replay entry through the open chooser: every
+// frame of play and the end of the attempt are the same each time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "gamedata/savedata.h"
+#include "gamefolder/gamefolder.h"
+#include "objects/objlists.h"
+#include "platform/fs/path.h"
+#include "platform/win/dialogs.h"
+#include "shell/dialog_script.h"
+#include "wholegame_fixture.h"
+
+namespace {
+
+// Where an attempt ended.
+struct EndState {
+  double heroX = 0, heroY = 0;
+  int hp = 0, score = 0, lives = 0, state = -2;
+  bool operator==(const EndState&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const EndState& e) {
+  return os << "hero (" << e.heroX << ", " << e.heroY << ") HP " << e.hp << " score " << e.score << " lives "
+            << e.lives << " state " << e.state;
+}
+
+EndState EndOf(const HeadlessRun& run) {
+  EndState e;
+  if (!g_vHero.empty()) {
+    e.heroX = g_vHero[0].m_dX;
+    e.heroY = g_vHero[0].m_dY;
+    e.hp = g_vHero[0].m_nHP;
+  }
+  e.score = g_SaveData.m_nScore;
+  e.lives = g_SaveData.m_nLife;
+  const std::vector<HeadlessFrame> frames = run.Frames();
+  if (!frames.empty()) e.state = frames.back().state;
+  return e;
+}
+
+// The frames of play: from the first frame of the main play state up to the result.
+std::vector<HeadlessFrame> PlayFrames(const HeadlessRun& run) {
+  std::vector<HeadlessFrame> out;
+  bool playing = false;
+  for (const HeadlessFrame& f : run.Frames()) {
+    if (f.scene != SCENE_PLAY) continue;
+    if (f.state == PLAY_MAIN) playing = true;
+    if (f.state == PLAY_RESULT) break;
+    if (playing) out.push_back(f);
+  }
+  return out;
+}
+
+// The first frame (from 1) at which two records differ; 0 when they are the same.
+size_t FirstDifference(const std::vector<HeadlessFrame>& a, const std::vector<HeadlessFrame>& b) {
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+    if (!(a[i] == b[i])) return i + 1;
+  return a.size() == b.size() ? 0 : std::min(a.size(), b.size()) + 1;
+}
+
+}  // namespace
+
+TEST_F(WholeGameTest, AReplayOfALiveAttemptPlaysItBackFrameForFrame) {
+  GameFolder demo = DemoGame();
+  const std::string plainIni = demo.systemIni;
+  demo.systemIni += std::string("FreeStage=") + kDemoStagePaths[1] + "\r\n";
+  // A stage named in "System.ini" shows a help line under the play that a replay, by design, does
+  // not: the line is left empty, so that every pixel of the live frames compares with the replay's.
+  demo.system.m_vText.At(27).clear();
+  ASSERT_TRUE(WriteGameFolder(demo));
+
+  // The live attempt: the stage named in "System.ini" plays at once; right all the way, jumping
+  // and shooting now and then; F1 on the result screen saves it under a typed name.
+  HeadlessRun live;
+  Hold(live, 100, 300, VK_RIGHT);
+  for (int poll = 110; poll < 280; poll += 40) Press(live, {{poll, 'X'}, {poll + 20, 'Z'}});
+  Press(live, {{320, VK_F1}});
+  dlg::PushSteps({script::Type("live"), script::Click(IDOK)});
+  live.frameLimit = 335;
+  EXPECT_EQ(live.Run(), 0);
+  const EndState liveEnd = EndOf(live);
+  const std::vector<HeadlessFrame> livePlay = PlayFrames(live);
+  ASSERT_EQ(liveEnd.state, PLAY_RESULT) << liveEnd;
+  ASSERT_TRUE(GamePathIsFile("user_data\\rpl4\\live.rpl4_914"));
+  ASSERT_GT(livePlay.size(), 100u);
+  const std::vector<HeadlessFrame> liveFrames = live.Frames();
+  const int firstLivePlay = static_cast<int>(
+      std::find_if(liveFrames.begin(), liveFrames.end(), [](const HeadlessFrame& f) { return f.scene == SCENE_PLAY; }) -
+      liveFrames.begin());
+
+  // Played back from the title (started plainly), twice.
+  demo.systemIni = plainIni;
+  ASSERT_TRUE(WriteGameFolder(demo));
+  EndState ends[2];
+  std::vector<HeadlessFrame> plays[2];
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    ResetGameGlobals();
+    HeadlessRun playback;
+    Press(playback, {{60, VK_DOWN}, {66, VK_DOWN}, {75, 'Z'}});
+    dlg::PushSteps({script::Type("live.rpl4_914"), script::Click(IDOK)});
+    // The title's replay entry, then as many frames as the live attempt had from its stage's start.
+    playback.frameLimit = 100 + static_cast<int>(live.Frames().size()) - firstLivePlay;
+    EXPECT_EQ(playback.Run(), 0);
+    ends[i] = EndOf(playback);
+    plays[i] = PlayFrames(playback);
+  }
+  EXPECT_EQ(ends[0], liveEnd);
+  EXPECT_EQ(FirstDifference(plays[0], livePlay), 0u) << plays[0].size() << " frames against " << livePlay.size();
+  EXPECT_EQ(ends[1], ends[0]);
+  EXPECT_EQ(FirstDifference(plays[1], plays[0]), 0u);
+}
