@@ -1,0 +1,153 @@
+// The software pixel effects against plain per-pixel walks of their rules, on random pictures with
+// transparent pixels and rectangles that run past both surfaces: the effects' row loops, running
+// sums and tables must give exactly the pixels of the walk.
+#include <functional>
+#include <random>
+
+#include "draw_fixture.h"
+#include "gfx/pixelfx.h"
+
+namespace {
+
+using Pixels = std::vector<uint32_t>;
+
+class PixelFxReference : public DrawTest {
+ protected:
+  std::mt19937 rng{12345};
+  int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+
+  static void Put(DDSURFACEDATA* sd, const Pixels& pixels) {
+    cDDLock lock;
+    ASSERT_TRUE(lock.Lock(sd));
+    const int w = lock.m_lpSD->nWidth;
+    for (size_t k = 0; k < pixels.size(); ++k) lock.Set(static_cast<int>(k % w), static_cast<int>(k / w), pixels[k]);
+  }
+  static Pixels Read(DDSURFACEDATA* sd) {
+    cDDLock lock;
+    EXPECT_TRUE(lock.Lock(sd));
+    Pixels out;
+    if (!lock.m_pBits) return out;
+    for (int y = 0; y < lock.m_lpSD->nHeight; ++y)
+      for (int x = 0; x < lock.m_lpSD->nWidth; ++x) out.push_back(lock.Get(x, y));
+    return out;
+  }
+  // A random picture of the running depth, about a third of it transparent.
+  Pixels RandomPicture(int n) {
+    Pixels out(static_cast<size_t>(n));
+    for (uint32_t& p : out) {
+      const bool clear = Rand(0, 2) == 0;
+      const uint32_t bits = static_cast<uint32_t>(rng());
+      if (DDScreenBpp == 8) {
+        p = clear ? DDColorKey : bits & 0xFF;
+      } else if (DDScreenBpp == 16) {
+        p = clear ? (lpDTCon ? bits & 0x5FFF : DDColorKey) : (lpDTCon ? (bits & 0xFFFF) | 0x8000 : bits & 0xFFFF);
+        if (!lpDTCon && !clear && p == DDColorKey) p ^= 1;
+      } else {
+        p = clear ? (lpDTCon ? bits & 0xFFFFFF : DDColorKey) : (lpDTCon ? bits | 0xFF000000 : bits);
+        if (!lpDTCon && !clear && p == DDColorKey) p ^= 1;
+      }
+    }
+    return out;
+  }
+  static bool Counts(bool keyed, uint32_t p) {
+    if (!keyed) return true;
+    if (!lpDTCon) return p != DDColorKey;
+    return DDScreenBpp == 16 ? (p & 0xA000) != 0 : (p >> 24) != 0;
+  }
+  // Red, green and blue: raw fields at 16 bits, bytes at 32.
+  static void Channels(uint32_t p, uint32_t* rgb) {
+    for (int c = 0; c < 3; ++c)
+      rgb[c] = DDScreenBpp == 16 ? (p >> DDPixelFormat[c]) & static_cast<uint32_t>(DDPixelFormat[4 + c])
+                                 : (p >> (16 - 8 * c)) & 0xFF;
+  }
+  static uint32_t Pack(const uint32_t* rgb, uint32_t old) {
+    if (DDScreenBpp == 16) {
+      uint32_t p = lpDTCon ? static_cast<uint32_t>(DDPixelFormat[7] & 1) << DDPixelFormat[3] : 0;
+      for (int c = 0; c < 3; ++c) p |= rgb[c] << DDPixelFormat[c];
+      return p;
+    }
+    return (lpDTCon ? 0xFF000000u : old & 0xFF000000u) | rgb[0] << 16 | rgb[1] << 8 | rgb[2];
+  }
+
+  // Runs `effect` on a random source and destination and compares with `walk`, which gets the
+  // source and the destination's pixels before the effect and returns them after.
+  struct Case {
+    int sw, sh, dw, dh, x, y, w, h, sx, sy;
+    bool keyed;
+  };
+  Case RandomCase() {
+    Case c;
+    c.sw = Rand(1, 24), c.sh = Rand(1, 24), c.dw = Rand(1, 24), c.dh = Rand(1, 24);
+    c.x = Rand(-6, 10), c.y = Rand(-6, 10), c.w = Rand(1, 28), c.h = Rand(1, 28);
+    c.sx = Rand(-6, 10), c.sy = Rand(-6, 10);
+    c.keyed = Rand(0, 3) != 0;
+    return c;
+  }
+  void Compare(const Case& c, const std::function<void(DDSURFACEDATA*, DDSURFACEDATA*)>& effect,
+               const std::function<void(const Pixels&, Pixels&)>& walk) {
+    DDSURFACEDATA src, dst;
+    ASSERT_TRUE(DDCreateSurface(&src, c.sw, c.sh, 1, 0, lpDTCon ? DTMEMORYTYPE_SYSTEM : DTMEMORYTYPE_VIDEO_RT,
+                                nullptr, 0));
+    ASSERT_TRUE(DDCreateSurface(&dst, c.dw, c.dh, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+    const Pixels source = RandomPicture(c.sw * c.sh);
+    Pixels expected = RandomPicture(c.dw * c.dh);
+    Put(&src, source);
+    Put(&dst, expected);
+    effect(&dst, &src);
+    walk(source, expected);
+    EXPECT_EQ(Read(&dst), expected) << "source " << c.sw << "x" << c.sh << " destination " << c.dw << "x" << c.dh
+                                    << " rectangle " << c.x << "," << c.y << " " << c.w << "x" << c.h << " from "
+                                    << c.sx << "," << c.sy << (c.keyed ? " keyed" : "");
+    DDReleaseSurface(&dst);
+    DDReleaseSurface(&src);
+  }
+};
+
+const DrawMode kBlurModes[] = {{"D3D32", 1, 32}, {"D3D16", 1, 16}, {"DD32", 0, 32}, {"DD16", 0, 16}};
+
+}  // namespace
+
+TEST_F(PixelFxReference, BlurMatchesThePlainWindowWalk) {
+  for (const DrawMode& mode : kBlurModes) {
+    SCOPED_TRACE(mode.name);
+    StartMode(mode);
+    for (int round = 0; round < 60; ++round) {
+      const Case c = RandomCase();
+      // Mostly small windows, some wider than the rectangle.
+      const int bw = round % 5 == 4 ? Rand(10, 40) : Rand(1, 4), bh = round % 7 == 6 ? Rand(10, 40) : Rand(1, 4);
+      Compare(
+          c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
+            EXPECT_TRUE(DDBlurBlt(dst, c.x, c.y, c.w, c.h, bw, bh, src, c.sx, c.sy, c.keyed, nullptr));
+          },
+          [&](const Pixels& source, Pixels& out) {
+            auto inSource = [&](int i, int j) {
+              return c.sx + i >= 0 && c.sx + i < c.sw && c.sy + j >= 0 && c.sy + j < c.sh;
+            };
+            auto at = [&](int i, int j) { return source[static_cast<size_t>((c.sy + j) * c.sw + c.sx + i)]; };
+            const Pixels before = out;
+            for (int r = 0; r < c.h; ++r) {
+              for (int i = 0; i < c.w; ++i) {
+                const int dx = c.x + i, dy = c.y + r;
+                if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh) continue;
+                if (!inSource(i, r) || !Counts(c.keyed, at(i, r))) continue;
+                uint32_t sum[3] = {0, 0, 0}, count = 0;
+                for (int t = std::max(0, r - bh); t < std::min(c.h, r + bh); ++t) {
+                  for (int k = std::max(0, i - bw); k < std::min(c.w, i + bw); ++k) {
+                    if (!inSource(k, t) || !Counts(c.keyed, at(k, t))) continue;
+                    uint32_t rgb[3];
+                    Channels(at(k, t), rgb);
+                    for (int ch = 0; ch < 3; ++ch) sum[ch] += rgb[ch];
+                    ++count;
+                  }
+                }
+                if (count == 0) continue;
+                const uint32_t avg[3] = {sum[0] / count, sum[1] / count, sum[2] / count};
+                const size_t o = static_cast<size_t>(dy * c.dw + dx);
+                out[o] = Pack(avg, before[o]);
+              }
+            }
+          });
+    }
+    DDRelease();
+  }
+}
