@@ -1,6 +1,7 @@
 // Mosaic and box blur: each destination pixel from a neighbourhood of source pixels.
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "gfx/fxshared.h"
@@ -31,39 +32,42 @@ uint32_t BlockPixelDirect3D(uint32_t p, const cDDColorOp& op, const DDSURFACEDAT
   return DDPack16(dst, r, g, b);
 }
 
-// The average of a block at DirectDraw 16 or 32 bits; false when no pixel counts.
-bool BlockAverage(const cDDEffectLocks& locks, const DDSourceWalk& walk, int bx, int by, int bw, int bh, bool keyed,
-                  uint32_t* out) {
-  const DDSURFACEDATA* s = locks.SrcSD();
-  uint32_t sum[3] = {0, 0, 0}, count = 0;
-  for (int j = by; j < by + bh; ++j) {
-    int row = walk.Y(j);
-    if (row < 0 || row >= s->nHeight) continue;
-    for (int i = bx; i < bx + bw; ++i) {
-      int col = walk.X(i);
-      if (col < 0 || col >= s->nWidth) continue;
-      uint32_t p = locks.Src().Get(col, row);
-      if (keyed && p == DDColorKey) continue;
-      uint32_t rgb[3];
-      Channels(p, rgb);
-      if (DDScreenBpp == 16)
-        for (int c = 0; c < 3; ++c) rgb[c] = rgb[c] * 255 / static_cast<uint32_t>(DDPixelFormat[4 + c]);
-      for (int c = 0; c < 3; ++c) sum[c] += rgb[c];
-      ++count;
+// Sums of the counted pixels of one block at DirectDraw 16 or 32 bits, in 0..255 per channel.
+struct BlockSums {
+  uint32_t r = 0, g = 0, b = 0, n = 0;
+};
+
+// Adds the columns [i0, i1) of one source row to the sums of the blocks they fall in; `first` is the
+// block of column i0 and `edge` the column where the next block begins.
+template <class T, bool Keyed>
+void SumRow(const T* in, int dx, int i0, int i1, int block, int64_t edge, BlockSums* first, uint32_t key,
+            const uint8_t (*to255)[64], const int* f) {
+  BlockSums* sums = first;
+  int i = i0;
+  while (i < i1) {
+    const int stop = static_cast<int>(std::min<int64_t>(i1, edge));
+    uint32_t r = 0, g = 0, b = 0, n = 0;
+    if constexpr (sizeof(T) == 4) {
+      // Red and blue side by side in one word: a row of up to 256 pixels cannot carry over.
+      uint32_t rb = 0;
+      for (; i < stop; ++i) {
+        const uint32_t p = in[static_cast<ptrdiff_t>(i) * dx];
+        const uint32_t on = Keyed ? 0u - static_cast<uint32_t>(p != key) : 0xFFFFFFFFu;
+        rb += p & 0xFF00FF & on, g += (p >> 8) & 0xFF & on, n += on & 1;
+      }
+      r = rb >> 16, b = rb & 0xFFFF;
+    } else {
+      for (; i < stop; ++i) {
+        const uint32_t p = in[static_cast<ptrdiff_t>(i) * dx];
+        if (Keyed && p == key) continue;
+        r += to255[0][(p >> f[0]) & f[4]], g += to255[1][(p >> f[1]) & f[5]], b += to255[2][(p >> f[2]) & f[6]];
+        ++n;
+      }
     }
+    sums->r += r, sums->g += g, sums->b += b, sums->n += n;
+    ++sums;
+    edge += block;
   }
-  if (count == 0) return false;
-  if (DDScreenBpp == 16) {
-    uint32_t p = 0;
-    for (int c = 0; c < 3; ++c) {
-      uint32_t m = static_cast<uint32_t>(DDPixelFormat[4 + c]);
-      p |= (sum[c] / count) * m / 255 << DDPixelFormat[c];
-    }
-    *out = p & 0xFFFF;
-  } else {
-    *out = (sum[0] / count) << 16 | (sum[1] / count) << 8 | (sum[2] / count);
-  }
-  return true;
 }
 
 }  // namespace
@@ -79,37 +83,117 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
   const bool keyed = colorKey == 1;
   const cDDColorOp op(pair);
   const DDSURFACEDATA* d = locks.DstSD();
-  const DDSURFACEDATA* s = locks.SrcSD();
   // Blocks that can reach the destination: the rest draw nothing.
   const int64_t firstX = std::max<int64_t>(0, -int64_t{x}) / block * block;
   const int64_t firstY = std::max<int64_t>(0, -int64_t{y}) / block * block;
   const int64_t endX = std::min<int64_t>(w, int64_t{d->nWidth} - x), endY = std::min<int64_t>(h, int64_t{d->nHeight} - y);
+  if (firstX >= endX || firstY >= endY) return true;
+  // The rectangle's columns and rows whose source point lies inside.
+  const DDEffectSpan inside = DDClipEffect(locks, 0, 0, w, h, walk, false);
+  const bool average = !lpDTCon && depth != 8;
+  const bool keepTop = !lpDTCon && depth == 32;
+  const uint32_t key = DDColorKey;
+  const int* f = DDPixelFormat;
+  // 16-bit channels in 0..255.
+  uint8_t to255[3][64] = {};
+  if (depth == 16)
+    for (int c = 0; c < 3; ++c)
+      for (int v = 0; v <= std::min(f[4 + c], 63); ++v) to255[c][v] = static_cast<uint8_t>(v * 255 / f[4 + c]);
+  const size_t blocks = static_cast<size_t>((endX - firstX + block - 1) / block);
+  static thread_local std::vector<BlockSums> t_sums;
+  static thread_local std::vector<uint32_t> t_colours;
+  static thread_local std::vector<uint8_t> t_draw;
+  t_colours.resize(blocks);
+  t_draw.resize(blocks);
+  // Source columns summed: those inside, over the whole of the blocks drawn (a block is cut at the
+  // rectangle, not at the destination).
+  const int64_t sumX0 = std::max<int64_t>(firstX, inside.i0);
+  const int64_t sumX1 = std::min<int64_t>({firstX + static_cast<int64_t>(blocks) * block, w, inside.i1});
+  const bool wide = depth == 32 && block > 256;  // red and blue of a block's row would not fit side by side
   for (int64_t by = firstY; by < endY; by += block) {
-    const int bh = static_cast<int>(std::min<int64_t>(block, h - by));
-    for (int64_t bx = firstX; bx < endX; bx += block) {
-      const int bw = static_cast<int>(std::min<int64_t>(block, w - bx));
-      uint32_t colour;
-      if (!lpDTCon && depth != 8) {
-        if (!BlockAverage(locks, walk, static_cast<int>(bx), static_cast<int>(by), bw, bh, keyed, &colour)) continue;
-        if (keyed && colour == DDColorKey) continue;
-      } else {
-        int col = walk.X(static_cast<int>(bx)), row = walk.Y(static_cast<int>(by));
-        if (col < 0 || row < 0 || col >= s->nWidth || row >= s->nHeight) continue;
-        colour = locks.Src().Get(col, row);
+    const int64_t bh = std::min<int64_t>(block, h - by);
+    // Each block's colour, or that it draws nothing.
+    if (average) {
+      t_sums.assign(blocks, BlockSums{});
+      const int64_t r0 = std::max<int64_t>(by, inside.j0), r1 = std::min<int64_t>(by + bh, inside.j1);
+      for (int64_t j = r0; j < r1 && sumX0 < sumX1; ++j) {
+        const int row = walk.Y(static_cast<int>(j));
+        BlockSums* first = &t_sums[static_cast<size_t>((sumX0 - firstX) / block)];
+        const int64_t edge = (sumX0 - firstX) / block * block + firstX + block;
+        if (wide) {
+          // Large blocks at 32 bits: one block at a time, red and blue apart.
+          for (int64_t i = sumX0; i < sumX1; ++i) {
+            const uint32_t p = locks.Src().Get(walk.X(static_cast<int>(i)), row);
+            if (keyed && p == key) continue;
+            BlockSums& bs = t_sums[static_cast<size_t>((i - firstX) / block)];
+            bs.r += (p >> 16) & 0xFF, bs.g += (p >> 8) & 0xFF, bs.b += p & 0xFF, ++bs.n;
+          }
+          continue;
+        }
+        auto sumRow = [&](auto* rowStart) {
+          using T = std::remove_const_t<std::remove_pointer_t<decltype(rowStart)>>;
+          const T* in = rowStart + walk.x0;
+          if (keyed)
+            SumRow<T, true>(in, walk.dx, static_cast<int>(sumX0), static_cast<int>(sumX1), block, edge, first, key,
+                            to255, f);
+          else
+            SumRow<T, false>(in, walk.dx, static_cast<int>(sumX0), static_cast<int>(sumX1), block, edge, first, key,
+                             to255, f);
+        };
+        if (depth == 16) sumRow(static_cast<const uint16_t*>(DDRowOf<uint16_t>(locks.Src(), row)));
+        else sumRow(static_cast<const uint32_t*>(DDRowOf<uint32_t>(locks.Src(), row)));
+      }
+      for (size_t k = 0; k < blocks; ++k) {
+        const BlockSums& bs = t_sums[k];
+        t_draw[k] = bs.n != 0;
+        if (!bs.n) continue;
+        uint32_t colour;
+        if (depth == 16) {
+          colour = (bs.r / bs.n) * static_cast<uint32_t>(f[4]) / 255 << f[0] |
+                   (bs.g / bs.n) * static_cast<uint32_t>(f[5]) / 255 << f[1] |
+                   (bs.b / bs.n) * static_cast<uint32_t>(f[6]) / 255 << f[2];
+          colour &= 0xFFFF;
+        } else {
+          colour = (bs.r / bs.n) << 16 | (bs.g / bs.n) << 8 | (bs.b / bs.n);
+        }
+        if (keyed && colour == key) t_draw[k] = 0;
+        t_colours[k] = colour;
+      }
+    } else {
+      const bool rowInside = by >= inside.j0 && by < inside.j1;
+      for (size_t k = 0; k < blocks; ++k) {
+        const int64_t bx = firstX + static_cast<int64_t>(k) * block;
+        t_draw[k] = 0;
+        if (!rowInside || bx < inside.i0 || bx >= inside.i1) continue;
+        uint32_t colour = locks.Src().Get(walk.X(static_cast<int>(bx)), walk.Y(static_cast<int>(by)));
         if (Transparent(keyed, colour)) continue;
         if (lpDTCon) colour = BlockPixelDirect3D(colour, op, d);
+        t_colours[k] = colour;
+        t_draw[k] = 1;
       }
-      const bool keepTop = !lpDTCon && depth == 32;
-      for (int j = 0; j < bh; ++j) {
-        const int64_t ty = y + by + j;
-        if (ty < 0 || ty >= d->nHeight) continue;
-        for (int i = 0; i < bw; ++i) {
-          const int64_t tx = x + bx + i;
-          if (tx < 0 || tx >= d->nWidth) continue;
-          uint32_t value = colour;
-          if (keepTop) value = (locks.Dst().Get(static_cast<int>(tx), static_cast<int>(ty)) & 0xFF000000u) | colour;
-          locks.Dst().Set(static_cast<int>(tx), static_cast<int>(ty), value);
+    }
+    // The blocks' rows and columns inside the destination.
+    const int64_t t0 = std::max<int64_t>(by, -int64_t{y}), t1 = std::min<int64_t>(by + bh, endY);
+    const int64_t u0 = std::max<int64_t>(firstX, -int64_t{x});
+    for (int64_t j = t0; j < t1; ++j) {
+      auto fill = [&](auto* out) {
+        for (size_t k = 0; k < blocks; ++k) {
+          if (!t_draw[k]) continue;
+          const int64_t bx = firstX + static_cast<int64_t>(k) * block;
+          const int64_t c0 = std::max(bx, u0), c1 = std::min<int64_t>(bx + block, endX);
+          const uint32_t colour = t_colours[k];
+          for (int64_t i = c0; i < c1; ++i) {
+            auto& o = out[x + i];
+            using T = std::remove_reference_t<decltype(o)>;
+            o = static_cast<T>(keepTop ? (o & 0xFF000000u) | colour : colour);
+          }
         }
+      };
+      const int ty = static_cast<int>(y + j);
+      switch (depth) {
+        case 8: fill(DDRowOf<uint8_t>(locks.Dst(), ty)); break;
+        case 16: fill(DDRowOf<uint16_t>(locks.Dst(), ty)); break;
+        default: fill(DDRowOf<uint32_t>(locks.Dst(), ty)); break;
       }
     }
   }

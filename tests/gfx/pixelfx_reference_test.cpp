@@ -95,7 +95,10 @@ class PixelFxReference : public DrawTest {
     Put(&dst, expected);
     effect(&dst, &src);
     walk(source, expected);
-    EXPECT_EQ(Read(&dst), expected) << "source " << c.sw << "x" << c.sh << " destination " << c.dw << "x" << c.dh
+    const Pixels got = Read(&dst);
+    size_t first = 0;
+    while (first < got.size() && first < expected.size() && got[first] == expected[first]) ++first;
+    EXPECT_EQ(got, expected) << "first difference at (" << first % c.dw << ", " << first / c.dw << "); source " << c.sw << "x" << c.sh << " destination " << c.dw << "x" << c.dh
                                     << " rectangle " << c.x << "," << c.y << " " << c.w << "x" << c.h << " from "
                                     << c.sx << "," << c.sy << (c.keyed ? " keyed" : "");
     DDReleaseSurface(&dst);
@@ -144,6 +147,67 @@ TEST_F(PixelFxReference, BlurMatchesThePlainWindowWalk) {
                 const uint32_t avg[3] = {sum[0] / count, sum[1] / count, sum[2] / count};
                 const size_t o = static_cast<size_t>(dy * c.dw + dx);
                 out[o] = Pack(avg, before[o]);
+              }
+            }
+          });
+    }
+    DDRelease();
+  }
+}
+
+TEST_F(PixelFxReference, MosaicMatchesThePlainBlockWalk) {
+  for (const DrawMode& mode : kDrawModes) {
+    SCOPED_TRACE(mode.name);
+    StartMode(mode);
+    const bool average = !lpDTCon && DDScreenBpp != 8;
+    for (int round = 0; round < 60; ++round) {
+      const Case c = RandomCase();
+      const int block = Rand(1, 9);
+      Compare(
+          c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
+            EXPECT_TRUE(DDMosaic(dst, c.x, c.y, c.w, c.h, block, src, c.sx, c.sy, c.keyed, nullptr));
+          },
+          [&](const Pixels& source, Pixels& out) {
+            auto inSource = [&](int i, int j) {
+              return c.sx + i >= 0 && c.sx + i < c.sw && c.sy + j >= 0 && c.sy + j < c.sh;
+            };
+            auto at = [&](int i, int j) { return source[static_cast<size_t>((c.sy + j) * c.sw + c.sx + i)]; };
+            for (int by = 0; by < c.h; by += block) {
+              for (int bx = 0; bx < c.w; bx += block) {
+                uint32_t colour = 0;
+                if (average) {
+                  uint32_t sum[3] = {0, 0, 0}, count = 0;
+                  for (int j = by; j < std::min(c.h, by + block); ++j) {
+                    for (int i = bx; i < std::min(c.w, bx + block); ++i) {
+                      if (!inSource(i, j) || !Counts(c.keyed, at(i, j))) continue;
+                      uint32_t rgb[3];
+                      Channels(at(i, j), rgb);
+                      for (int ch = 0; ch < 3; ++ch)
+                        sum[ch] += DDScreenBpp == 16 ? rgb[ch] * 255 / static_cast<uint32_t>(DDPixelFormat[4 + ch])
+                                                     : rgb[ch];
+                      ++count;
+                    }
+                  }
+                  if (count == 0) continue;
+                  uint32_t avg[3];
+                  for (int ch = 0; ch < 3; ++ch)
+                    avg[ch] = DDScreenBpp == 16 ? sum[ch] / count * static_cast<uint32_t>(DDPixelFormat[4 + ch]) / 255
+                                                : sum[ch] / count;
+                  colour = Pack(avg, 0);
+                  if (c.keyed && colour == DDColorKey) continue;
+                } else {
+                  if (!inSource(bx, by) || !Counts(c.keyed, at(bx, by))) continue;
+                  colour = at(bx, by);
+                  if (lpDTCon && DDScreenBpp == 32) colour |= 0xFF000000u;
+                }
+                for (int j = by; j < std::min(c.h, by + block); ++j) {
+                  for (int i = bx; i < std::min(c.w, bx + block); ++i) {
+                    const int dx = c.x + i, dy = c.y + j;
+                    if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh) continue;
+                    uint32_t& o = out[static_cast<size_t>(dy * c.dw + dx)];
+                    o = !lpDTCon && DDScreenBpp == 32 ? (o & 0xFF000000u) | colour : colour;
+                  }
+                }
               }
             }
           });
