@@ -215,3 +215,59 @@ TEST_F(PixelFxReference, MosaicMatchesThePlainBlockWalk) {
     DDRelease();
   }
 }
+
+TEST_F(PixelFxReference, LensMatchesThePlainDiscWalk) {
+  for (const DrawMode& mode : kDrawModes) {
+    SCOPED_TRACE(mode.name);
+    StartMode(mode);
+    for (int round = 0; round < 60; ++round) {
+      Case c = RandomCase();
+      const int radius = Rand(0, 14), depth = Rand(0, 16), clear = Rand(0, 1);
+      const int cx = Rand(-4, c.dw + 3), cy = Rand(-4, c.dh + 3), scx = Rand(-4, c.sw + 3), scy = Rand(-4, c.sh + 3);
+      const int64_t k = static_cast<int64_t>(std::sqrt(static_cast<double>(depth * depth + radius * radius)));
+      const bool drawn = depth < k;
+      Compare(
+          c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
+            EXPECT_EQ(DDLensBlt(dst, cx, cy, radius, depth, src, scx, scy, c.keyed, clear, nullptr), drawn);
+          },
+          [&](const Pixels& source, Pixels& out) {
+            if (!drawn) return;
+            const bool clears = lpDTCon && DDScreenBpp == 32 && clear;
+            for (int i = -radius; i <= radius; ++i) {
+              for (int j = -radius; j <= radius; ++j) {
+                const int dx = cx + j, dy = cy + i;
+                if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh) continue;
+                uint32_t& o = out[static_cast<size_t>(dy * c.dw + dx)];
+                const int64_t d2 = i * i + j * j;
+                if (d2 > radius * radius) {
+                  if (clears) o = 0;
+                  continue;
+                }
+                int64_t oi = i, oj = j;
+                const double root = std::sqrt(static_cast<double>(k * k - d2));
+                if (root != 0) {
+                  oi = static_cast<int64_t>(i * (depth / root) + 0.5);
+                  oj = static_cast<int64_t>(j * (depth / root) + 0.5);
+                }
+                const int64_t px = scx + oj, py = scy + oi;
+                if (px < 0 || py < 0 || px >= c.sw || py >= c.sh) {
+                  if (clears) o = 0;
+                  continue;
+                }
+                const uint32_t p = source[static_cast<size_t>(py * c.sw + px)];
+                if (!lpDTCon) {
+                  if (p != DDColorKey) o = p;
+                } else if (DDScreenBpp == 16) {
+                  if (!c.keyed || (p & 0xA000) != 0) o = p;
+                } else if ((p >> 24) != 0) {
+                  o = p;
+                } else if (clears) {
+                  o = 0;
+                }
+              }
+            }
+          });
+    }
+    DDRelease();
+  }
+}
