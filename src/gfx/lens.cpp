@@ -29,37 +29,59 @@ int MirrorCoord(int p, int cell) {
 }
 
 // Source offsets of one row of the disc, by column distance k from the centre: the row offset and
-// the column offsets for the columns right (+k) and left (-k) of the centre.
+// the column offsets for the columns right (+k) and left (-k) of the centre; and the scales they
+// come from, shared by the rows i and -i.
 struct LensOffsets {
+  std::vector<double> scale;
   std::vector<int64_t> row, right, left;
 };
 thread_local LensOffsets t_offsets;
 
-// The offsets of row i for k = 0..n-1: each scaled by D / sqrt(K^2 - i^2 - k^2), rounded by adding
-// 0.5 and truncating; on the rim (a root of 0) they stay. `fast` says the radicands lie below 2^52
-// and the offsets below 2^30, where two lanes at a time give the same values.
-void RowOffsets(int64_t KK, int64_t i, double depth, size_t n, bool fast, LensOffsets& off) {
+// The scales of row +-a for k = 0..n-1: D / sqrt(K^2 - a^2 - k^2), or -1 on the rim (a root of 0),
+// where the offsets stay. `fast` says the radicands lie below 2^52, where two lanes at a time give
+// the same values.
+void RowScales(int64_t KK, int64_t a, double depth, size_t n, bool fast, double* scale) {
   size_t k = 0;
 #if defined(__SSE2__)
   if (fast) {
-    const __m128d base = _mm_set1_pd(static_cast<double>(KK - i * i)), di = _mm_set1_pd(static_cast<double>(i));
-    const __m128d d = _mm_set1_pd(depth), half = _mm_set1_pd(0.5), zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
+    const __m128d base = _mm_set1_pd(static_cast<double>(KK - a * a)), d = _mm_set1_pd(depth);
+    const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0), minusOne = _mm_set1_pd(-1.0);
     for (; k + 2 <= n; k += 2) {
       const __m128d kd = _mm_set_pd(static_cast<double>(k + 1), static_cast<double>(k));
       const __m128d root = _mm_sqrt_pd(_mm_sub_pd(base, _mm_mul_pd(kd, kd)));
       const __m128d rim = _mm_cmpeq_pd(root, zero);
-      const __m128d scale = _mm_div_pd(d, _mm_or_pd(_mm_andnot_pd(rim, root), _mm_and_pd(rim, one)));
-      const __m128i row = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(di, scale), half));
-      const __m128i right = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(kd, scale), half));
-      const __m128i left = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(zero, kd), scale), half));
-      const int rimMask = _mm_movemask_pd(rim);
+      const __m128d q = _mm_div_pd(d, _mm_or_pd(_mm_andnot_pd(rim, root), _mm_and_pd(rim, one)));
+      _mm_storeu_pd(scale + k, _mm_or_pd(_mm_andnot_pd(rim, q), _mm_and_pd(rim, minusOne)));
+    }
+  }
+#else
+  (void)fast;
+#endif
+  for (; k < n; ++k) {
+    const int64_t kk = static_cast<int64_t>(k);
+    const double root = std::sqrt(static_cast<double>(KK - (a * a + kk * kk)));
+    scale[k] = root != 0 ? depth / root : -1.0;
+  }
+}
+
+// The offsets of row i from its scales: each rounded by adding 0.5 and truncating toward zero.
+// `fast` says they lie below 2^30, where two lanes at a time give the same values.
+void RowOffsets(const double* scale, int64_t i, size_t n, bool fast, LensOffsets& off) {
+  size_t k = 0;
+#if defined(__SSE2__)
+  if (fast) {
+    const __m128d di = _mm_set1_pd(static_cast<double>(i)), half = _mm_set1_pd(0.5), zero = _mm_setzero_pd();
+    for (; k + 2 <= n; k += 2) {
+      const __m128d kd = _mm_set_pd(static_cast<double>(k + 1), static_cast<double>(k));
+      const __m128d sc = _mm_loadu_pd(scale + k);
       alignas(16) int32_t rows[4], rights[4], lefts[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(rows), row);
-      _mm_store_si128(reinterpret_cast<__m128i*>(rights), right);
-      _mm_store_si128(reinterpret_cast<__m128i*>(lefts), left);
-      for (int lane = 0; lane < 2; ++lane) {
-        const size_t at = k + static_cast<size_t>(lane);
-        if (rimMask & (1 << lane)) {
+      _mm_store_si128(reinterpret_cast<__m128i*>(rows), _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(di, sc), half)));
+      _mm_store_si128(reinterpret_cast<__m128i*>(rights), _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(kd, sc), half)));
+      _mm_store_si128(reinterpret_cast<__m128i*>(lefts),
+                      _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(zero, kd), sc), half)));
+      for (size_t lane = 0; lane < 2; ++lane) {
+        const size_t at = k + lane;
+        if (scale[at] < 0) {
           off.row[at] = i, off.right[at] = static_cast<int64_t>(at), off.left[at] = -static_cast<int64_t>(at);
         } else {
           off.row[at] = rows[lane], off.right[at] = rights[lane], off.left[at] = lefts[lane];
@@ -72,15 +94,13 @@ void RowOffsets(int64_t KK, int64_t i, double depth, size_t n, bool fast, LensOf
 #endif
   for (; k < n; ++k) {
     const int64_t kk = static_cast<int64_t>(k);
-    const double root = std::sqrt(static_cast<double>(KK - (i * i + kk * kk)));
-    if (root == 0) {
+    if (scale[k] < 0) {
       off.row[k] = i, off.right[k] = kk, off.left[k] = -kk;
       continue;
     }
-    const double scale = depth / root;
-    off.row[k] = static_cast<int64_t>(static_cast<double>(i) * scale + 0.5);
-    off.right[k] = static_cast<int64_t>(static_cast<double>(kk) * scale + 0.5);
-    off.left[k] = static_cast<int64_t>(static_cast<double>(-kk) * scale + 0.5);
+    off.row[k] = static_cast<int64_t>(static_cast<double>(i) * scale[k] + 0.5);
+    off.right[k] = static_cast<int64_t>(static_cast<double>(kk) * scale[k] + 0.5);
+    off.left[k] = static_cast<int64_t>(static_cast<double>(-kk) * scale[k] + 0.5);
   }
 }
 
@@ -129,8 +149,10 @@ void LensRows(const cDDEffectLocks& locks, int cx, int cy, int64_t R, int64_t KK
   LensOffsets& off = t_offsets;
   const int64_t reach = std::max(j0 < 0 ? -j0 : j0, j1 < 0 ? -j1 : j1);
   // Two at a time in double precision while every radicand and offset is exact there.
-  const bool fast = KK < (int64_t{1} << 52) && R * static_cast<int64_t>(depth) < (int64_t{1} << 30);
-  for (int64_t i = i0; i <= i1; ++i) {
+  const bool fastRoots = KK < (int64_t{1} << 52);
+  const bool fastOffsets = R * static_cast<int64_t>(depth) < (int64_t{1} << 30);
+  // The row i of the disc; its scales are those of row |i|, already in off.scale.
+  auto doRow = [&](int64_t i) {
     T* out = DDRowOf<T>(locks.Dst(), static_cast<int>(cy + i)) + cx;
     // Columns [-span, span] lie inside the disc.
     const int64_t span = ISqrt(R * R - i * i);
@@ -139,12 +161,12 @@ void LensRows(const cDDEffectLocks& locks, int cx, int cy, int64_t R, int64_t KK
       for (int64_t j = j0; j <= j1; ++j)
         if (j < lo || j > hi) out[j] = 0;
     }
-    if (lo > hi) continue;
-    const int64_t inside = std::min(reach, span);
-    off.row.resize(static_cast<size_t>(inside) + 1);
-    off.right.resize(static_cast<size_t>(inside) + 1);
-    off.left.resize(static_cast<size_t>(inside) + 1);
-    RowOffsets(KK, i, depth, static_cast<size_t>(inside) + 1, fast, off);
+    if (lo > hi) return;
+    const size_t n = static_cast<size_t>(std::min(reach, span)) + 1;
+    off.row.resize(n);
+    off.right.resize(n);
+    off.left.resize(n);
+    RowOffsets(off.scale.data(), i, n, fastOffsets, off);
     auto point = [&](int64_t j, int64_t oi, int64_t oj) {
       const int64_t px = scx + oj, py = scy + oi;
       T& o = out[j];
@@ -160,6 +182,27 @@ void LensRows(const cDDEffectLocks& locks, int cx, int cy, int64_t R, int64_t KK
       point(j, off.row[static_cast<size_t>(-j)], off.left[static_cast<size_t>(-j)]);
     for (int64_t j = std::max<int64_t>(lo, 0); j <= hi; ++j)
       point(j, off.row[static_cast<size_t>(j)], off.right[static_cast<size_t>(j)]);
+  };
+  auto scales = [&](int64_t a) {
+    const size_t n = static_cast<size_t>(std::min(reach, ISqrt(R * R - a * a))) + 1;
+    off.scale.resize(n);
+    RowScales(KK, a, depth, n, fastRoots, off.scale.data());
+  };
+  if (locks.Same()) {
+    // The destination is its own source: rows from the top, as later rows read earlier ones.
+    for (int64_t i = i0; i <= i1; ++i) {
+      scales(i < 0 ? -i : i);
+      doRow(i);
+    }
+    return;
+  }
+  // Rows i and -i share their scales.
+  for (int64_t a = std::max<int64_t>({0, i0, -i1}); a <= std::max(-i0, i1); ++a) {
+    const bool down = a <= i1 && a >= i0, up = a > 0 && -a >= i0 && -a <= i1;
+    if (!down && !up) continue;
+    scales(a);
+    if (down) doRow(a);
+    if (up) doRow(-a);
   }
 }
 
