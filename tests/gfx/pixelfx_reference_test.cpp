@@ -98,7 +98,9 @@ class PixelFxReference : public DrawTest {
     const Pixels got = Read(&dst);
     size_t first = 0;
     while (first < got.size() && first < expected.size() && got[first] == expected[first]) ++first;
-    EXPECT_EQ(got, expected) << "first difference at (" << first % c.dw << ", " << first / c.dw << "); source " << c.sw << "x" << c.sh << " destination " << c.dw << "x" << c.dh
+    EXPECT_EQ(got, expected) << "first difference at (" << first % c.dw << ", " << first / c.dw << "): "
+                             << (first < got.size() ? got[first] : 0) << " for "
+                             << (first < expected.size() ? expected[first] : 0) << "; source " << c.sw << "x" << c.sh << " destination " << c.dw << "x" << c.dh
                                     << " rectangle " << c.x << "," << c.y << " " << c.w << "x" << c.h << " from "
                                     << c.sx << "," << c.sy << (c.keyed ? " keyed" : "");
     DDReleaseSurface(&dst);
@@ -264,6 +266,105 @@ TEST_F(PixelFxReference, LensMatchesThePlainDiscWalk) {
                 } else if (clears) {
                   o = 0;
                 }
+              }
+            }
+          });
+    }
+    DDRelease();
+  }
+}
+
+TEST_F(PixelFxReference, HalfAndTintMatchThePlainPixelWalk) {
+  std::vector<BYTE> table(65536);
+  for (BYTE& b : table) b = static_cast<BYTE>(rng());
+  for (const DrawMode& mode : kDrawModes) {
+    SCOPED_TRACE(mode.name);
+    StartMode(mode);
+    const int* f = DDPixelFormat;
+    for (int round = 0; round < 40; ++round) {
+      Case c = RandomCase();
+      // Half and half.
+      Compare(
+          c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
+            EXPECT_TRUE(DDHalfBlt(dst, c.x, c.y, c.w, c.h, src, c.sx, c.sy, c.keyed, table.data()));
+          },
+          [&](const Pixels& source, Pixels& out) {
+            for (int j = 0; j < c.h; ++j) {
+              for (int i = 0; i < c.w; ++i) {
+                const int dx = c.x + i, dy = c.y + j, px = c.sx + i, py = c.sy + j;
+                if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh || px < 0 || py < 0 || px >= c.sw || py >= c.sh)
+                  continue;
+                const uint32_t s = source[static_cast<size_t>(py * c.sw + px)];
+                uint32_t& d = out[static_cast<size_t>(dy * c.dw + dx)];
+                if (DDScreenBpp == 8) {
+                  if (!(c.keyed && s == 0)) d = d == 0 ? s : table[d * 256 + s];
+                  continue;
+                }
+                if (c.keyed && !Counts(true, s)) continue;
+                if (!lpDTCon && d == DDColorKey) {
+                  d = DDScreenBpp == 32 ? (d & 0xFF000000u) | (s & 0xFFFFFF) : s;
+                  continue;
+                }
+                uint32_t ds[3], ss[3], mix[3];
+                Channels(d, ds);
+                Channels(s, ss);
+                for (int ch = 0; ch < 3; ++ch) {
+                  const uint32_t m = DDScreenBpp == 16 ? static_cast<uint32_t>(f[4 + ch]) : 255;
+                  mix[ch] = !lpDTCon && DDScreenBpp == 16 ? ((ds[ch] * 255 / m + ss[ch] * 255 / m) >> 1) * m / 255
+                                                          : (ds[ch] + ss[ch]) >> 1;
+                }
+                d = Pack(mix, d);
+              }
+            }
+          });
+      if (lpDTCon && DDScreenBpp == 16) continue;
+      // Tinted toward a random colour at a level of 1 to 11.
+      std::vector<BYTE> palette(1024);
+      for (BYTE& b : palette) b = static_cast<BYTE>(rng());
+      const int colour = Rand(0, 255), level = Rand(1, 11);
+      const BYTE* entry = &palette[static_cast<size_t>(4 * colour)];
+      Compare(
+          c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
+            EXPECT_TRUE(DDTintBlt(dst, c.x, c.y, c.w, c.h, src, c.sx, c.sy, c.keyed, palette.data(), table.data(),
+                                  colour, level, nullptr));
+          },
+          [&](const Pixels& source, Pixels& out) {
+            for (int j = 0; j < c.h; ++j) {
+              for (int i = 0; i < c.w; ++i) {
+                const int dx = c.x + i, dy = c.y + j, px = c.sx + i, py = c.sy + j;
+                if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh || px < 0 || py < 0 || px >= c.sw || py >= c.sh)
+                  continue;
+                const uint32_t s = source[static_cast<size_t>(py * c.sw + px)];
+                uint32_t& d = out[static_cast<size_t>(dy * c.dw + dx)];
+                if (c.keyed && !Counts(true, s)) continue;
+                if (DDScreenBpp == 8) {
+                  uint32_t p = s;
+                  for (int k = 0; k < level; ++k) p = table[p * 256 + static_cast<uint32_t>(colour)];
+                  d = p;
+                  continue;
+                }
+                uint32_t ss[3], v[3];
+                Channels(s, ss);
+                for (int ch = 0; ch < 3; ++ch) {
+                  if (lpDTCon) {
+                    // Direct3D: half and half at level 1, else a share of the source in single precision.
+                    const float share = static_cast<float>(level == 2 ? 64 : level == 3 ? 32 : level == 4 ? 16 : 0) / 255.0f;
+                    v[ch] = level == 1 ? (ss[ch] + entry[ch]) >> 1
+                                       : static_cast<uint32_t>(static_cast<float>(ss[ch]) * share +
+                                                               (1.0f - share) * static_cast<float>(entry[ch]));
+                    v[ch] &= 0xFF;
+                  } else if (DDScreenBpp == 16) {
+                    const uint32_t m = static_cast<uint32_t>(f[4 + ch]), t = entry[ch] * 255 / m;
+                    uint32_t a = ss[ch] * 255 / m;
+                    for (int k = 0; k < level; ++k) a = (a + t) >> 1;
+                    v[ch] = (a & 0xFF) * m / 255;
+                  } else {
+                    uint32_t a = ss[ch];
+                    for (int k = 0; k < level; ++k) a = (a + entry[ch]) >> 1;
+                    v[ch] = a;
+                  }
+                }
+                d = Pack(v, d);
               }
             }
           });
