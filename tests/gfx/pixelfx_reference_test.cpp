@@ -372,3 +372,47 @@ TEST_F(PixelFxReference, HalfAndTintMatchThePlainPixelWalk) {
     DDRelease();
   }
 }
+
+TEST_F(PixelFxReference, TurnMatchesThePlainBoxWalk) {
+  for (const DrawMode& mode : kDrawModes) {
+    SCOPED_TRACE(mode.name);
+    StartMode(mode);
+    for (int round = 0; round < 60; ++round) {
+      const Case c = RandomCase();
+      const int angle = Rand(-400, 400), pivotX = Rand(-3, c.w + 2), pivotY = Rand(-3, c.h + 2);
+      Compare(
+          c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
+            EXPECT_TRUE(DDRotateBlt(dst, c.x, c.y, c.w, c.h, pivotX, pivotY, angle, src, c.sx, c.sy, c.keyed));
+          },
+          [&](const Pixels& source, Pixels& out) {
+            const double rad = angle * 3.14159265358979 / 180;
+            const int s1 = static_cast<int>(std::sin(rad) * 1024.0), c1 = static_cast<int>(std::cos(rad) * 1024.0);
+            const int s2 = static_cast<int>(std::cos(-rad) * 1024.0), t2 = static_cast<int>(std::sin(-rad) * 1024.0);
+            int minX = INT32_MAX, maxX = INT32_MIN, minY = INT32_MAX, maxY = INT32_MIN;
+            for (int cx : {0, c.w - 1}) {
+              for (int cy : {0, c.h - 1}) {
+                const int dx = cx - pivotX, dy = cy - pivotY;
+                const int tx = pivotX + ((dx * c1 - dy * s1) >> 10), ty = pivotY + ((dx * s1 + dy * c1) >> 10);
+                minX = std::min(minX, tx), maxX = std::max(maxX, tx), minY = std::min(minY, ty), maxY = std::max(maxY, ty);
+              }
+            }
+            const uint32_t key = lpDTCon ? 0 : DDColorKey;
+            for (int v = minY - 2; v < maxY + 2; ++v) {
+              for (int u = minX - 2; u < maxX + 2; ++u) {
+                const int dx = c.x - pivotX + u, dy = c.y - pivotY + v;
+                if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh) continue;
+                const int sc = pivotX + (((u - pivotX) * s2 - (v - pivotY) * t2) >> 10);
+                const int sr = pivotY + (((u - pivotX) * t2 + (v - pivotY) * s2) >> 10);
+                if (sc < 0 || sr < 0 || sc >= c.w || sr >= c.h) continue;
+                const int px = c.sx + sc, py = c.sy + sr;
+                if (px < 0 || py < 0 || px >= c.sw || py >= c.sh) continue;
+                const uint32_t p = source[static_cast<size_t>(py * c.sw + px)];
+                if (c.keyed && p == key) continue;
+                out[static_cast<size_t>(dy * c.dw + dx)] = p;
+              }
+            }
+          });
+    }
+    DDRelease();
+  }
+}
