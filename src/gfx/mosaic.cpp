@@ -293,6 +293,20 @@ void Quotients(const uint32_t* __restrict sum, const uint32_t* __restrict count,
   }
 }
 
+// Stores a row of 32-bit blur averages where the centre counts and the window is not empty: Direct3D
+// opaque, DirectDraw keeping the destination's top byte.
+template <int Count>
+void StoreBlur32(uint32_t* __restrict out, const uint32_t* __restrict centre, const uint32_t* __restrict count,
+                 const uint32_t* __restrict r, const uint32_t* __restrict g, const uint32_t* __restrict b, size_t m,
+                 uint32_t key, bool direct3D) {
+  const uint32_t keep = direct3D ? 0 : 0xFF000000u, top = direct3D ? 0xFF000000u : 0;
+  for (size_t t = 0; t < m; ++t) {
+    const uint32_t o = out[t];
+    const uint32_t value = (o & keep) | top | r[t] << 16 | g[t] << 8 | b[t];
+    out[t] = Counted<uint32_t, Count>(centre[t], key) && count[t] != 0 ? value : o;
+  }
+}
+
 // The blur of a source that is not the destination. Column sums over the window's rows are kept
 // from row to row (the row entering added, the row leaving taken off), and each row's window sums
 // come from running sums across those columns: exact sums whatever the window's size.
@@ -380,6 +394,12 @@ void BlurFromOther(const cDDEffectLocks& locks, int x, int y, const DDSourceWalk
     }
     const T* centre = DDRowOf<T>(locks.Src(), walk.Y(r));
     T* out = DDRowOf<T>(locks.Dst(), y + r) + x + c0;
+    if (sizeof(T) == 4 && walk.dx == 1 && !op.Active()) {
+      // 32 bits without the pair: a select for each pixel, several at a time.
+      StoreBlur32<Count>(reinterpret_cast<uint32_t*>(out), reinterpret_cast<const uint32_t*>(centre) + walk.X(c0), wn,
+                         ar, ag, ab, m, cols.key, direct3D);
+      continue;
+    }
     for (size_t t = 0; t < m; ++t) {
       const uint32_t p = centre[walk.X(c0 + static_cast<int>(t))];
       if (!Counted<T, Count>(p, cols.key) || wn[t] == 0) continue;

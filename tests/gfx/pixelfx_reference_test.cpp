@@ -416,3 +416,52 @@ TEST_F(PixelFxReference, TurnMatchesThePlainBoxWalk) {
     DDRelease();
   }
 }
+
+// A render target's lock reads it back into its system-memory twin and uploads the twin again at
+// the unlock; the twin shares the render target's storage while nothing else writes either.
+TEST_F(PixelFxReference, RenderTargetLockKeepsPixelsAndSeesDrawsAroundIt) {
+  StartMode(kDrawModes[0]);  // Direct3D 32 bits
+  DDSURFACEDATA rt;
+  ASSERT_TRUE(DDCreateSurface(&rt, 8, 4, 0, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+  DDFillSurfaceRGB(&rt, 0xFF102030);
+  const Pixels filled = Read(&rt);
+  ASSERT_EQ(filled.size(), 32u);
+  ASSERT_EQ(filled[0] & 0xFFFFFF, 0x102030u);
+  // Round trips with nothing in between keep every pixel; what the lock wrote stays.
+  for (int round = 0; round < 3; ++round) {
+    cDDLock lock;
+    ASSERT_TRUE(lock.Lock(&rt));
+  }
+  EXPECT_EQ(Read(&rt), filled);
+  {
+    cDDLock lock;
+    ASSERT_TRUE(lock.Lock(&rt));
+    lock.Set(1, 1, 0xFFABCDEF);
+  }
+  Pixels expected = filled;
+  expected[9] = 0xFFABCDEF;
+  EXPECT_EQ(Read(&rt), expected);
+  EXPECT_EQ(rt.lpDT->lpSurface->Pixels().Get(1, 1), 0xFFABCDEFu);  // the render target itself holds it
+  // A draw after the unlock shows up at the next lock.
+  DDFillRectRGB(&rt, 4, 0, 4, 4, 0xFF405060);
+  const Pixels drawn = Read(&rt);
+  EXPECT_EQ(drawn[9], 0xFFABCDEFu);
+  EXPECT_EQ(drawn[4] & 0xFFFFFF, 0x405060u);
+  EXPECT_EQ(drawn[31] & 0xFFFFFF, 0x405060u);
+  // A draw between lock and unlock lands on the render target, and the unlock's upload of the twin
+  // then covers it, as a read-back-and-upload does.
+  {
+    cDDLock lock;
+    ASSERT_TRUE(lock.Lock(&rt));
+    lock.Set(0, 0, 0xFF010203);
+    DDFillRectRGB(&rt, 0, 0, 8, 4, 0xFF708090);
+    EXPECT_EQ(rt.lpDT->lpSurface->Pixels().Get(7, 3) & 0xFFFFFF, 0x708090u);
+    lock.Set(2, 0, 0xFF040506);
+  }
+  expected = drawn;
+  expected[0] = 0xFF010203;
+  expected[2] = 0xFF040506;
+  EXPECT_EQ(Read(&rt), expected);
+  DDReleaseSurface(&rt);
+  DDRelease();
+}
