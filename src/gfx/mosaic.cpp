@@ -70,6 +70,12 @@ void SumRow(const T* in, int dx, int i0, int i1, int block, int64_t edge, BlockS
   }
 }
 
+// out[i] = (out[i] & keep[i]) | pattern[i] for a row of pixels.
+template <class T>
+void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep, size_t n) {
+  for (size_t i = 0; i < n; ++i) out[i] = static_cast<T>((out[i] & keep[i]) | pattern[i]);
+}
+
 }  // namespace
 
 bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFACEDATA* src, int sx, int sy,
@@ -103,6 +109,7 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
   static thread_local std::vector<BlockSums> t_sums;
   static thread_local std::vector<uint32_t> t_colours;
   static thread_local std::vector<uint8_t> t_draw;
+  static thread_local std::vector<uint32_t> t_pattern, t_keep;
   t_colours.resize(blocks);
   t_draw.resize(blocks);
   // Source columns summed: those inside, over the whole of the blocks drawn (a block is cut at the
@@ -172,28 +179,31 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
         t_draw[k] = 1;
       }
     }
-    // The blocks' rows and columns inside the destination.
+    // The blocks' rows and columns inside the destination: one row of block colours and of masks
+    // of the bits kept (all of an undrawn block's, the top byte at DirectDraw 32 bits), laid over
+    // each row.
     const int64_t t0 = std::max<int64_t>(by, -int64_t{y}), t1 = std::min<int64_t>(by + bh, endY);
     const int64_t u0 = std::max<int64_t>(firstX, -int64_t{x});
+    if (t0 >= t1 || u0 >= endX) continue;
+    const size_t span = static_cast<size_t>(endX - u0);
+    t_pattern.resize(span);
+    t_keep.resize(span);
+    for (size_t k = 0; k < blocks; ++k) {
+      const int64_t bx = firstX + static_cast<int64_t>(k) * block;
+      const int64_t c0 = std::max(bx, u0), c1 = std::min<int64_t>(bx + block, endX);
+      const uint32_t colour = t_draw[k] ? t_colours[k] : 0;
+      const uint32_t keep = !t_draw[k] ? 0xFFFFFFFFu : keepTop ? 0xFF000000u : 0;
+      for (int64_t i = c0; i < c1; ++i) {
+        t_pattern[static_cast<size_t>(i - u0)] = colour;
+        t_keep[static_cast<size_t>(i - u0)] = keep;
+      }
+    }
     for (int64_t j = t0; j < t1; ++j) {
-      auto fill = [&](auto* out) {
-        for (size_t k = 0; k < blocks; ++k) {
-          if (!t_draw[k]) continue;
-          const int64_t bx = firstX + static_cast<int64_t>(k) * block;
-          const int64_t c0 = std::max(bx, u0), c1 = std::min<int64_t>(bx + block, endX);
-          const uint32_t colour = t_colours[k];
-          for (int64_t i = c0; i < c1; ++i) {
-            auto& o = out[x + i];
-            using T = std::remove_reference_t<decltype(o)>;
-            o = static_cast<T>(keepTop ? (o & 0xFF000000u) | colour : colour);
-          }
-        }
-      };
-      const int ty = static_cast<int>(y + j);
+      const int ty = static_cast<int>(y + j), tx = static_cast<int>(x + u0);
       switch (depth) {
-        case 8: fill(DDRowOf<uint8_t>(locks.Dst(), ty)); break;
-        case 16: fill(DDRowOf<uint16_t>(locks.Dst(), ty)); break;
-        default: fill(DDRowOf<uint32_t>(locks.Dst(), ty)); break;
+        case 8: LayRow(DDRowOf<uint8_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
+        case 16: LayRow(DDRowOf<uint16_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
+        default: LayRow(DDRowOf<uint32_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
       }
     }
   }
