@@ -47,7 +47,9 @@ void Paint(DDSURFACEDATA* sd) {
 
 void Run(benchmark::State& state, Setup setup, Fx fx) {
   HWND hwnd = CreateWindowStandIn("PixelFxBench");
-  if (!DDInit(setup.backEnd, hwnd, 640, 480, setup.depth, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0)) {
+  // DirectDraw full screen, so that the display takes the depth (a window keeps the desktop's).
+  const int windowMode = setup.backEnd == 0 ? 0 : 1;
+  if (!DDInit(setup.backEnd, hwnd, 640, 480, setup.depth, 0, windowMode, 1, 60, 0, nullptr, nullptr, 0, 0)) {
     state.SkipWithError("DDInit failed");
     DestroyWindowStandIn(hwnd);
     return;

@@ -36,47 +36,107 @@ inline uint32_t HalfBytes(uint32_t s, uint32_t d) {
   return ((s & 0xFEFEFE) >> 1) + ((d & 0xFEFEFE) >> 1) + (s & d & 0x010101);
 }
 
+// One channel of the DirectDraw 16-bit half mix: both sides through 0..255 and back. Every step
+// stays below 2^16 (at most 63 x 255), so the row loop can work in 16-bit lanes.
+template <uint16_t M>
+inline uint16_t HalfChannel(uint16_t d, uint16_t s) {
+  const uint16_t a = static_cast<uint16_t>(static_cast<uint16_t>(d * 255) / M);
+  const uint16_t b = static_cast<uint16_t>(static_cast<uint16_t>(s * 255) / M);
+  return static_cast<uint16_t>(static_cast<uint16_t>(((a + b) >> 1) * M) / 255);
+}
+
+// The DirectDraw 16-bit half mix in a format known when compiling (R5G6B5 or X1R5G5B5), where the
+// divisions become multiplications and the row loop runs several pixels at a time.
+template <int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB, bool Keyed>
+void HalfRows16(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk) {
+  const uint16_t key = static_cast<uint16_t>(DDColorKey);
+  DDEachEffectRow<uint16_t>(locks, x, y, w, h, walk, [key](uint16_t* out, const uint16_t* in, int n, auto step) {
+    for (int k = 0; k < n; ++k) {
+      const uint16_t s = in[k * step()], d = out[k];
+      uint16_t m = static_cast<uint16_t>(HalfChannel<MR>((d >> SR) & MR, (s >> SR) & MR) << SR |
+                                         HalfChannel<MG>((d >> SG) & MG, (s >> SG) & MG) << SG |
+                                         HalfChannel<MB>((d >> SB) & MB, (s >> SB) & MB) << SB);
+      m = d == key ? s : m;
+      out[k] = Keyed && s == key ? d : m;
+    }
+  });
+}
+
+template <bool Keyed>
+void HalfMix16DirectDraw(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk) {
+  const int* f = DDPixelFormat;
+  if (f[0] == 11 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 63 && f[6] == 31) [[likely]] {
+    HalfRows16<11, 5, 0, 31, 63, 31, Keyed>(locks, x, y, w, h, walk);
+    return;
+  }
+  if (f[0] == 10 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 31 && f[6] == 31) [[likely]] {
+    HalfRows16<10, 5, 0, 31, 31, 31, Keyed>(locks, x, y, w, h, walk);
+    return;
+  }
+  const uint32_t key = DDColorKey;
+  DDEachEffectPixel<uint16_t>(locks, x, y, w, h, walk, [&](uint16_t& d, uint16_t s) {
+    if (Keyed && s == key) return;
+    if (d == key) {
+      d = s;
+      return;
+    }
+    uint32_t out = 0;
+    for (int c = 0; c < 3; ++c) {
+      uint32_t m = static_cast<uint32_t>(f[4 + c]);
+      uint32_t a = DDChannel16(d, f, c) * 255 / m, b = DDChannel16(s, f, c) * 255 / m;
+      out |= ((a + b) >> 1) * m / 255 << f[c];
+    }
+    d = static_cast<uint16_t>(out);
+  });
+}
+
+template <bool Keyed>
+void HalfMix32(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk) {
+  const uint32_t key = DDColorKey;
+  if (lpDTCon) {
+    DDEachEffectRow<uint32_t>(locks, x, y, w, h, walk, [](uint32_t* out, const uint32_t* in, int n, auto step) {
+      for (int k = 0; k < n; ++k) {
+        const uint32_t s = in[k * step()], d = out[k];
+        out[k] = Keyed && (s >> 24) == 0 ? d : 0xFF000000u | HalfBytes(s, d);
+      }
+    });
+    return;
+  }
+  DDEachEffectRow<uint32_t>(locks, x, y, w, h, walk, [key](uint32_t* out, const uint32_t* in, int n, auto step) {
+    for (int k = 0; k < n; ++k) {
+      const uint32_t s = in[k * step()], d = out[k];
+      const uint32_t m = (d & 0xFF000000u) | (d == key ? s & 0xFFFFFF : HalfBytes(s, d));
+      out[k] = Keyed && s == key ? d : m;
+    }
+  });
+}
+
+template <bool Keyed>
+void HalfMix8(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk, const BYTE* table) {
+  DDEachEffectRow<uint8_t>(locks, x, y, w, h, walk, [table](uint8_t* out, const uint8_t* in, int n, auto step) {
+    for (int k = 0; k < n; ++k) {
+      const uint8_t s = in[k * step()], d = out[k];
+      if (Keyed && s == 0) continue;
+      out[k] = d == 0 ? s : table[d * 256 + s];
+    }
+  });
+}
+
 void HalfMix(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk, bool keyed,
              const BYTE* table) {
   switch (DDEffectDepth()) {
     case 8:
-      DDEachEffectPixel<uint8_t>(locks, x, y, w, h, walk, [&](uint8_t& d, uint8_t s) {
-        if (keyed && s == 0) return;
-        d = d == 0 ? s : table[d * 256 + s];
-      });
+      if (keyed) HalfMix8<true>(locks, x, y, w, h, walk, table);
+      else HalfMix8<false>(locks, x, y, w, h, walk, table);
       break;
     case 16:
-      if (lpDTCon) {
-        HalfMix16Direct3D(locks, x, y, w, h, walk, keyed);
-        break;
-      }
-      DDEachEffectPixel<uint16_t>(locks, x, y, w, h, walk, [&](uint16_t& d, uint16_t s) {
-        if (keyed && s == DDColorKey) return;
-        if (d == DDColorKey) {
-          d = s;
-          return;
-        }
-        uint32_t out = 0;
-        for (int c = 0; c < 3; ++c) {
-          uint32_t m = static_cast<uint32_t>(DDPixelFormat[4 + c]);
-          uint32_t a = DDChannel16(d, DDPixelFormat, c) * 255 / m, b = DDChannel16(s, DDPixelFormat, c) * 255 / m;
-          out |= ((a + b) >> 1) * m / 255 << DDPixelFormat[c];
-        }
-        d = static_cast<uint16_t>(out);
-      });
+      if (lpDTCon) HalfMix16Direct3D(locks, x, y, w, h, walk, keyed);
+      else if (keyed) HalfMix16DirectDraw<true>(locks, x, y, w, h, walk);
+      else HalfMix16DirectDraw<false>(locks, x, y, w, h, walk);
       break;
     case 32:
-      if (lpDTCon) {
-        DDEachEffectPixel<uint32_t>(locks, x, y, w, h, walk, [&](uint32_t& d, uint32_t s) {
-          if (keyed && (s >> 24) == 0) return;
-          d = 0xFF000000u | HalfBytes(s, d);
-        });
-        break;
-      }
-      DDEachEffectPixel<uint32_t>(locks, x, y, w, h, walk, [&](uint32_t& d, uint32_t s) {
-        if (keyed && s == DDColorKey) return;
-        d = (d & 0xFF000000u) | (d == DDColorKey ? s & 0xFFFFFF : HalfBytes(s, d));
-      });
+      if (keyed) HalfMix32<true>(locks, x, y, w, h, walk);
+      else HalfMix32<false>(locks, x, y, w, h, walk);
       break;
     default:
       break;

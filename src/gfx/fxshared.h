@@ -4,6 +4,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 #include "gfx/blit.h"
 #include "gfx/effect.h"
@@ -69,6 +70,22 @@ void DDEachEffectPixel(const cDDEffectLocks& locks, int x, int y, int w, int h, 
     } else {
       for (int k = 0; k < n; ++k) f(out[k], in[walk.X(span.i0 + k)]);
     }
+  }
+}
+
+// Calls f(out, in, n, step) for every row of the rectangle inside both surfaces: out[0..n) are the
+// destination pixels, in[k * step] their source pixels; step is std::integral_constant<int, 1> or
+// <int, -1> (a mirrored alias), so that the row loop is compiled for each.
+template <class T, class F>
+void DDEachEffectRow(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk, F&& f) {
+  DDEffectSpan span = DDClipEffect(locks, x, y, w, h, walk);
+  if (span.Empty()) return;
+  const int n = span.i1 - span.i0;
+  for (int j = span.j0; j < span.j1; ++j) {
+    T* out = DDRowOf<T>(locks.Dst(), y + j) + (x + span.i0);
+    const T* in = DDRowOf<T>(locks.Src(), walk.Y(j)) + walk.X(span.i0);
+    if (walk.dx == 1) f(out, in, n, std::integral_constant<int, 1>{});
+    else f(out, in, n, std::integral_constant<int, -1>{});
   }
 }
 

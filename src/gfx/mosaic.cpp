@@ -1,6 +1,7 @@
 // Mosaic and box blur: each destination pixel from a neighbourhood of source pixels.
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "gfx/fxshared.h"
@@ -31,39 +32,48 @@ uint32_t BlockPixelDirect3D(uint32_t p, const cDDColorOp& op, const DDSURFACEDAT
   return DDPack16(dst, r, g, b);
 }
 
-// The average of a block at DirectDraw 16 or 32 bits; false when no pixel counts.
-bool BlockAverage(const cDDEffectLocks& locks, const DDSourceWalk& walk, int bx, int by, int bw, int bh, bool keyed,
-                  uint32_t* out) {
-  const DDSURFACEDATA* s = locks.SrcSD();
-  uint32_t sum[3] = {0, 0, 0}, count = 0;
-  for (int j = by; j < by + bh; ++j) {
-    int row = walk.Y(j);
-    if (row < 0 || row >= s->nHeight) continue;
-    for (int i = bx; i < bx + bw; ++i) {
-      int col = walk.X(i);
-      if (col < 0 || col >= s->nWidth) continue;
-      uint32_t p = locks.Src().Get(col, row);
-      if (keyed && p == DDColorKey) continue;
-      uint32_t rgb[3];
-      Channels(p, rgb);
-      if (DDScreenBpp == 16)
-        for (int c = 0; c < 3; ++c) rgb[c] = rgb[c] * 255 / static_cast<uint32_t>(DDPixelFormat[4 + c]);
-      for (int c = 0; c < 3; ++c) sum[c] += rgb[c];
-      ++count;
+// Sums of the counted pixels of one block at DirectDraw 16 or 32 bits, in 0..255 per channel.
+struct BlockSums {
+  uint32_t r = 0, g = 0, b = 0, n = 0;
+};
+
+// Adds the columns [i0, i1) of one source row to the sums of the blocks they fall in; `first` is the
+// block of column i0 and `edge` the column where the next block begins.
+template <class T, bool Keyed>
+void SumRow(const T* in, int dx, int i0, int i1, int block, int64_t edge, BlockSums* first, uint32_t key,
+            const uint8_t (*to255)[64], const int* f) {
+  BlockSums* sums = first;
+  int i = i0;
+  while (i < i1) {
+    const int stop = static_cast<int>(std::min<int64_t>(i1, edge));
+    uint32_t r = 0, g = 0, b = 0, n = 0;
+    if constexpr (sizeof(T) == 4) {
+      // Red and blue side by side in one word: a row of up to 256 pixels cannot carry over.
+      uint32_t rb = 0;
+      for (; i < stop; ++i) {
+        const uint32_t p = in[static_cast<ptrdiff_t>(i) * dx];
+        const uint32_t on = Keyed ? 0u - static_cast<uint32_t>(p != key) : 0xFFFFFFFFu;
+        rb += p & 0xFF00FF & on, g += (p >> 8) & 0xFF & on, n += on & 1;
+      }
+      r = rb >> 16, b = rb & 0xFFFF;
+    } else {
+      for (; i < stop; ++i) {
+        const uint32_t p = in[static_cast<ptrdiff_t>(i) * dx];
+        if (Keyed && p == key) continue;
+        r += to255[0][(p >> f[0]) & f[4]], g += to255[1][(p >> f[1]) & f[5]], b += to255[2][(p >> f[2]) & f[6]];
+        ++n;
+      }
     }
+    sums->r += r, sums->g += g, sums->b += b, sums->n += n;
+    ++sums;
+    edge += block;
   }
-  if (count == 0) return false;
-  if (DDScreenBpp == 16) {
-    uint32_t p = 0;
-    for (int c = 0; c < 3; ++c) {
-      uint32_t m = static_cast<uint32_t>(DDPixelFormat[4 + c]);
-      p |= (sum[c] / count) * m / 255 << DDPixelFormat[c];
-    }
-    *out = p & 0xFFFF;
-  } else {
-    *out = (sum[0] / count) << 16 | (sum[1] / count) << 8 | (sum[2] / count);
-  }
-  return true;
+}
+
+// out[i] = (out[i] & keep[i]) | pattern[i] for a row of pixels.
+template <class T>
+void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep, size_t n) {
+  for (size_t i = 0; i < n; ++i) out[i] = static_cast<T>((out[i] & keep[i]) | pattern[i]);
 }
 
 }  // namespace
@@ -79,37 +89,121 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
   const bool keyed = colorKey == 1;
   const cDDColorOp op(pair);
   const DDSURFACEDATA* d = locks.DstSD();
-  const DDSURFACEDATA* s = locks.SrcSD();
   // Blocks that can reach the destination: the rest draw nothing.
   const int64_t firstX = std::max<int64_t>(0, -int64_t{x}) / block * block;
   const int64_t firstY = std::max<int64_t>(0, -int64_t{y}) / block * block;
   const int64_t endX = std::min<int64_t>(w, int64_t{d->nWidth} - x), endY = std::min<int64_t>(h, int64_t{d->nHeight} - y);
+  if (firstX >= endX || firstY >= endY) return true;
+  // The rectangle's columns and rows whose source point lies inside.
+  const DDEffectSpan inside = DDClipEffect(locks, 0, 0, w, h, walk, false);
+  const bool average = !lpDTCon && depth != 8;
+  const bool keepTop = !lpDTCon && depth == 32;
+  const uint32_t key = DDColorKey;
+  const int* f = DDPixelFormat;
+  // 16-bit channels in 0..255.
+  uint8_t to255[3][64] = {};
+  if (depth == 16)
+    for (int c = 0; c < 3; ++c)
+      for (int v = 0; v <= std::min(f[4 + c], 63); ++v) to255[c][v] = static_cast<uint8_t>(v * 255 / f[4 + c]);
+  const size_t blocks = static_cast<size_t>((endX - firstX + block - 1) / block);
+  static thread_local std::vector<BlockSums> t_sums;
+  static thread_local std::vector<uint32_t> t_colours;
+  static thread_local std::vector<uint8_t> t_draw;
+  static thread_local std::vector<uint32_t> t_pattern, t_keep;
+  t_colours.resize(blocks);
+  t_draw.resize(blocks);
+  // Source columns summed: those inside, over the whole of the blocks drawn (a block is cut at the
+  // rectangle, not at the destination).
+  const int64_t sumX0 = std::max<int64_t>(firstX, inside.i0);
+  const int64_t sumX1 = std::min<int64_t>({firstX + static_cast<int64_t>(blocks) * block, w, inside.i1});
+  const bool wide = depth == 32 && block > 256;  // red and blue of a block's row would not fit side by side
   for (int64_t by = firstY; by < endY; by += block) {
-    const int bh = static_cast<int>(std::min<int64_t>(block, h - by));
-    for (int64_t bx = firstX; bx < endX; bx += block) {
-      const int bw = static_cast<int>(std::min<int64_t>(block, w - bx));
-      uint32_t colour;
-      if (!lpDTCon && depth != 8) {
-        if (!BlockAverage(locks, walk, static_cast<int>(bx), static_cast<int>(by), bw, bh, keyed, &colour)) continue;
-        if (keyed && colour == DDColorKey) continue;
-      } else {
-        int col = walk.X(static_cast<int>(bx)), row = walk.Y(static_cast<int>(by));
-        if (col < 0 || row < 0 || col >= s->nWidth || row >= s->nHeight) continue;
-        colour = locks.Src().Get(col, row);
+    const int64_t bh = std::min<int64_t>(block, h - by);
+    // Each block's colour, or that it draws nothing.
+    if (average) {
+      t_sums.assign(blocks, BlockSums{});
+      const int64_t r0 = std::max<int64_t>(by, inside.j0), r1 = std::min<int64_t>(by + bh, inside.j1);
+      for (int64_t j = r0; j < r1 && sumX0 < sumX1; ++j) {
+        const int row = walk.Y(static_cast<int>(j));
+        BlockSums* first = &t_sums[static_cast<size_t>((sumX0 - firstX) / block)];
+        const int64_t edge = (sumX0 - firstX) / block * block + firstX + block;
+        if (wide) {
+          // Large blocks at 32 bits: one block at a time, red and blue apart.
+          for (int64_t i = sumX0; i < sumX1; ++i) {
+            const uint32_t p = locks.Src().Get(walk.X(static_cast<int>(i)), row);
+            if (keyed && p == key) continue;
+            BlockSums& bs = t_sums[static_cast<size_t>((i - firstX) / block)];
+            bs.r += (p >> 16) & 0xFF, bs.g += (p >> 8) & 0xFF, bs.b += p & 0xFF, ++bs.n;
+          }
+          continue;
+        }
+        auto sumRow = [&](auto* rowStart) {
+          using T = std::remove_const_t<std::remove_pointer_t<decltype(rowStart)>>;
+          const T* in = rowStart + walk.x0;
+          if (keyed)
+            SumRow<T, true>(in, walk.dx, static_cast<int>(sumX0), static_cast<int>(sumX1), block, edge, first, key,
+                            to255, f);
+          else
+            SumRow<T, false>(in, walk.dx, static_cast<int>(sumX0), static_cast<int>(sumX1), block, edge, first, key,
+                             to255, f);
+        };
+        if (depth == 16) sumRow(static_cast<const uint16_t*>(DDRowOf<uint16_t>(locks.Src(), row)));
+        else sumRow(static_cast<const uint32_t*>(DDRowOf<uint32_t>(locks.Src(), row)));
+      }
+      for (size_t k = 0; k < blocks; ++k) {
+        const BlockSums& bs = t_sums[k];
+        t_draw[k] = bs.n != 0;
+        if (!bs.n) continue;
+        uint32_t colour;
+        if (depth == 16) {
+          colour = (bs.r / bs.n) * static_cast<uint32_t>(f[4]) / 255 << f[0] |
+                   (bs.g / bs.n) * static_cast<uint32_t>(f[5]) / 255 << f[1] |
+                   (bs.b / bs.n) * static_cast<uint32_t>(f[6]) / 255 << f[2];
+          colour &= 0xFFFF;
+        } else {
+          colour = (bs.r / bs.n) << 16 | (bs.g / bs.n) << 8 | (bs.b / bs.n);
+        }
+        if (keyed && colour == key) t_draw[k] = 0;
+        t_colours[k] = colour;
+      }
+    } else {
+      const bool rowInside = by >= inside.j0 && by < inside.j1;
+      for (size_t k = 0; k < blocks; ++k) {
+        const int64_t bx = firstX + static_cast<int64_t>(k) * block;
+        t_draw[k] = 0;
+        if (!rowInside || bx < inside.i0 || bx >= inside.i1) continue;
+        uint32_t colour = locks.Src().Get(walk.X(static_cast<int>(bx)), walk.Y(static_cast<int>(by)));
         if (Transparent(keyed, colour)) continue;
         if (lpDTCon) colour = BlockPixelDirect3D(colour, op, d);
+        t_colours[k] = colour;
+        t_draw[k] = 1;
       }
-      const bool keepTop = !lpDTCon && depth == 32;
-      for (int j = 0; j < bh; ++j) {
-        const int64_t ty = y + by + j;
-        if (ty < 0 || ty >= d->nHeight) continue;
-        for (int i = 0; i < bw; ++i) {
-          const int64_t tx = x + bx + i;
-          if (tx < 0 || tx >= d->nWidth) continue;
-          uint32_t value = colour;
-          if (keepTop) value = (locks.Dst().Get(static_cast<int>(tx), static_cast<int>(ty)) & 0xFF000000u) | colour;
-          locks.Dst().Set(static_cast<int>(tx), static_cast<int>(ty), value);
-        }
+    }
+    // The blocks' rows and columns inside the destination: one row of block colours and of masks
+    // of the bits kept (all of an undrawn block's, the top byte at DirectDraw 32 bits), laid over
+    // each row.
+    const int64_t t0 = std::max<int64_t>(by, -int64_t{y}), t1 = std::min<int64_t>(by + bh, endY);
+    const int64_t u0 = std::max<int64_t>(firstX, -int64_t{x});
+    if (t0 >= t1 || u0 >= endX) continue;
+    const size_t span = static_cast<size_t>(endX - u0);
+    t_pattern.resize(span);
+    t_keep.resize(span);
+    for (size_t k = 0; k < blocks; ++k) {
+      const int64_t bx = firstX + static_cast<int64_t>(k) * block;
+      const int64_t c0 = std::max(bx, u0), c1 = std::min<int64_t>(bx + block, endX);
+      const uint32_t colour = t_draw[k] ? t_colours[k] : 0;
+      const uint32_t keep = !t_draw[k] ? 0xFFFFFFFFu : keepTop ? 0xFF000000u : 0;
+      for (int64_t i = c0; i < c1; ++i) {
+        t_pattern[static_cast<size_t>(i - u0)] = colour;
+        t_keep[static_cast<size_t>(i - u0)] = keep;
+      }
+    }
+    for (int64_t j = t0; j < t1; ++j) {
+      const int ty = static_cast<int>(y + j), tx = static_cast<int>(x + u0);
+      switch (depth) {
+        case 8: LayRow(DDRowOf<uint8_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
+        case 16: LayRow(DDRowOf<uint16_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
+        default: LayRow(DDRowOf<uint32_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
       }
     }
   }
@@ -138,74 +232,213 @@ uint32_t BlurPixel(const uint32_t* avg, const cDDColorOp& op, const DDSURFACEDAT
   return (old & 0xFF000000u) | rgb;
 }
 
-// Sums of red, green, blue and the count of the counted pixels over the columns [a0, a1) and rows
-// [b0, b1) of the rectangle, as a table of sums from their top left (one extra row and column of
-// zeros), so that any window's sums take four look-ups; the rectangle's other pixels count nothing.
-// The sums wrap in 32 bits, which keeps window sums exact.
-struct SummedArea {
-  int a0 = 0, a1 = 0, b0 = 0, b1 = 0;
-  std::vector<uint32_t> cells;  // (a1 - a0 + 1) x (b1 - b0 + 1) cells of 4 values
-  uint32_t* At(int i, int j) {
-    return &cells[(static_cast<size_t>(j - b0) * static_cast<size_t>(a1 - a0 + 1) + static_cast<size_t>(i - a0)) * 4];
+// Exact integer division by a count that repeats from pixel to pixel. Up to 4,096 counted pixels
+// (sums of at most 255 per pixel) a 64-bit multiply by the rounded-up reciprocal gives the quotient
+// exactly; larger counts divide.
+struct Divisor {
+  uint32_t k = 0;
+  uint64_t m = 0;
+  void Set(uint32_t count) {
+    k = count;
+    m = count <= 4096 ? ((uint64_t{1} << 32) + count - 1) / count : 0;
   }
-  void Window(int c0, int t0, int c1, int t1, uint32_t* out) {
-    c0 = std::clamp(c0, a0, a1), c1 = std::clamp(c1, a0, a1);
-    t0 = std::clamp(t0, b0, b1), t1 = std::clamp(t1, b0, b1);
-    const uint32_t *a = At(c1, t1), *b = At(c0, t1), *c = At(c1, t0), *d = At(c0, t0);
-    for (int k = 0; k < 4; ++k) out[k] = a[k] - b[k] - c[k] + d[k];
+  uint32_t Of(uint32_t sum) const {
+    return m ? static_cast<uint32_t>((uint64_t{sum} * m) >> 32) : sum / k;
   }
 };
 
-thread_local SummedArea t_area;
+// Which source pixels a blur counts: all of them, all but the colour-key value (DirectDraw), or all
+// but the transparent ones by their alpha (Direct3D).
+enum BlurCount { kCountAll, kCountUnlessKey, kCountUnlessClear };
 
-template <class T>
-void BuildAreaOf(SummedArea& area, const cDDEffectLocks& locks, const DDSourceWalk& walk, bool keyed) {
-  const size_t columns = static_cast<size_t>(area.a1 - area.a0) + 1;
-  area.cells.assign(columns * (static_cast<size_t>(area.b1 - area.b0) + 1) * 4, 0);
-  const bool direct3D = lpDTCon != nullptr, sixteen = sizeof(T) == 2;
-  const uint32_t key = DDColorKey;
-  const int* f = DDPixelFormat;
-  for (int j = area.b0; j < area.b1; ++j) {
-    const T* in = DDRowOf<T>(locks.Src(), walk.Y(j));
-    uint32_t* cell = area.At(area.a0 + 1, j + 1);
-    const uint32_t* above = area.At(area.a0 + 1, j);
-    uint32_t r = 0, g = 0, b = 0, n = 0;
-    for (int i = area.a0; i < area.a1; ++i, cell += 4, above += 4) {
-      uint32_t p = in[walk.X(i)];
-      bool skip = keyed && (direct3D ? (sixteen ? (p & 0xA000) == 0 : (p >> 24) == 0) : p == key);
-      if (!skip) {
-        if (sixteen) {
-          r += (p >> f[0]) & static_cast<uint32_t>(f[4]);
-          g += (p >> f[1]) & static_cast<uint32_t>(f[5]);
-          b += (p >> f[2]) & static_cast<uint32_t>(f[6]);
-        } else {
-          r += (p >> 16) & 0xFF, g += (p >> 8) & 0xFF, b += p & 0xFF;
-        }
-        ++n;
-      }
-      cell[0] = above[0] + r, cell[1] = above[1] + g, cell[2] = above[2] + b, cell[3] = above[3] + n;
+template <class T, int Count>
+inline uint32_t Counted(uint32_t p, uint32_t key) {
+  if constexpr (Count == kCountAll) return 1;
+  else if constexpr (Count == kCountUnlessKey) return p != key;
+  else if constexpr (sizeof(T) == 2) return (p & 0xA000) != 0;
+  else return (p >> 24) != 0;
+}
+
+// Column sums of red, green, blue and the count over the rows of the current window.
+struct BlurColumns {
+  uint32_t *r, *g, *b, *n;
+  int shift[3];
+  uint32_t mask[3];
+  uint32_t key;
+};
+
+// Adds the n pixels in[0], in[Dx], ... to the column sums, or takes them off.
+template <class T, int Count, int Dx, bool TakeOff>
+void AddRow(const T* in, size_t n, const BlurColumns& c) {
+  uint32_t* __restrict cr = c.r;
+  uint32_t* __restrict cg = c.g;
+  uint32_t* __restrict cb = c.b;
+  uint32_t* __restrict cn = c.n;
+  const int s0 = c.shift[0], s1 = c.shift[1], s2 = c.shift[2];
+  const uint32_t m0 = c.mask[0], m1 = c.mask[1], m2 = c.mask[2], key = c.key;
+  for (size_t k = 0; k < n; ++k) {
+    const uint32_t p = in[static_cast<ptrdiff_t>(k) * Dx];
+    const uint32_t on = 0u - Counted<T, Count>(p, key);
+    const uint32_t r = (p >> s0) & m0 & on, g = (p >> s1) & m1 & on, b = (p >> s2) & m2 & on;
+    if constexpr (TakeOff) {
+      cr[k] -= r, cg[k] -= g, cb[k] -= b, cn[k] -= on & 1;
+    } else {
+      cr[k] += r, cg[k] += g, cb[k] += b, cn[k] += on & 1;
     }
   }
 }
 
-void BuildArea(SummedArea& area, const cDDEffectLocks& locks, const DDSourceWalk& walk, bool keyed) {
-  if (DDScreenBpp == 16) BuildAreaOf<uint16_t>(area, locks, walk, keyed);
-  else BuildAreaOf<uint32_t>(area, locks, walk, keyed);
+// out[t] = run[hi + t] - run[lo + t]: the sums of the windows [lo + t, hi + t) from running sums.
+void Differences(const uint32_t* __restrict run, size_t lo, size_t hi, uint32_t* __restrict out, size_t count) {
+  for (size_t t = 0; t < count; ++t) out[t] = run[hi + t] - run[lo + t];
 }
 
-// Integer division by a count that repeats from pixel to pixel: a reciprocal and one correction step
-// instead of a division for each channel.
-struct Divisor {
-  uint32_t k;
-  double inverse;
-  explicit Divisor(uint32_t count) : k(count), inverse(1.0 / count) {}
-  uint32_t Of(uint32_t sum) const {
-    uint64_t q = static_cast<uint64_t>(static_cast<int64_t>(sum * inverse));
-    while (q * k > sum) --q;
-    while ((q + 1) * k <= sum) ++q;
-    return static_cast<uint32_t>(q);
+// avg[t] = sum[t] / count[t] (0 for a count of 0). In single precision, exact while counts stay at
+// most 32,768 and each sum at most 255 times its count: the sums are exact floats and a quotient
+// below k + 1 cannot round up to k + 1.
+void Quotients(const uint32_t* __restrict sum, const uint32_t* __restrict count, uint32_t* __restrict avg, size_t m) {
+  for (size_t t = 0; t < m; ++t) {
+    const float k = static_cast<float>(static_cast<int32_t>(count[t] | (count[t] == 0)));
+    avg[t] = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sum[t])) / k));
   }
-};
+}
+
+// Stores a row of 32-bit blur averages where the centre counts and the window is not empty: Direct3D
+// opaque, DirectDraw keeping the destination's top byte.
+template <int Count>
+void StoreBlur32(uint32_t* __restrict out, const uint32_t* __restrict centre, const uint32_t* __restrict count,
+                 const uint32_t* __restrict r, const uint32_t* __restrict g, const uint32_t* __restrict b, size_t m,
+                 uint32_t key, bool direct3D) {
+  const uint32_t keep = direct3D ? 0 : 0xFF000000u, top = direct3D ? 0xFF000000u : 0;
+  for (size_t t = 0; t < m; ++t) {
+    const uint32_t o = out[t];
+    const uint32_t value = (o & keep) | top | r[t] << 16 | g[t] << 8 | b[t];
+    out[t] = Counted<uint32_t, Count>(centre[t], key) && count[t] != 0 ? value : o;
+  }
+}
+
+// The blur of a source that is not the destination. Column sums over the window's rows are kept
+// from row to row (the row entering added, the row leaving taken off), and each row's window sums
+// come from running sums across those columns: exact sums whatever the window's size.
+// Columns [a0, a1) and rows [b0, b1) are the rectangle's points whose source lies inside.
+template <class T, int Count>
+void BlurFromOther(const cDDEffectLocks& locks, int x, int y, const DDSourceWalk& walk, int bw, int bh, int i0, int i1,
+                   int j0, int j1, int a0, int a1, int b0, int b1, const cDDColorOp& op) {
+  const size_t n = static_cast<size_t>(a1 - a0);
+  const int c0 = std::max(i0, a0), c1 = std::min(i1, a1);  // the centres whose source lies inside
+  const size_t m = static_cast<size_t>(std::max(c1 - c0, 0));
+  // Column sums (4 x n), their running sums (4 x (n + 1)), window sums (4 x m) and averages (3 x m).
+  static thread_local std::vector<uint32_t> t_work;
+  t_work.assign(4 * n + 4 * (n + 1) + 7 * m, 0);
+  BlurColumns cols;
+  cols.r = t_work.data(), cols.g = cols.r + n, cols.b = cols.g + n, cols.n = cols.b + n;
+  uint32_t* pr = cols.n + n;
+  uint32_t *pg = pr + n + 1, *pb = pg + n + 1, *pn = pb + n + 1;
+  uint32_t* wr = pn + n + 1;
+  uint32_t *wg = wr + m, *wb = wg + m, *wn = wb + m, *ar = wn + m, *ag = ar + m, *ab = ag + m;
+  for (int c = 0; c < 3; ++c) {
+    cols.shift[c] = sizeof(T) == 2 ? DDPixelFormat[c] : 16 - 8 * c;
+    cols.mask[c] = sizeof(T) == 2 ? static_cast<uint32_t>(DDPixelFormat[4 + c]) : 0xFF;
+  }
+  cols.key = DDColorKey;
+  auto addRow = [&](int64_t j, bool takeOff) {
+    if (j < b0 || j >= b1) return;
+    const T* in = DDRowOf<T>(locks.Src(), walk.Y(static_cast<int>(j))) + walk.X(a0);
+    if (walk.dx == 1)
+      takeOff ? AddRow<T, Count, 1, true>(in, n, cols) : AddRow<T, Count, 1, false>(in, n, cols);
+    else
+      takeOff ? AddRow<T, Count, -1, true>(in, n, cols) : AddRow<T, Count, -1, false>(in, n, cols);
+  };
+  for (int64_t j = std::max<int64_t>(int64_t{j0} - bh, b0); j < std::min<int64_t>(int64_t{j0} + bh, b1); ++j)
+    addRow(j, false);
+  // Floating-point division is exact here while no window counts more than 32,768 pixels (sums stay
+  // below 2^24 and the quotient's rounding cannot reach the next whole number).
+  const bool floatDivide = std::min<int64_t>(2 * int64_t{bw}, a1 - a0) * std::min<int64_t>(2 * int64_t{bh}, b1 - b0) <= 32768;
+  // Centres whose window lies inside [a0, a1) on both sides.
+  const int mid0 = static_cast<int>(std::clamp<int64_t>(int64_t{a0} + bw, c0, std::max(c0, c1)));
+  const int mid1 = static_cast<int>(std::clamp<int64_t>(int64_t{a1} - bw + 1, mid0, std::max(mid0, c1)));
+  const DDSURFACEDATA* d = locks.DstSD();
+  const bool direct3D = lpDTCon != nullptr, back16 = sizeof(T) == 2 && direct3D && DDIsFullScreenBackBuffer(d);
+  const int* f = DDPixelFormat;
+  const int* bf = DDBackPixelFormat;
+  const uint32_t alpha16 = static_cast<uint32_t>(f[7] & 1) << f[3];
+  for (int r = j0; r < j1; ++r) {
+    if (r > j0) {
+      addRow(int64_t{r} - 1 + bh, false);
+      addRow(int64_t{r} - 1 - bh, true);
+    }
+    if (r < b0 || r >= b1 || m == 0) continue;  // the centre's source point lies outside
+    {
+      uint32_t sr = 0, sg = 0, sb = 0, sn = 0;
+      for (size_t k = 0; k < n; ++k) {
+        pr[k + 1] = sr += cols.r[k], pg[k + 1] = sg += cols.g[k];
+        pb[k + 1] = sb += cols.b[k], pn[k + 1] = sn += cols.n[k];
+      }
+    }
+    // Window sums: columns [i - bw, i + bw) cut at [a0, a1).
+    auto edge = [&](int i) {
+      const size_t t = static_cast<size_t>(i - c0);
+      const size_t lo = static_cast<size_t>(std::max<int64_t>(int64_t{i} - bw, a0) - a0);
+      const size_t hi = static_cast<size_t>(std::min<int64_t>(int64_t{i} + bw, a1) - a0);
+      wr[t] = pr[hi] - pr[lo], wg[t] = pg[hi] - pg[lo], wb[t] = pb[hi] - pb[lo], wn[t] = pn[hi] - pn[lo];
+    };
+    for (int i = c0; i < mid0; ++i) edge(i);
+    {
+      const size_t t0 = static_cast<size_t>(mid0 - c0), count = static_cast<size_t>(mid1 - mid0);
+      const size_t lo = static_cast<size_t>(mid0 - bw - a0), hi = static_cast<size_t>(int64_t{mid0} + bw - a0);
+      Differences(pr, lo, hi, wr + t0, count);
+      Differences(pg, lo, hi, wg + t0, count);
+      Differences(pb, lo, hi, wb + t0, count);
+      Differences(pn, lo, hi, wn + t0, count);
+    }
+    for (int i = mid1; i < c1; ++i) edge(i);
+    if (floatDivide) {
+      Quotients(wr, wn, ar, m);
+      Quotients(wg, wn, ag, m);
+      Quotients(wb, wn, ab, m);
+    } else {
+      for (size_t t = 0; t < m; ++t) {
+        const uint32_t k = wn[t] | (wn[t] == 0);
+        ar[t] = wr[t] / k, ag[t] = wg[t] / k, ab[t] = wb[t] / k;
+      }
+    }
+    const T* centre = DDRowOf<T>(locks.Src(), walk.Y(r));
+    T* out = DDRowOf<T>(locks.Dst(), y + r) + x + c0;
+    if (sizeof(T) == 4 && walk.dx == 1 && !op.Active()) {
+      // 32 bits without the pair: a select for each pixel, several at a time.
+      StoreBlur32<Count>(reinterpret_cast<uint32_t*>(out), reinterpret_cast<const uint32_t*>(centre) + walk.X(c0), wn,
+                         ar, ag, ab, m, cols.key, direct3D);
+      continue;
+    }
+    for (size_t t = 0; t < m; ++t) {
+      const uint32_t p = centre[walk.X(c0 + static_cast<int>(t))];
+      if (!Counted<T, Count>(p, cols.key) || wn[t] == 0) continue;
+      uint32_t cr = ar[t], cg = ag[t], cb = ab[t];
+      T& o = out[t];
+      if constexpr (sizeof(T) == 4) {
+        const uint32_t rgb = cr << 16 | cg << 8 | cb;
+        o = direct3D ? 0xFF000000u | (op.Apply(rgb) & 0xFFFFFF) : (o & 0xFF000000u) | rgb;
+      } else if (!direct3D) {
+        o = static_cast<T>(cr << f[0] | cg << f[1] | cb << f[2]);
+      } else {
+        if (op.Active()) DDUnpack16(op.Apply(alpha16 | cr << f[0] | cg << f[1] | cb << f[2]), &cr, &cg, &cb);
+        o = back16 ? static_cast<T>(cr << bf[0] | (cg * 2) << bf[1] | cb << bf[2])
+                   : static_cast<T>(alpha16 | cr << f[0] | cg << f[1] | cb << f[2]);
+      }
+    }
+  }
+}
+
+template <class T>
+void BlurFromOtherOf(const cDDEffectLocks& locks, int x, int y, const DDSourceWalk& walk, int bw, int bh, int i0,
+                     int i1, int j0, int j1, int a0, int a1, int b0, int b1, bool keyed, const cDDColorOp& op) {
+  if (!keyed)
+    BlurFromOther<T, kCountAll>(locks, x, y, walk, bw, bh, i0, i1, j0, j1, a0, a1, b0, b1, op);
+  else if (!lpDTCon)
+    BlurFromOther<T, kCountUnlessKey>(locks, x, y, walk, bw, bh, i0, i1, j0, j1, a0, a1, b0, b1, op);
+  else
+    BlurFromOther<T, kCountUnlessClear>(locks, x, y, walk, bw, bh, i0, i1, j0, j1, a0, a1, b0, b1, op);
+}
 
 }  // namespace
 
@@ -241,14 +474,19 @@ bool DDBlurBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int halfWidth, in
   if (!locks.Same()) {
     // Only the columns and rows that the windows reach and whose source points lie inside.
     DDEffectSpan inside = DDClipEffect(locks, 0, 0, w, h, walk, false);
-    t_area.a0 = static_cast<int>(std::max<int64_t>({int64_t{i0} - bw, 0, inside.i0}));
-    t_area.a1 = static_cast<int>(std::min<int64_t>({int64_t{i1} - 1 + bw, w, inside.i1}));
-    t_area.b0 = static_cast<int>(std::max<int64_t>({int64_t{j0} - bh, 0, inside.j0}));
-    t_area.b1 = static_cast<int>(std::min<int64_t>({int64_t{j1} - 1 + bh, h, inside.j1}));
-    if (t_area.a1 <= t_area.a0 || t_area.b1 <= t_area.b0) return true;
-    BuildArea(t_area, locks, walk, keyed);
+    const int a0 = static_cast<int>(std::max<int64_t>({int64_t{i0} - bw, 0, inside.i0}));
+    const int a1 = static_cast<int>(std::min<int64_t>({int64_t{i1} - 1 + bw, w, inside.i1}));
+    const int b0 = static_cast<int>(std::max<int64_t>({int64_t{j0} - bh, 0, inside.j0}));
+    const int b1 = static_cast<int>(std::min<int64_t>({int64_t{j1} - 1 + bh, h, inside.j1}));
+    if (a1 <= a0 || b1 <= b0) return true;
+    if (depth == 16) BlurFromOtherOf<uint16_t>(locks, x, y, walk, bw, bh, i0, i1, j0, j1, a0, a1, b0, b1, keyed, op);
+    else BlurFromOtherOf<uint32_t>(locks, x, y, walk, bw, bh, i0, i1, j0, j1, a0, a1, b0, b1, keyed, op);
+    return true;
   }
-  Divisor divisor(1);
+  // A destination that is its own source: later windows see the pixels already blurred, so each
+  // window is walked.
+  Divisor divisor;
+  divisor.Set(1);
   for (int r = j0; r < j1; ++r) {
     for (int i = i0; i < i1; ++i) {
       uint32_t p;
@@ -256,26 +494,21 @@ bool DDBlurBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int halfWidth, in
       int c0, c1, t0, t1;
       window(i, r, &c0, &c1, &t0, &t1);
       uint32_t sums[4] = {0, 0, 0, 0};
-      if (!locks.Same()) {
-        t_area.Window(c0, t0, c1, t1, sums);
-      } else {
-        // A destination that is its own source: later windows see the pixels already blurred.
-        for (int t = t0; t < t1; ++t) {
-          int row = walk.Y(t);
-          if (row < 0 || row >= s->nHeight) continue;
-          for (int c = c0; c < c1; ++c) {
-            int col = walk.X(c);
-            if (col < 0 || col >= s->nWidth) continue;
-            uint32_t q = locks.Src().Get(col, row);
-            if (Transparent(keyed, q)) continue;
-            uint32_t rgb[3];
-            Channels(q, rgb);
-            sums[0] += rgb[0], sums[1] += rgb[1], sums[2] += rgb[2], sums[3] += 1;
-          }
+      for (int t = t0; t < t1; ++t) {
+        int row = walk.Y(t);
+        if (row < 0 || row >= s->nHeight) continue;
+        for (int c = c0; c < c1; ++c) {
+          int col = walk.X(c);
+          if (col < 0 || col >= s->nWidth) continue;
+          uint32_t q = locks.Src().Get(col, row);
+          if (Transparent(keyed, q)) continue;
+          uint32_t rgb[3];
+          Channels(q, rgb);
+          sums[0] += rgb[0], sums[1] += rgb[1], sums[2] += rgb[2], sums[3] += 1;
         }
       }
       if (sums[3] == 0) continue;
-      if (sums[3] != divisor.k) divisor = Divisor(sums[3]);
+      if (sums[3] != divisor.k) divisor.Set(sums[3]);
       uint32_t avg[3] = {divisor.Of(sums[0]), divisor.Of(sums[1]), divisor.Of(sums[2])};
       locks.Dst().Set(x + i, y + r, BlurPixel(avg, op, d, locks.Dst().Get(x + i, y + r)));
     }

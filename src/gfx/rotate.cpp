@@ -30,9 +30,32 @@ void QuadCorners(DTVERTEX* v, int x, int y, int w, int h, int px, int py, int an
   }
 }
 
-template <class T>
+// Keeps [u0, u1) to the columns u for which lo <= (a0 + (u - base) * step) >> 10 < hi: one
+// interval, as the shifted term moves one way along the row.
+void KeepTurned(int64_t base, int64_t a0, int64_t step, int64_t lo, int64_t hi, int64_t* u0, int64_t* u1) {
+  if (*u0 >= *u1) return;
+  auto at = [&](int64_t u) { return (a0 + (u - base) * step) >> 10; };
+  // First u in [from, to) where pred holds, pred false then true along the range (to when none).
+  auto first = [](int64_t from, int64_t to, auto pred) {
+    while (from < to) {
+      const int64_t mid = from + (to - from) / 2;
+      if (pred(mid)) to = mid;
+      else from = mid + 1;
+    }
+    return from;
+  };
+  if (step >= 0) {
+    *u0 = first(*u0, *u1, [&](int64_t u) { return at(u) >= lo; });
+    *u1 = first(*u0, *u1, [&](int64_t u) { return at(u) >= hi; });
+  } else {
+    *u0 = first(*u0, *u1, [&](int64_t u) { return at(u) < hi; });
+    *u1 = first(*u0, *u1, [&](int64_t u) { return at(u) < lo; });
+  }
+}
+
+template <class T, bool Keyed, bool ToBack16>
 void TurnPixels(const cDDEffectLocks& locks, int x, int y, int w, int h, int px, int py, int angle,
-                const DDSourceWalk& walk, bool keyed, bool toBack16) {
+                const DDSourceWalk& walk) {
   const double rad = angle * kRadiansPerDegree;
   const int S1 = Fixed(std::sin(rad)), C1 = Fixed(std::cos(rad));
   int minX = INT32_MAX, maxX = INT32_MIN, minY = INT32_MAX, maxY = INT32_MIN;
@@ -45,31 +68,52 @@ void TurnPixels(const cDDEffectLocks& locks, int x, int y, int w, int h, int px,
   }
   const int S2 = Fixed(std::cos(-rad)), T2 = Fixed(std::sin(-rad));
   const DDSURFACEDATA* dst = locks.DstSD();
-  const DDSURFACEDATA* src = locks.SrcSD();
   // Only the box columns and rows whose destination point lies inside the destination.
-  int u0 = std::max(minX - 2, px - x), u1 = std::min(maxX + 2, dst->nWidth + px - x);
-  int v0 = std::max(minY - 2, py - y), v1 = std::min(maxY + 2, dst->nHeight + py - y);
+  const int u0 = std::max(minX - 2, px - x), u1 = std::min(maxX + 2, dst->nWidth + px - x);
+  const int v0 = std::max(minY - 2, py - y), v1 = std::min(maxY + 2, dst->nHeight + py - y);
+  if (u0 >= u1 || v0 >= v1) return;
+  // The rectangle's columns and rows whose source point lies inside the source.
+  const DDEffectSpan inside = DDClipEffect(locks, 0, 0, w, h, walk, false);
+  if (inside.Empty()) return;
+  // Source point (sc, sr) of the rectangle is pixel origin + sc * colStep + sr * rowStep.
+  const T* bits = reinterpret_cast<const T*>(locks.Src().m_pBits);
+  const int64_t pitch = locks.Src().m_nPitch;
+  const int64_t origin = walk.y0 * pitch + walk.x0, colStep = walk.dx, rowStep = walk.dy * pitch;
   // Direct3D compares with the transparent texel, 0 (its DDColorKey may hold the palette picture's
   // first pixel at 16 bits).
   const uint32_t key = lpDTCon ? 0 : DDColorKey;
   const int* tf = DDPixelFormat;
   const int* bf = DDBackPixelFormat;
   for (int v = v0; v < v1; ++v) {
-    T* out = DDRowOf<T>(locks.Dst(), y - py + v);
-    const int shift = x - px;
-    int du = u0 - px, dv = v - py;
-    int a = du * S2 - dv * T2, b = du * T2 + dv * S2;
-    for (int u = u0; u < u1; ++u, a += S2, b += T2) {
-      int sc = px + (a >> 10), sr = py + (b >> 10);
-      if (sc < 0 || sc >= w || sr < 0 || sr >= h) continue;
-      int scol = walk.X(sc), srow = walk.Y(sr);
-      if (scol < 0 || srow < 0 || scol >= src->nWidth || srow >= src->nHeight) continue;
-      uint32_t p = DDRowOf<T>(locks.Src(), srow)[scol];
-      if (keyed && p == key) continue;
-      if (toBack16)
+    T* out = DDRowOf<T>(locks.Dst(), y - py + v) + (x - px);
+    const int64_t du = u0 - px, dv = v - py;
+    const int64_t a = du * S2 - dv * T2, b = du * T2 + dv * S2;
+    // The columns whose source point lies inside both the rectangle and the source.
+    int64_t first = u0, last = u1;
+    KeepTurned(u0, a, S2, int64_t{inside.i0} - px, int64_t{inside.i1} - px, &first, &last);
+    KeepTurned(u0, b, T2, int64_t{inside.j0} - py, int64_t{inside.j1} - py, &first, &last);
+    int64_t ca = a + (first - u0) * S2, cb = b + (first - u0) * T2;
+    for (int64_t u = first; u < last; ++u, ca += S2, cb += T2) {
+      const int64_t sc = px + (ca >> 10), sr = py + (cb >> 10);
+      uint32_t p = bits[origin + sc * colStep + sr * rowStep];
+      if (Keyed && p == key) continue;
+      if constexpr (ToBack16)
         p = DDChannel16(p, tf, 0) << bf[0] | DDChannel16(p, tf, 1) * 2 << bf[1] | DDChannel16(p, tf, 2) << bf[2];
-      out[shift + u] = static_cast<T>(p);
+      out[u] = static_cast<T>(p);
     }
+  }
+}
+
+template <class T>
+void TurnPixelsOf(const cDDEffectLocks& locks, int x, int y, int w, int h, int px, int py, int angle,
+                  const DDSourceWalk& walk, bool keyed, bool toBack16) {
+  if (toBack16) {
+    if (keyed) TurnPixels<T, true, true>(locks, x, y, w, h, px, py, angle, walk);
+    else TurnPixels<T, false, true>(locks, x, y, w, h, px, py, angle, walk);
+  } else if (keyed) {
+    TurnPixels<T, true, false>(locks, x, y, w, h, px, py, angle, walk);
+  } else {
+    TurnPixels<T, false, false>(locks, x, y, w, h, px, py, angle, walk);
   }
 }
 
@@ -95,12 +139,12 @@ bool DDRotateBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int pivotX, int
   if (!locks.Lock(dst, src)) return false;
   const bool keyed = colorKey == 1;
   switch (DDEffectDepth()) {
-    case 8: TurnPixels<uint8_t>(locks, x, y, w, h, pivotX, pivotY, angle, walk, keyed, false); break;
+    case 8: TurnPixelsOf<uint8_t>(locks, x, y, w, h, pivotX, pivotY, angle, walk, keyed, false); break;
     case 16:
-      TurnPixels<uint16_t>(locks, x, y, w, h, pivotX, pivotY, angle, walk, keyed,
-                           lpDTCon && DDIsFullScreenBackBuffer(locks.DstSD()));
+      TurnPixelsOf<uint16_t>(locks, x, y, w, h, pivotX, pivotY, angle, walk, keyed,
+                             lpDTCon && DDIsFullScreenBackBuffer(locks.DstSD()));
       break;
-    case 32: TurnPixels<uint32_t>(locks, x, y, w, h, pivotX, pivotY, angle, walk, keyed, false); break;
+    case 32: TurnPixelsOf<uint32_t>(locks, x, y, w, h, pivotX, pivotY, angle, walk, keyed, false); break;
     default: break;
   }
   return true;

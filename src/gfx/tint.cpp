@@ -1,6 +1,8 @@
 // The tinted blit: the source pulled toward one palette colour.
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 #include "gfx/fxshared.h"
 #include "gfx/globals.h"
@@ -57,6 +59,28 @@ void TintDirect3D(const cDDEffectLocks& locks, int x, int y, int w, int h, const
   const uint32_t t[3] = {entry[2], entry[1], entry[0]};  // blue, green, red: byte order of the pixel
   float rest[3];
   for (int c = 0; c < 3; ++c) rest[c] = (1.0f - f) * static_cast<float>(t[c]);
+  if (!op.Active()) {
+    // The row loops without the pair, several pixels at a time.
+    const uint32_t tb = t[0], tg = t[1], tr = t[2];
+    const float rb = rest[0], rg = rest[1], rr = rest[2];
+    DDEachEffectRow<uint32_t>(locks, x, y, w, h, walk, [=](uint32_t* out, const uint32_t* in, int n, auto step) {
+      for (int k = 0; k < n; ++k) {
+        const uint32_t s = in[k * step()], d = out[k];
+        const uint32_t sb = s & 0xFF, sg = (s >> 8) & 0xFF, sr = (s >> 16) & 0xFF;
+        uint32_t b, g, r;
+        if (half) {
+          b = (sb + tb) >> 1, g = (sg + tg) >> 1, r = (sr + tr) >> 1;
+        } else {
+          b = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sb)) * f + rb));
+          g = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sg)) * f + rg));
+          r = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sr)) * f + rr));
+        }
+        const uint32_t m = 0xFF000000u | (r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF);
+        out[k] = keyed && (s >> 24) == 0 ? d : m;
+      }
+    });
+    return;
+  }
   DDEachEffectPixel<uint32_t>(locks, x, y, w, h, walk, [&](uint32_t& d, uint32_t s) {
     if (keyed && (s >> 24) == 0) return;
     uint32_t p = op.Apply(s), out = 0xFF000000u;
@@ -69,11 +93,21 @@ void TintDirect3D(const cDDEffectLocks& locks, int x, int y, int w, int h, const
   });
 }
 
+// The number of half mixes toward t that can still change a channel of 0..255: after L mixes the
+// value is t - ceil((t - v) / 2^L) below t and t + floor((v - t) / 2^L) above it, which stops
+// changing once 2^L reaches both t and 256 (nine mixes for any t up to 255; 16-bit palettes in
+// channel units can give more).
+int MixCount(int level, uint32_t t) {
+  int cap = 9;
+  while (cap < 31 && (1u << cap) < t) ++cap;
+  return level < 0 ? 0 : (level > cap ? cap : level);
+}
+
 // The value of a channel (0..255) after `level` half mixes toward t, for every value: after at most
 // nine mixes it no longer changes.
 std::array<uint8_t, 256> MixMap(uint32_t t, int level) {
   std::array<uint8_t, 256> map;
-  int times = level < 0 ? 0 : (level > 9 ? 9 : level);
+  const int times = MixCount(level, t);
   for (uint32_t v = 0; v < 256; ++v) {
     uint32_t m = v;
     for (int k = 0; k < times; ++k) m = (m + t) >> 1;
@@ -97,18 +131,72 @@ std::array<uint8_t, 256> LookupMap(const BYTE* table, int n, int level) {
   return result;
 }
 
+// The DirectDraw 16-bit tint in a format known when compiling: L half mixes toward t are
+// (v + (2^L - 1) t) >> L, kept to its low byte as the 0..255 value it stands for, and every step
+// stays below 2^16 (16-bit lanes) when the caller has checked (2^L - 1) t + 255 does.
+template <int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB, bool Keyed>
+void TintRows16(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk,
+                const uint32_t* add, int mixes) {
+  const uint16_t key = static_cast<uint16_t>(DDColorKey);
+  const uint16_t cr = static_cast<uint16_t>(add[0]), cg = static_cast<uint16_t>(add[1]);
+  const uint16_t cb = static_cast<uint16_t>(add[2]);
+  DDEachEffectRow<uint16_t>(locks, x, y, w, h, walk, [&](uint16_t* out, const uint16_t* in, int n, auto step) {
+    for (int k = 0; k < n; ++k) {
+      const uint16_t s = in[k * step()], d = out[k];
+      const uint16_t r = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SR) & MR) * 255) / MR);
+      const uint16_t g = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SG) & MG) * 255) / MG);
+      const uint16_t b = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SB) & MB) * 255) / MB);
+      const uint16_t mr = static_cast<uint16_t>((static_cast<uint16_t>(r + cr) >> mixes) & 0xFF);
+      const uint16_t mg = static_cast<uint16_t>((static_cast<uint16_t>(g + cg) >> mixes) & 0xFF);
+      const uint16_t mb = static_cast<uint16_t>((static_cast<uint16_t>(b + cb) >> mixes) & 0xFF);
+      const uint16_t m = static_cast<uint16_t>(static_cast<uint16_t>(mr * MR) / 255 << SR |
+                                               static_cast<uint16_t>(mg * MG) / 255 << SG |
+                                               static_cast<uint16_t>(mb * MB) / 255 << SB);
+      out[k] = Keyed && s == key ? d : m;
+    }
+  });
+}
+
+template <bool Keyed>
+bool TintFast16(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk, const BYTE* entry,
+                int mixes) {
+  const int* f = DDPixelFormat;
+  const bool r565 = f[0] == 11 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 63 && f[6] == 31;
+  const bool r555 = f[0] == 10 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 31 && f[6] == 31;
+  if (!r565 && !r555) return false;
+  uint32_t add[3];
+  for (int c = 0; c < 3; ++c) {
+    // The palette holds channel units here; the mixes run on 0..255.
+    const uint64_t sum = ((uint64_t{1} << mixes) - 1) * (entry[c] * 255u / static_cast<uint32_t>(f[4 + c]));
+    if (sum + 255 > 0xFFFF) return false;
+    add[c] = static_cast<uint32_t>(sum);
+  }
+  if (r565) TintRows16<11, 5, 0, 31, 63, 31, Keyed>(locks, x, y, w, h, walk, add, mixes);
+  else TintRows16<10, 5, 0, 31, 31, 31, Keyed>(locks, x, y, w, h, walk, add, mixes);
+  return true;
+}
+
 void TintDirectDraw(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk, bool keyed,
                     const BYTE* entry, const BYTE* table, int n, int level) {
+  const uint32_t key = DDColorKey;
   switch (DDEffectDepth()) {
     case 8: {
-      std::array<uint8_t, 256> map = LookupMap(table, n, level);
-      DDEachEffectPixel<uint8_t>(locks, x, y, w, h, walk, [&](uint8_t& d, uint8_t s) {
-        if (keyed && s == DDColorKey) return;
-        d = map[s];
+      const std::array<uint8_t, 256> map = LookupMap(table, n, level);
+      DDEachEffectRow<uint8_t>(locks, x, y, w, h, walk, [&](uint8_t* out, const uint8_t* in, int count, auto step) {
+        for (int k = 0; k < count; ++k) {
+          const uint8_t s = in[k * step()];
+          if (!(keyed && s == key)) out[k] = map[s];
+        }
       });
       break;
     }
     case 16: {
+      uint32_t most = 0;
+      for (int c = 0; c < 3; ++c) most = std::max<uint32_t>(most, entry[c] * 255u / static_cast<uint32_t>(DDPixelFormat[4 + c]));
+      const int mixes = MixCount(level, most);
+      if (keyed ? TintFast16<true>(locks, x, y, w, h, walk, entry, mixes)
+                : TintFast16<false>(locks, x, y, w, h, walk, entry, mixes))
+        break;
       // The palette holds channel units here; the mixes run on 0..255.
       std::array<uint8_t, 256> map[3];
       uint32_t m[3];
@@ -117,7 +205,7 @@ void TintDirectDraw(const cDDEffectLocks& locks, int x, int y, int w, int h, con
         map[c] = MixMap(entry[c] * 255 / m[c], level);
       }
       DDEachEffectPixel<uint16_t>(locks, x, y, w, h, walk, [&](uint16_t& d, uint16_t s) {
-        if (keyed && s == DDColorKey) return;
+        if (keyed && s == key) return;
         uint32_t out = 0;
         for (int c = 0; c < 3; ++c)
           out |= map[c][DDChannel16(s, DDPixelFormat, c) * 255 / m[c]] * m[c] / 255 << DDPixelFormat[c];
@@ -126,13 +214,23 @@ void TintDirectDraw(const cDDEffectLocks& locks, int x, int y, int w, int h, con
       break;
     }
     case 32: {
-      const std::array<uint8_t, 256> b = MixMap(entry[2], level), g = MixMap(entry[1], level),
-                                     r = MixMap(entry[0], level);
-      DDEachEffectPixel<uint32_t>(locks, x, y, w, h, walk, [&](uint32_t& d, uint32_t s) {
-        if (keyed && s == DDColorKey) return;
-        d = (d & 0xFF000000u) | uint32_t{r[(s >> 16) & 0xFF]} << 16 | uint32_t{g[(s >> 8) & 0xFF]} << 8 |
-            b[s & 0xFF];
-      });
+      // L half mixes toward t: (v + (2^L - 1) t) >> L for each byte.
+      const int mixes = MixCount(level, 255);
+      const uint32_t weight = (1u << mixes) - 1;
+      const uint32_t cr = entry[0] * weight, cg = entry[1] * weight, cb = entry[2] * weight;
+      auto rows = [&](auto keyedFlag) {
+        DDEachEffectRow<uint32_t>(locks, x, y, w, h, walk, [=](uint32_t* out, const uint32_t* in, int count, auto step) {
+          for (int k = 0; k < count; ++k) {
+            const uint32_t s = in[k * step()], d = out[k];
+            const uint32_t r = (((s >> 16) & 0xFF) + cr) >> mixes, g = (((s >> 8) & 0xFF) + cg) >> mixes,
+                           b = ((s & 0xFF) + cb) >> mixes;
+            const uint32_t m = (d & 0xFF000000u) | r << 16 | g << 8 | b;
+            out[k] = keyedFlag() && s == key ? d : m;
+          }
+        });
+      };
+      if (keyed) rows(std::true_type{});
+      else rows(std::false_type{});
       break;
     }
     default:

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include "platform/video/clock.h"
 #include "platform/video/presenter.h"
@@ -67,6 +68,8 @@ IDirect3DSurface9::IDirect3DSurface9(IDirect3DDevice9* device, const D3DSURFACE_
 }
 
 IDirect3DSurface9::~IDirect3DSurface9() {
+  if (lender_) lender_->borrower_ = nullptr;
+  if (borrower_) borrower_->Unshare();
   video::RefundVideoMemory(charged_);
   if (device_) {
     device_->Forget(this);
@@ -85,12 +88,31 @@ HRESULT IDirect3DSurface9::GetDesc(D3DSURFACE_DESC* desc) {
 
 HRESULT IDirect3DSurface9::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
   if (!locked || !lockable_ || locked_) return D3DERR_INVALIDCALL;
-  RECT r = rect ? *rect : RECT{0, 0, pixels_.Width(), pixels_.Height()};
-  if (!ValidRect(r, pixels_)) return D3DERR_INVALIDCALL;
-  locked->Pitch = pixels_.Pitch();
-  locked->pBits = pixels_.Row(r.top) + static_cast<size_t>(r.left) * video::BytesPerPixel(pixels_.Format());
+  // A twin hands out the storage it shares; a render target locked itself is written directly.
+  video::PixelBuffer& px = borrower_ ? ForWrite() : Storage();
+  RECT r = rect ? *rect : RECT{0, 0, px.Width(), px.Height()};
+  if (!ValidRect(r, px)) return D3DERR_INVALIDCALL;
+  locked->Pitch = px.Pitch();
+  locked->pBits = px.Row(r.top) + static_cast<size_t>(r.left) * video::BytesPerPixel(px.Format());
   locked_ = true;
   return D3D_OK;
+}
+
+void IDirect3DSurface9::Unshare() {
+  if (IDirect3DSurface9* target = lender_) {
+    lender_ = nullptr;
+    target->borrower_ = nullptr;
+    RECT whole{0, 0, pixels_.Width(), pixels_.Height()};
+    if (locked_) {
+      // The lock handed out the render target's storage: the twin keeps that memory, and the render
+      // target takes a copy of it.
+      std::swap(pixels_, target->pixels_);
+      video::CopyRect(target->pixels_, whole, pixels_, whole);
+    } else {
+      video::CopyRect(pixels_, whole, target->pixels_, whole);
+    }
+  }
+  if (borrower_) borrower_->Unshare();
 }
 
 HRESULT IDirect3DSurface9::UnlockRect() {
@@ -178,7 +200,7 @@ IDirect3DIndexBuffer9::~IDirect3DIndexBuffer9() {
 }
 
 namespace video {
-PixelBuffer& SurfacePixels(IDirect3DSurface9* surface) { return surface->pixels_; }
+PixelBuffer& SurfacePixels(IDirect3DSurface9* surface) { return surface->ForWrite(); }
 }  // namespace video
 
 // ---------------------------------------------------------------------------------------------
@@ -422,7 +444,7 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
   if (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) return D3DERR_INVALIDCALL;
   if ((count > 0 && !rects) || !renderTarget_) return D3DERR_INVALIDCALL;
   if (!(flags & D3DCLEAR_TARGET)) return D3D_OK;
-  video::PixelBuffer& px = renderTarget_->pixels_;
+  video::PixelBuffer& px = renderTarget_->ForWrite();
   uint32_t value = video::PackArgb(px.Format(), color);
   if (count == 0) {
     px.FillAll(value);
@@ -492,8 +514,12 @@ HRESULT IDirect3DDevice9::GetRenderTargetData(IDirect3DSurface9* rt, IDirect3DSu
       rt->desc_.Height != dst->desc_.Height || dst->locked_)
     return D3DERR_INVALIDCALL;
   if (state_ != State::Working) return D3DERR_DEVICELOST;
-  RECT whole{0, 0, rt->pixels_.Width(), rt->pixels_.Height()};
-  video::CopyRect(dst->pixels_, whole, rt->pixels_, whole);
+  // The twin shows the render target's own storage from now on (no copy) until either is written.
+  if (dst->lender_ == rt) return D3D_OK;
+  dst->Unshare();
+  if (rt->borrower_) rt->borrower_->Unshare();
+  dst->lender_ = rt;
+  rt->borrower_ = dst;
   return D3D_OK;
 }
 
@@ -508,7 +534,10 @@ HRESULT IDirect3DDevice9::UpdateSurface(IDirect3DSurface9* src, const RECT* srcR
   POINT at = destPoint ? *destPoint : POINT{0, 0};
   RECT d{at.x, at.y, at.x + (s.right - s.left), at.y + (s.bottom - s.top)};
   if (!ValidRect(d, dst->pixels_)) return D3DERR_INVALIDCALL;
-  video::CopyRect(dst->pixels_, d, src->pixels_, s);
+  // A twin showing this very render target: the pixels are already there.
+  if (src->lender_ == dst && s.left == d.left && s.top == d.top) return D3D_OK;
+  video::PixelBuffer& out = dst->ForWrite();
+  video::CopyRect(out, d, src->Storage(), s);
   return D3D_OK;
 }
 
@@ -591,8 +620,8 @@ void IDirect3DDevice9::Rasterize(D3DPRIMITIVETYPE type, const std::vector<uint8_
   rs.dstBlend = renderStates_[D3DRS_DESTBLEND];
   rs.clampU = samplerStates_[0][D3DSAMP_ADDRESSU] == D3DTADDRESS_CLAMP;
   rs.clampV = samplerStates_[0][D3DSAMP_ADDRESSV] == D3DTADDRESS_CLAMP;
-  const video::PixelBuffer* texture = boundTextures_[0] ? &boundTextures_[0]->level_->pixels_ : nullptr;
-  video::PixelBuffer& target = renderTarget_->pixels_;
+  video::PixelBuffer& target = renderTarget_->ForWrite();
+  const video::PixelBuffer* texture = boundTextures_[0] ? &boundTextures_[0]->level_->Storage() : nullptr;
   if (type == D3DPT_TRIANGLELIST) {
     for (UINT i = 0; i < count; ++i) video::RasterTriangle(target, texture, rs, v[3 * i], v[3 * i + 1], v[3 * i + 2]);
     return;
@@ -737,11 +766,11 @@ void LoseDevice() {
   std::lock_guard<std::mutex> lock(g_registryMutex);
   for (IDirect3DDevice9* dev : g_devices) {
     dev->state_ = IDirect3DDevice9::State::Lost;
-    if (dev->backBuffer_) dev->backBuffer_->pixels_.Scramble();
+    if (dev->backBuffer_) dev->backBuffer_->ForWrite().Scramble();
     for (IDirect3DTexture9* t : dev->textures_)
-      if (t->level_->desc_.Pool == D3DPOOL_DEFAULT) t->level_->pixels_.Scramble();
+      if (t->level_->desc_.Pool == D3DPOOL_DEFAULT) t->level_->ForWrite().Scramble();
     for (IDirect3DSurface9* s : dev->surfaces_)
-      if (s->desc_.Pool == D3DPOOL_DEFAULT) s->pixels_.Scramble();
+      if (s->desc_.Pool == D3DPOOL_DEFAULT) s->ForWrite().Scramble();
   }
 }
 

@@ -269,7 +269,7 @@ class IDirect3DSurface9 final : public video::RefCounted {
   HRESULT UnlockRect();
 
   // For tests: the pixels as they are.
-  const video::PixelBuffer& Pixels() const { return pixels_; }
+  const video::PixelBuffer& Pixels() const { return lender_ ? lender_->pixels_ : pixels_; }
 
  private:
   friend class IDirect3DDevice9;
@@ -290,6 +290,21 @@ class IDirect3DSurface9 final : public video::RefCounted {
   bool locked_ = false;
   size_t charged_;
   video::PixelBuffer pixels_;
+
+  // A system-memory twin filled from a render target shares the render target's storage until
+  // either of them is written by other means than the twin's lock: reading back and uploading
+  // again then cost nothing.
+  IDirect3DSurface9* lender_ = nullptr;    // the render target whose pixels this twin shows
+  IDirect3DSurface9* borrower_ = nullptr;  // the twin showing this render target's pixels
+  // The pixels this surface shows.
+  video::PixelBuffer& Storage() { return lender_ ? lender_->pixels_ : pixels_; }
+  // Ends the sharing this surface takes part in; each side keeps the pixels it shows.
+  void Unshare();
+  // The pixels, about to be written by other means than the twin's lock.
+  video::PixelBuffer& ForWrite() {
+    Unshare();
+    return pixels_;
+  }
 };
 
 class IDirect3DTexture9 final : public video::RefCounted {
