@@ -1,7 +1,9 @@
 #include "platform/video/raster.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -332,6 +334,246 @@ void StagedRect32(uint32_t* __restrict d, size_t pitch, const PixelBuffer& textu
   }
 }
 
+// Whether tests have asked for the general per-pixel path.
+std::atomic<bool> g_forceGeneral{false};
+bool ForcedGeneral() { return g_forceGeneral.load(std::memory_order_relaxed); }
+
+// One channel of stage 0 for a uniform diffuse colour, as a function of the same channel t of the
+// texel: (t x mul + add + 127) / 255, then plus `up` capped at 255, then minus `down` floored at 0.
+// Every operation the library draws with has this form; a constant is mul 0, add 255 x value.
+struct ChannelFn {
+  uint32_t mul = 255, add = 0, up = 0, down = 0;
+  bool Identity() const { return mul == 255 && add == 0 && up == 0 && down == 0; }
+  bool Plain() const { return up == 0 && down == 0; }
+  static ChannelFn Constant(uint32_t v) { return {0, 255 * v, 0, 0}; }
+  uint32_t Apply(uint32_t t) const {
+    uint32_t v = std::min(Div255(t * mul + add) + up, 255u);
+    return v > down ? v - down : 0;
+  }
+};
+
+// The channel function of an operation whose arguments are the texture (tex1, tex2) or the values v1, v2.
+bool ChannelFnOf(uint32_t op, bool tex1, bool tex2, uint32_t v1, uint32_t v2, uint32_t factorAlpha, ChannelFn* out) {
+  ChannelFn fn;
+  if (!tex1 && !tex2) {
+    *out = ChannelFn::Constant(Combine(op, v1, v2, factorAlpha));
+    return true;
+  }
+  switch (op) {
+    case D3DTOP_SELECTARG1: fn = tex1 ? ChannelFn{} : ChannelFn::Constant(v1); break;
+    case D3DTOP_SELECTARG2: fn = tex2 ? ChannelFn{} : ChannelFn::Constant(v2); break;
+    case D3DTOP_MODULATE:
+      if (tex1 && tex2) return false;
+      fn.mul = tex1 ? v2 : v1;
+      break;
+    case D3DTOP_ADD:
+      if (tex1 && tex2) return false;
+      fn.up = tex1 ? v2 : v1;
+      break;
+    case D3DTOP_SUBTRACT:
+      if (!tex1 || tex2) return false;
+      fn.down = v2;
+      break;
+    case D3DTOP_BLENDFACTORALPHA:
+      if (tex1 && tex2) break;  // t x f + t x (255 - f): the texel
+      fn.mul = tex1 ? factorAlpha : 255 - factorAlpha;
+      fn.add = tex1 ? v2 * (255 - factorAlpha) : v1 * factorAlpha;
+      break;
+    default: return false;
+  }
+  *out = fn;
+  return true;
+}
+
+// Stage 0 for a uniform diffuse colour as four channel functions (blue, green, red, alpha); false
+// for operations of another form. A texture without alpha gives the alpha function's constant.
+bool StageFnsOf(const RasterState& s, uint32_t diffuse, bool opaqueTexture, ChannelFn fns[4]) {
+  if (s.colorOp == D3DTOP_DISABLE) {
+    for (int c = 0; c < 4; ++c) fns[c] = ChannelFn::Constant(Channel(diffuse, 8 * c));
+    return true;
+  }
+  uint32_t f = s.textureFactor >> 24;
+  bool t1 = (s.colorArg1 & 0x7) == D3DTA_TEXTURE, t2 = (s.colorArg2 & 0x7) == D3DTA_TEXTURE;
+  uint32_t c1 = Arg(s, s.colorArg1, 0, diffuse), c2 = Arg(s, s.colorArg2, 0, diffuse);
+  for (int c = 0; c < 3; ++c)
+    if (!ChannelFnOf(s.colorOp, t1, t2, Channel(c1, 8 * c), Channel(c2, 8 * c), f, &fns[c])) return false;
+  if (s.alphaOp == D3DTOP_DISABLE) {
+    fns[3] = ChannelFn::Constant(diffuse >> 24);
+  } else {
+    bool a1 = (s.alphaArg1 & 0x7) == D3DTA_TEXTURE, a2 = (s.alphaArg2 & 0x7) == D3DTA_TEXTURE;
+    if (!ChannelFnOf(s.alphaOp, a1, a2, Arg(s, s.alphaArg1, 0, diffuse) >> 24, Arg(s, s.alphaArg2, 0, diffuse) >> 24, f,
+                     &fns[3]))
+      return false;
+  }
+  if (opaqueTexture) fns[3] = ChannelFn::Constant(fns[3].Apply(255));
+  return true;
+}
+
+// Per-byte loops over a row of ARGB pixels (bytes blue, green, red, alpha), with the parameters of
+// each byte's channel repeated along the row; 8- and 16-bit arithmetic, so that vectors hold many.
+VIDEO_WIDE_VECTORS void SaturateBytes(const uint8_t* __restrict in, uint8_t* __restrict out,
+                                      const uint8_t* __restrict up, const uint8_t* __restrict down, size_t bytes) {
+  for (size_t i = 0; i < bytes; ++i) {
+    uint8_t t = in[i];
+    uint8_t sum = static_cast<uint8_t>(t + up[i]);
+    sum = sum < t ? 255 : sum;
+    uint8_t diff = static_cast<uint8_t>(sum - down[i]);
+    out[i] = diff > sum ? 0 : diff;
+  }
+}
+
+VIDEO_WIDE_VECTORS void ChannelBytes(const uint8_t* __restrict in, uint8_t* __restrict out,
+                                     const uint16_t* __restrict mul, const uint16_t* __restrict add,
+                                     const uint8_t* __restrict up, const uint8_t* __restrict down, size_t bytes) {
+  for (size_t i = 0; i < bytes; ++i) {
+    // (v + 127) / 255 as ((w + (w >> 8)) >> 8) with w = v + 128: exact for v up to 255 x 255.
+    uint16_t w = static_cast<uint16_t>(in[i] * mul[i] + add[i] + 128);
+    uint16_t v = static_cast<uint16_t>((w + (w >> 8)) >> 8);
+    v = static_cast<uint16_t>(v + up[i]);
+    v = v > 255 ? 255 : v;
+    out[i] = static_cast<uint8_t>(v > down[i] ? v - down[i] : 0);
+  }
+}
+
+// The alpha channel alone through its multiplier and addition, the colour kept.
+VIDEO_WIDE_VECTORS void AlphaPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n, uint32_t mul,
+                                    uint32_t add) {
+  for (int k = 0; k < n; ++k) {
+    uint32_t p = in[k];
+    out[k] = (p & 0x00FFFFFFu) | Div255Lanes((p >> 24) * mul + add) << 24;
+  }
+}
+
+// The colour channels through one shared multiplier with their own additions; the alpha channel
+// through its own multiplier and addition.
+VIDEO_WIDE_VECTORS void SharedMulPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n, uint32_t mul,
+                                        uint32_t addRB, uint32_t addG, uint32_t alphaMul, uint32_t alphaAdd) {
+  for (int k = 0; k < n; ++k) {
+    uint32_t p = in[k];
+    uint32_t rb = Div255Lanes((p & 0x00FF00FFu) * mul + addRB);
+    uint32_t g = Div255Lanes(((p >> 8) & 0xFFu) * mul + addG);
+    uint32_t a = Div255Lanes((p >> 24) * alphaMul + alphaAdd);
+    out[k] = rb | g << 8 | a << 24;
+  }
+}
+
+// Every channel through its own multiplier and addition, two channels a 32-bit word.
+VIDEO_WIDE_VECTORS void PlainPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
+                                    const uint32_t mul[4], uint32_t addRB, uint32_t addAG) {
+  const uint32_t mb = mul[0], mg = mul[1], mr = mul[2], ma = mul[3];
+  for (int k = 0; k < n; ++k) {
+    uint32_t p = in[k];
+    uint32_t rb = Div255Lanes((p & 0xFFu) * mb + (((p >> 16) & 0xFFu) * mr << 16) + addRB);
+    uint32_t ag = Div255Lanes(((p >> 8) & 0xFFu) * mg + ((p >> 24) * ma << 16) + addAG);
+    out[k] = rb | ag << 8;
+  }
+}
+
+// Stage 0 applied to a row of 32-bit texels, in the cheapest form the channel functions allow.
+class StageKernel {
+ public:
+  void Init(const ChannelFn fns[4], int width) {
+    const ChannelFn& a = fns[3];
+    bool colourIdentity = fns[0].Identity() && fns[1].Identity() && fns[2].Identity();
+    bool sharedMul = fns[0].Plain() && fns[1].Plain() && fns[2].Plain() && a.Plain() && fns[0].mul == fns[1].mul &&
+                     fns[1].mul == fns[2].mul;
+    bool saturate = true;
+    for (int c = 0; c < 4; ++c) saturate = saturate && fns[c].mul == 255 && fns[c].add == 0;
+    mul_ = fns[0].mul, addRB_ = fns[2].add << 16 | fns[0].add, addG_ = fns[1].add;
+    alphaMul_ = a.mul, alphaAdd_ = a.add;
+    for (int c = 0; c < 4; ++c) muls_[c] = fns[c].mul;
+    addAG_ = a.add << 16 | fns[1].add;
+    if (colourIdentity && a.Identity()) kind_ = Kind::Identity;
+    else if (colourIdentity && a.Plain()) kind_ = Kind::Alpha;
+    else if (sharedMul) kind_ = Kind::SharedMul;
+    else if (fns[0].Plain() && fns[1].Plain() && fns[2].Plain() && a.Plain()) kind_ = Kind::Plain;
+    else if (saturate) kind_ = Kind::Saturate;
+    else kind_ = Kind::Channels;
+    if (kind_ == Kind::Saturate || kind_ == Kind::Channels) {
+      size_t bytes = static_cast<size_t>(width) * 4;
+      mul16_.resize(bytes), add16_.resize(bytes), up8_.resize(bytes), down8_.resize(bytes);
+      for (size_t i = 0; i < bytes; ++i) {
+        const ChannelFn& fn = fns[i & 3];
+        mul16_[i] = static_cast<uint16_t>(fn.mul), add16_[i] = static_cast<uint16_t>(fn.add);
+        up8_[i] = static_cast<uint8_t>(fn.up), down8_[i] = static_cast<uint8_t>(fn.down);
+      }
+    }
+  }
+  bool Identity() const { return kind_ == Kind::Identity; }
+  // n texels from `in` into another row `out`.
+  void Run(const uint32_t* in, uint32_t* out, int n) const {
+    const auto* bi = reinterpret_cast<const uint8_t*>(in);
+    auto* bo = reinterpret_cast<uint8_t*>(out);
+    size_t bytes = static_cast<size_t>(n) * 4;
+    switch (kind_) {
+      case Kind::Identity: std::memcpy(out, in, bytes); break;
+      case Kind::Alpha: AlphaPixels(in, out, n, alphaMul_, alphaAdd_); break;
+      case Kind::SharedMul: SharedMulPixels(in, out, n, mul_, addRB_, addG_, alphaMul_, alphaAdd_); break;
+      case Kind::Plain: PlainPixels(in, out, n, muls_, addRB_, addAG_); break;
+      case Kind::Saturate: SaturateBytes(bi, bo, up8_.data(), down8_.data(), bytes); break;
+      case Kind::Channels:
+        ChannelBytes(bi, bo, mul16_.data(), add16_.data(), up8_.data(), down8_.data(), bytes);
+        break;
+    }
+  }
+
+ private:
+  enum class Kind { Identity, Alpha, SharedMul, Plain, Saturate, Channels };
+  Kind kind_ = Kind::Identity;
+  uint32_t mul_ = 255, addRB_ = 0, addG_ = 0, alphaMul_ = 255, alphaAdd_ = 0, addAG_ = 0;
+  uint32_t muls_[4] = {255, 255, 255, 255};
+  std::vector<uint16_t> mul16_, add16_;
+  std::vector<uint8_t> up8_, down8_;
+};
+
+// A row of stage results blended into a 32-bit target row: replaced, or by source alpha over its
+// inverse, as WritePixel does: transparent pixels left and opaque ones copied, and when the row has
+// pixels between the two, every pixel but the transparent ones blended (which copies opaque ones).
+template <bool kTargetX8>
+VIDEO_WIDE_VECTORS void BlendRow32(uint32_t* __restrict d, const uint32_t* __restrict s, int n, bool replace) {
+  const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
+  if (replace) {
+    for (int k = 0; k < n; ++k) d[k] = s[k] | opaque;
+    return;
+  }
+  uint32_t partial = 0;
+  for (int k = 0; k < n; ++k) {
+    uint32_t a = s[k] >> 24;
+    partial |= static_cast<uint32_t>(a != 0 && a != 0xFF);
+  }
+  if (!partial) {
+    for (int k = 0; k < n; ++k) {
+      uint32_t keep = 0u - (s[k] >> 31);  // alpha 0 or 255 here
+      d[k] = (s[k] & keep) | (d[k] & ~keep);
+    }
+    return;
+  }
+  for (int k = 0; k < n; ++k) {
+    uint32_t p = s[k];
+    uint32_t blended = BlendStandard(p, d[k] | opaque) | opaque;
+    d[k] = (p >> 24) != 0 ? blended : d[k];
+  }
+}
+
+void BlendRow(PixelFormat targetFormat, uint32_t* d, const uint32_t* s, int n, BlendMode mode) {
+  if (targetFormat == PixelFormat::X8R8G8B8) BlendRow32<true>(d, s, n, mode == BlendMode::Replace);
+  else BlendRow32<false>(d, s, n, mode == BlendMode::Replace);
+}
+
+// Reusable rows for the kernels (the texels gathered, the stage results), so that a draw does not
+// allocate.
+thread_local std::vector<uint32_t> t_gathered;
+thread_local std::vector<uint32_t> t_shaded;
+thread_local StageKernel t_kernel;
+
+// Whether drawing the rows in order reads every texture row before it is overwritten, for a target
+// that is its own texture: row j reads texture row rows[j] and writes target row top + j.
+bool ReadsBeforeWrites(const int* rows, int count, int top) {
+  for (int j = 0; j < count; ++j)
+    if (rows[j] >= top && rows[j] < top + j) return false;
+  return true;
+}
+
 // One pixel of the general case: the stage result blended into the target.
 inline void WritePixel(PixelBuffer& target, BlendMode mode, const RasterState& s, int x, int y, uint32_t src) {
   PixelFormat f = target.Format();
@@ -385,8 +627,14 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
   Source source = Classify(s, sampler.Bound(), diffuse, &constant);
   BlendMode mode = ModeOf(s);
 
+  const bool general = ForcedGeneral();
   if (source == Source::Constant) {
     uint32_t a = constant >> 24;
+    if (general) {
+      for (int y = py0; y < py1; ++y)
+        for (int x = px0; x < px1; ++x) WritePixel(target, mode, s, x, y, constant);
+      return true;
+    }
     if (mode == BlendMode::Standard && a == 0) return true;
     if (mode == BlendMode::Replace || (mode == BlendMode::Standard && a == 0xFF)) {
       target.Fill(px0, py0, n, rows, PackArgb(target.Format(), constant));
@@ -409,13 +657,20 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
   double x0 = Snap(xa), x1 = Snap(xb), tu0 = Snap(ua * sampler.Width()), tu1 = Snap(ub * sampler.Width());
   double y0 = Snap(ya), y1 = Snap(yb), tv0 = Snap(va * sampler.Height()), tv1 = Snap(vb * sampler.Height());
   PixelFormat tf = target.Format(), xf = texture->Format();
-  bool fast = Is32(tf) && Is32(xf) && mode != BlendMode::Other &&
-              (source == Source::Texel || source == Source::TexelConstantAlpha);
-  int step = TexelTable(t_columns, sampler, false, px0, n, x0, x1, tu0, tu1, fast);
+  const bool self = texture == &target;
+  const bool rows32 = !general && Is32(tf) && Is32(xf) && mode != BlendMode::Other;
+  // Texels straight through (a blit): copied, skipped or blended as they are.
+  const bool fast = rows32 && !self && (source == Source::Texel || source == Source::TexelConstantAlpha);
+  // Any other stage of the per-channel form: a row of texels through the stage kernel.
+  ChannelFn fns[4];
+  const bool kernel = rows32 && !fast && StageFnsOf(s, diffuse, xf == PixelFormat::X8R8G8B8, fns);
+  int step = TexelTable(t_columns, sampler, false, px0, n, x0, x1, tu0, tu1, fast || kernel);
   TexelTable(t_rows, sampler, true, py0, rows, y0, y1, tv0, tv1);
 
   PixelBuffer copy;
-  if (texture == &target) {
+  // A target that is its own texture is read from a copy, unless every row is read before it is
+  // written (the kernel reads a whole row of texels before it writes the row).
+  if (self && !(kernel && ReadsBeforeWrites(t_rows.data(), rows, py0))) {
     copy = *texture;
     texture = &copy;
   }
@@ -434,8 +689,30 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
                          alphaOr, alphaAnd);
     return true;
   }
+  if (kernel) {
+    t_kernel.Init(fns, n);
+    t_gathered.resize(static_cast<size_t>(n));
+    t_shaded.resize(static_cast<size_t>(n));
+    uint32_t *gathered = t_gathered.data(), *shaded = t_shaded.data();
+    // A target that is its own texture is read straight only by a kernel, which writes another row.
+    const bool direct = step == 1 && (texture != &target || !t_kernel.Identity());
+    for (int j = 0; j < rows; ++j) {
+      const uint32_t* trow = reinterpret_cast<const uint32_t*>(texture->Row(t_rows[j]));
+      const uint32_t* in = gathered;
+      if (direct) in = trow + t_columns[0];
+      else if (step == 1) std::memcpy(gathered, trow + t_columns[0], static_cast<size_t>(n) * 4);
+      else if (step == -1) for (int k = 0; k < n; ++k) gathered[k] = trow[t_columns[0] - k];
+      else for (int k = 0; k < n; ++k) gathered[k] = trow[t_columns[k]];
+      if (!t_kernel.Identity()) {
+        t_kernel.Run(in, shaded, n);
+        in = shaded;
+      }
+      BlendRow(tf, reinterpret_cast<uint32_t*>(target.Row(py0 + j)) + px0, in, n, mode);
+    }
+    return true;
+  }
   Sampler fetch(texture, s);
-  if (static_cast<int64_t>(n) * rows < 256) {
+  if (general || static_cast<int64_t>(n) * rows < 256) {
     for (int j = 0; j < rows; ++j) {
       for (int k = 0; k < n; ++k) {
         uint32_t texel = fetch.Fetch(t_columns[k], t_rows[j]);
@@ -474,6 +751,43 @@ inline bool TopLeft(const RasterVertex& p, const RasterVertex& q) {
 }
 
 inline bool Inside(double w, bool topLeft) { return w > 0 || (w == 0 && topLeft); }
+
+// Texel coordinates of a triangle whose vertices share one rhw, where they are affine in the pixel
+// position: column u x width and row v x height at the pixel centre (x, y), in 32.32 fixed point from
+// an origin pixel, so that stepping along a row gives exactly what each pixel's own position gives.
+// The texel is the floor of the coordinate.
+struct TexelMap {
+  int ox = 0, oy = 0;
+  int64_t s0 = 0, sx = 0, sy = 0, t0 = 0, tx = 0, ty = 0;
+
+  bool Init(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c, double area, int width, int height,
+            int originX, int originY) {
+    ox = originX, oy = originY;
+    const RasterVertex* v[3] = {&a, &b, &c};
+    long double su = 0, dsux = 0, dsuy = 0, tv = 0, dtvx = 0, dtvy = 0;
+    for (int i = 0; i < 3; ++i) {
+      // The weight of vertex i is the edge function of the opposite edge over the area.
+      const RasterVertex& p = *v[(i + 1) % 3];
+      const RasterVertex& q = *v[(i + 2) % 3];
+      long double ex = static_cast<long double>(q.x) - p.x, ey = static_cast<long double>(q.y) - p.y;
+      long double w = ex * (static_cast<long double>(oy) - p.y) - ey * (static_cast<long double>(ox) - p.x);
+      long double cu = static_cast<long double>(v[i]->u) * width, cv = static_cast<long double>(v[i]->v) * height;
+      su += cu * w, dsux -= cu * ey, dsuy += cu * ex;
+      tv += cv * w, dtvx -= cv * ey, dtvy += cv * ex;
+    }
+    // Bounds that keep every sum of the rows in 64 bits (positions below 2^14 from the origin).
+    auto fixed = [&](long double value, long double limit, int64_t* out) {
+      value /= area;
+      if (!(std::fabs(value) < limit)) return false;
+      *out = std::llround(value * 4294967296.0L);
+      return true;
+    };
+    return fixed(su, 268435456.0L, &s0) && fixed(dsux, 32768.0L, &sx) && fixed(dsuy, 32768.0L, &sy) &&
+           fixed(tv, 268435456.0L, &t0) && fixed(dtvx, 32768.0L, &tx) && fixed(dtvy, 32768.0L, &ty);
+  }
+  int64_t S(int x, int y) const { return s0 + sx * (x - ox) + sy * (y - oy); }
+  int64_t T(int x, int y) const { return t0 + tx * (x - ox) + ty * (y - oy); }
+};
 
 }  // namespace
 
@@ -518,12 +832,30 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
   auto inside = [&](int x, int y) {
     return Inside(Edge(*v1, *v2, x, y), tl0) && Inside(Edge(*v2, *v0, x, y), tl1) && Inside(Edge(*v0, *v1, x, y), tl2);
   };
-  // One colour on all three vertices: stage 0 through its table, and 32-bit pixels written directly.
+  const bool general = ForcedGeneral();
   const bool uniform = v0->diffuse == v1->diffuse && v1->diffuse == v2->diffuse;
+  const uint32_t diffuse = v0->diffuse;
+  // One colour and one rhw (no perspective): texel coordinates in fixed point, stepped along a row.
+  TexelMap map;
+  const bool affine = uniform && v0->rhw == v1->rhw && v1->rhw == v2->rhw &&
+                      (!sampler.Bound() || map.Init(*v0, *v1, *v2, area, sampler.Width(), sampler.Height(), px0, py0));
+  const bool target32 = !general && Is32(target.Format()) && mode != BlendMode::Other;
+  ChannelFn fns[4];
+  const bool rows32 = affine && target32 &&
+                      (!sampler.Bound() || (Is32(texture->Format()) &&
+                                            StageFnsOf(s, diffuse, texture->Format() == PixelFormat::X8R8G8B8, fns)));
+  const uint32_t constant = ShadeTexel(s, 0xFFFFFFFF, diffuse);  // the stage without a texture
+  if (rows32) {
+    t_gathered.resize(static_cast<size_t>(px1 - px0 + 1));
+    t_shaded.resize(static_cast<size_t>(px1 - px0 + 1));
+    if (sampler.Bound()) t_kernel.Init(fns, px1 - px0 + 1);
+    else std::fill(t_shaded.begin(), t_shaded.end(), constant);
+  }
+  // Otherwise stage 0 through its table for a uniform colour, or texel by texel.
   std::unique_ptr<StageTable> stage;
-  if (uniform && static_cast<int64_t>(px1 - px0 + 1) * (py1 - py0 + 1) >= 512)
-    stage = std::make_unique<StageTable>(s, v0->diffuse);
-  const bool direct = stage && Is32(target.Format()) && mode != BlendMode::Other;
+  if (!general && !rows32 && uniform && static_cast<int64_t>(px1 - px0 + 1) * (py1 - py0 + 1) >= 512)
+    stage = std::make_unique<StageTable>(s, diffuse);
+  const bool direct = stage && !affine && target32;
   const uint32_t opaque = target.Format() == PixelFormat::X8R8G8B8 ? 0xFF000000u : 0u;
   const RasterVertex* edges[3][2] = {{v1, v2}, {v2, v0}, {v0, v1}};
   for (int y = py0; y <= py1; ++y) {
@@ -543,6 +875,44 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
     if (xl > xr) continue;
     while (xl > px0 && inside(xl - 1, y)) --xl;
     while (xr < px1 && inside(xr + 1, y)) ++xr;
+    if (affine) {
+      int n = xr - xl + 1;
+      uint32_t* row = reinterpret_cast<uint32_t*>(target.Row(y)) + xl;
+      if (!sampler.Bound()) {
+        if (rows32) BlendRow(target.Format(), row, t_shaded.data(), n, mode);
+        else for (int x = xl; x <= xr; ++x) WritePixel(target, mode, s, x, y, constant);
+        continue;
+      }
+      int64_t su = map.S(xl, y), tv = map.T(xl, y);
+      if (rows32) {
+        uint32_t *gathered = t_gathered.data(), *shaded = t_shaded.data();
+        const uint8_t* bits = texture->Bits();
+        const size_t pitch = static_cast<size_t>(texture->Pitch());
+        const int64_t lastU = su + map.sx * (n - 1), lastV = tv + map.tx * (n - 1);
+        const int64_t w = int64_t{sampler.Width()} << 32, h = int64_t{sampler.Height()} << 32;
+        // The coordinates run straight along the row: inside the texture at both ends, inside all along.
+        if (std::min(su, lastU) >= 0 && std::max(su, lastU) < w && std::min(tv, lastV) >= 0 && std::max(tv, lastV) < h) {
+          for (int k = 0; k < n; ++k, su += map.sx, tv += map.tx)
+            std::memcpy(&gathered[k], bits + static_cast<size_t>(tv >> 32) * pitch + static_cast<size_t>(su >> 32) * 4, 4);
+        } else {
+          for (int k = 0; k < n; ++k, su += map.sx, tv += map.tx) {
+            int tu = sampler.AddressU(static_cast<int>(su >> 32)), tt = sampler.AddressV(static_cast<int>(tv >> 32));
+            std::memcpy(&gathered[k], bits + static_cast<size_t>(tt) * pitch + static_cast<size_t>(tu) * 4, 4);
+          }
+        }
+        if (!t_kernel.Identity()) t_kernel.Run(gathered, shaded, n);
+        BlendRow(target.Format(), row, t_kernel.Identity() ? gathered : shaded, n, mode);
+        continue;
+      }
+      for (int x = xl; x <= xr; ++x) {
+        // Each pixel from its own position, so that this path shows what the stepped rows draw.
+        int64_t u = map.S(x, y), v = map.T(x, y);
+        uint32_t texel = sampler.Fetch(sampler.AddressU(static_cast<int>(u >> 32)),
+                                       sampler.AddressV(static_cast<int>(v >> 32)));
+        WritePixel(target, mode, s, x, y, stage ? stage->Shade(texel) : ShadeTexel(s, texel, diffuse));
+      }
+      continue;
+    }
     uint32_t* row = direct ? reinterpret_cast<uint32_t*>(target.Row(y)) : nullptr;
     for (int x = xl; x <= xr; ++x) {
       double w0 = Edge(*v1, *v2, x, y), w1 = Edge(*v2, *v0, x, y), w2 = Edge(*v0, *v1, x, y);
@@ -564,13 +934,13 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
         else if (a != 0) row[x] = BlendStandard(p, row[x] | opaque) | opaque;
         continue;
       }
-      uint32_t diffuse = 0;
+      uint32_t mixed = 0;
       for (int shift = 0; shift < 32; shift += 8) {
         double ch = l0 * Channel(v0->diffuse, shift) + l1 * Channel(v1->diffuse, shift) +
                     l2 * Channel(v2->diffuse, shift);
-        diffuse |= static_cast<uint32_t>(std::clamp(static_cast<int>(ch + 0.5), 0, 255)) << shift;
+        mixed |= static_cast<uint32_t>(std::clamp(static_cast<int>(ch + 0.5), 0, 255)) << shift;
       }
-      WritePixel(target, mode, s, x, y, ShadeTexel(s, sampler.Sample(u, vv), diffuse));
+      WritePixel(target, mode, s, x, y, ShadeTexel(s, sampler.Sample(u, vv), mixed));
     }
   }
 }
@@ -582,3 +952,7 @@ void RasterQuad(PixelBuffer& target, const PixelBuffer* texture, const RasterSta
 }
 
 }  // namespace video
+
+namespace video::test {
+void ForceGeneralRaster(bool on) { g_forceGeneral.store(on, std::memory_order_relaxed); }
+}  // namespace video::test

@@ -7,7 +7,9 @@
 // alpha operation DISABLE passes the diffuse alpha. The result is blended into the target with the
 // blend factors (SRCALPHA / INVSRCALPHA and the simple ones) on all four channels; formats without
 // alpha store it opaque, 16-bit targets take channels cut by a shift and the alpha bit from 128 on.
-// Axis-aligned quads with a uniform colour, the shape of every blit and fill, take fast paths.
+// Quads and triangles with a uniform colour, the shape of every blit, fill and turned blit, take fast
+// paths that draw exactly the pixels of the general per-pixel path. Turned triangles with one rhw map
+// pixel centres to texels through 32.32 fixed-point texel coordinates, stepped exactly along a row.
 #pragma once
 #include <cstdint>
 
@@ -42,3 +44,8 @@ void RasterQuad(PixelBuffer& target, const PixelBuffer* texture, const RasterSta
 uint32_t ShadeTexel(const RasterState& state, uint32_t texel, uint32_t diffuse);
 
 }  // namespace video
+
+namespace video::test {
+// Sends every draw through the general per-pixel path, for tests that compare it with the fast paths.
+void ForceGeneralRaster(bool on);
+}  // namespace video::test

@@ -337,3 +337,207 @@ TEST(Raster, LargeQuadsShadeThroughTablesAsSmallOnesDoTexelByTexel) {
     }
   }
 }
+
+namespace {
+
+// Draws with the general per-pixel path for as long as it lives.
+struct GeneralPath {
+  GeneralPath() { video::test::ForceGeneralRaster(true); }
+  ~GeneralPath() { video::test::ForceGeneralRaster(false); }
+};
+
+// A picture whose colour gives its position and whose alpha runs through 0, 255 and values between.
+PixelBuffer Gradient(int w, int h, PixelFormat format, uint32_t seed) {
+  static const uint32_t kAlpha[] = {0xFF, 0x00, 0xFF, 0x80, 0xFF, 0x3F, 0xC8, 0xFF};
+  PixelBuffer b(w, h, format);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      b.Set(x, y, video::PackArgb(format, kAlpha[(x + 3 * y + seed) % 8] << 24 | uint32_t(x * 9 + seed) % 256 << 16 |
+                                              uint32_t(y * 7) % 256 << 8 | uint32_t(x * y + seed) % 256));
+  return b;
+}
+
+// A quad of w x h turned by `angle` degrees about its centre (cx, cy), mapping the texture
+// rectangle (u0, v0) - (u1, v1), in strip order.
+std::array<RasterVertex, 4> Turned(float cx, float cy, float w, float h, int angle, float u0, float v0, float u1,
+                                   float v1, uint32_t color) {
+  double rad = angle * 3.14159265358979 / 180;
+  float co = static_cast<float>(std::cos(rad)), si = static_cast<float>(std::sin(rad));
+  const float corner[4][2] = {{0, 0}, {0, h}, {w, 0}, {w, h}};
+  std::array<RasterVertex, 4> q;
+  for (int k = 0; k < 4; ++k) {
+    float dx = corner[k][0] - w / 2, dy = corner[k][1] - h / 2;
+    q[k] = {cx - 0.5f + dx * co - dy * si, cy - 0.5f + dx * si + dy * co, 0, 1, color,
+            corner[k][0] ? u1 : u0, corner[k][1] ? v1 : v0};
+  }
+  return q;
+}
+
+}  // namespace
+
+TEST(Raster, FastPathsDrawThePixelsOfTheGeneralPath) {
+  struct StateCase {
+    const char* name;
+    uint32_t colorOp, colorArg2, alphaOp, diffuse, factor;
+    bool blend;
+  };
+  // The stage sets of blits, translucent, tinted and coloured blits, the colour change, the copy of
+  // the virtual back buffer, and some the library does not draw with.
+  const StateCase states[] = {
+      {"blit", D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, 0xFFFFFFFF, 0, true},
+      {"translucent", D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_MODULATE, 0x80FFFFFF, 0, true},
+      {"tinted", D3DTOP_BLENDFACTORALPHA, D3DTA_TFACTOR, D3DTOP_SELECTARG1, 0xFFFFFFFF, 0x50204080, true},
+      {"added", D3DTOP_ADD, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, 0xFF402010, 0, true},
+      {"subtracted", D3DTOP_SUBTRACT, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, 0xFF402010, 0, true},
+      {"colour change", D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_MODULATE, 0x9BFF8000, 0, true},
+      {"added, alpha modulated", D3DTOP_ADD, D3DTA_DIFFUSE, D3DTOP_MODULATE, 0xC0402010, 0, true},
+      {"subtracted, diffuse alpha", D3DTOP_SUBTRACT, D3DTA_DIFFUSE, D3DTOP_DISABLE, 0x60F00810, 0, true},
+      {"tinted by the diffuse colour", D3DTOP_BLENDFACTORALPHA, D3DTA_DIFFUSE, D3DTOP_MODULATE, 0xA0C08040,
+       0x30000000, true},
+      {"modulated twice", D3DTOP_MODULATE2X, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, 0xFF806040, 0, true},
+      {"replaced", D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTOP_MODULATE, 0x80C0FFFF, 0, false},
+  };
+  struct Shape {
+    const char* name;
+    int w, h, angle;  // angle -1: axis-aligned
+    float x, y, u0, v0, u1, v1;
+  };
+  const Shape shapes[] = {
+      {"unscaled", 20, 13, -1, 3, 2, 0, 0, 20 / 32.0f, 13 / 16.0f},
+      {"mirrored", 17, 9, -1, 5, 4, 17 / 32.0f, 0, 0, 9 / 16.0f},
+      {"stretched", 29, 21, -1, 1, 1, 0.25f, 0.125f, 0.75f, 0.625f},
+      {"shrunk", 9, 5, -1, 2, 6, 0, 0, 1, 1},
+      {"clipped and wrapped", 40, 30, -1, -6, -5, 0.5f, 0.25f, 1.75f, 2.0f},
+      {"one pixel", 1, 1, -1, 10, 10, 0.5f, 0.5f, 0.53125f, 0.5625f},
+      {"turned 30", 26, 14, 30, 24, 18, 0, 0, 26 / 32.0f, 14 / 16.0f},
+      {"turned 45", 31, 7, 45, 20, 20, 0.1f, 0.2f, 0.9f, 0.7f},
+      {"turned 90", 13, 22, 90, 21, 17, 0, 0, 1, 1},
+      {"turned 137", 40, 40, 137, 23, 19, 0, 0, 1.25f, 1.5f},
+      {"turned -20 past the edges", 60, 12, -20, 4, 35, 1, 0, 0, 1},
+      {"turned 271, small", 3, 5, 271, 12, 12, 0, 0, 3 / 32.0f, 5 / 16.0f},
+  };
+  const PixelFormat formats[] = {PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8, PixelFormat::R5G6B5};
+  int changed = 0;
+  for (const StateCase& st : states) {
+    RasterState s;
+    s.colorOp = st.colorOp, s.colorArg2 = st.colorArg2, s.alphaOp = st.alphaOp, s.alphaArg2 = D3DTA_DIFFUSE;
+    s.textureFactor = st.factor;
+    s.blend = st.blend, s.srcBlend = D3DBLEND_SRCALPHA, s.dstBlend = D3DBLEND_INVSRCALPHA;
+    for (const Shape& sh : shapes) {
+      for (PixelFormat format : formats) {
+        for (bool opaqueTexture : {false, true}) {
+          for (bool clamp : {false, true}) {
+            SCOPED_TRACE(std::string(st.name) + ", " + sh.name + ", format " + std::to_string(int(format)) +
+                         (opaqueTexture ? ", opaque texture" : "") + (clamp ? ", clamped" : ""));
+            bool wide = format != PixelFormat::R5G6B5;
+            PixelFormat texFormat = wide ? (opaqueTexture ? PixelFormat::X8R8G8B8 : PixelFormat::A8R8G8B8)
+                                         : PixelFormat::A1R5G5B5;
+            PixelBuffer texture = Gradient(32, 16, texFormat, 1);
+            s.clampU = s.clampV = clamp;
+            std::array<RasterVertex, 4> q =
+                sh.angle < 0 ? Quad(sh.x - 0.5f, sh.y - 0.5f, sh.x + sh.w - 0.5f, sh.y + sh.h - 0.5f, sh.u0, sh.u1,
+                                    sh.v0, sh.v1, st.diffuse)
+                             : Turned(sh.x, sh.y, float(sh.w), float(sh.h), sh.angle, sh.u0, sh.v0, sh.u1, sh.v1,
+                                      st.diffuse);
+            PixelBuffer before = Gradient(48, 40, format, 5), fast = before, general = before;
+            video::RasterQuad(fast, &texture, s, q.data());
+            {
+              GeneralPath forced;
+              video::RasterQuad(general, &texture, s, q.data());
+            }
+            for (int y = 0; y < before.Height(); ++y)
+              for (int x = 0; x < before.Width(); ++x) {
+                ASSERT_EQ(fast.Get(x, y), general.Get(x, y)) << x << "," << y;
+                changed += fast.Get(x, y) != before.Get(x, y);
+              }
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(changed, 10000);
+}
+
+TEST(Raster, FastPathsMatchTheGeneralPathForUntexturedQuadsAndATargetThatIsItsOwnTexture) {
+  RasterState s;
+  s.colorArg2 = D3DTA_DIFFUSE;
+  s.alphaOp = D3DTOP_MODULATE, s.alphaArg2 = D3DTA_DIFFUSE;
+  s.blend = true, s.srcBlend = D3DBLEND_SRCALPHA, s.dstBlend = D3DBLEND_INVSRCALPHA;
+  const struct {
+    const char* name;
+    bool textured;
+    std::array<RasterVertex, 4> quad;
+  } cases[] = {
+      // The colour change: the whole target over itself, modulated.
+      {"itself, whole", true, Quad(-0.5f, -0.5f, 47.5f, 39.5f, 0, 1, 0, 1, 0x9BFF8000)},
+      // Rows read from further down and further up than they are written.
+      {"itself, shifted down", true, Quad(-0.5f, 3.5f, 47.5f, 39.5f, 0, 1, 0, 0.9f, 0x9BFF8000)},
+      {"itself, shifted up", true, Quad(-0.5f, -0.5f, 47.5f, 35.5f, 0, 1, 0.1f, 1, 0x9BFF8000)},
+      {"itself, mirrored", true, Quad(-0.5f, -0.5f, 47.5f, 39.5f, 1, 0, 1, 0, 0xC0FFFFFF)},
+      {"itself, turned", true, Turned(24, 20, 30, 20, 30, 0, 0, 1, 1, 0xC0FFFFFF)},
+      {"flat colour", false, Quad(2.5f, 1.5f, 40.5f, 30.5f, 0, 0, 0, 0, 0x64284080)},
+      {"flat colour, turned", false, Turned(24, 20, 30, 20, 60, 0, 0, 0, 0, 0x64284080)},
+  };
+  for (const auto& c : cases) {
+    for (PixelFormat format : {PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8}) {
+      SCOPED_TRACE(std::string(c.name) + ", format " + std::to_string(int(format)));
+      PixelBuffer before = Gradient(48, 40, format, 3), fast = before, general = before;
+      video::RasterQuad(fast, c.textured ? &fast : nullptr, s, c.quad.data());
+      {
+        GeneralPath forced;
+        video::RasterQuad(general, c.textured ? &general : nullptr, s, c.quad.data());
+      }
+      int changed = 0;
+      for (int y = 0; y < before.Height(); ++y)
+        for (int x = 0; x < before.Width(); ++x) {
+          ASSERT_EQ(fast.Get(x, y), general.Get(x, y)) << x << "," << y;
+          changed += fast.Get(x, y) != before.Get(x, y);
+        }
+      EXPECT_GT(changed, 100);
+    }
+  }
+}
+
+TEST(Raster, ATurnedQuadTakesTheTexelUnderEachPixelCentre) {
+  // A picture whose texels hold their own position, turned about its centre (20, 20) and scaled by
+  // 1.5: each pixel drawn holds the texel that the pixel centre turned back lands on, on both paths.
+  PixelBuffer texture(16, 8, PixelFormat::A8R8G8B8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x) texture.Set(x, y, 0xFF000000u | static_cast<uint32_t>(y << 8 | x));
+  RasterState s;
+  s.colorArg2 = D3DTA_DIFFUSE;
+  for (int angle : {90, 30, 137, -20}) {
+    for (bool forced : {false, true}) {
+      SCOPED_TRACE(std::to_string(angle) + (forced ? ", general path" : ""));
+      const float w = 24, h = 12;
+      PixelBuffer target(40, 40, PixelFormat::X8R8G8B8);
+      target.FillAll(0x00FFFFFF);
+      if (forced) video::test::ForceGeneralRaster(true);
+      video::RasterQuad(target, &texture, s, Turned(20, 20, w, h, angle, 0, 0, 1, 1, 0xFFFFFFFF).data());
+      video::test::ForceGeneralRaster(false);
+      double rad = angle * 3.14159265358979 / 180;
+      int drawn = 0;
+      for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) {
+          uint32_t p = target.Get(x, y) & 0xFFFFFF;
+          // The pixel centre relative to the centre of the quad, turned back.
+          double px = x + 0.5 - 20, py = y + 0.5 - 20;
+          double dx = px * std::cos(rad) + py * std::sin(rad), dy = -px * std::sin(rad) + py * std::cos(rad);
+          double tu = (dx + w / 2) / w * 16, tv = (dy + h / 2) / h * 8;
+          bool inside = tu > 0 && tu < 16 && tv > 0 && tv < 8;
+          bool near = std::fabs(tu - std::round(tu)) < 1e-3 || std::fabs(tv - std::round(tv)) < 1e-3;
+          if (p == 0xFFFFFF) {
+            EXPECT_TRUE(!inside || near) << x << "," << y;
+            continue;
+          }
+          ++drawn;
+          ASSERT_TRUE(inside || near) << x << "," << y;
+          if (!near) {
+            EXPECT_EQ(p & 0xFF, static_cast<uint32_t>(tu)) << x << "," << y;
+            EXPECT_EQ(p >> 8, static_cast<uint32_t>(tv)) << x << "," << y;
+          }
+        }
+      EXPECT_NEAR(drawn, w * h, w + h);
+    }
+  }
+}
