@@ -26,7 +26,9 @@ class CountingPresenter : public video::Presenter {
   void Present(video::Frame) override {
     const int n = ++count_;
     if (print_) {
-      std::printf("frame %d scene %d\n", n, cApp::m_nScene);
+      // Frames shown before the first scene exists (the loading picture of start-up) have scene -1.
+      const int scene = cApp::SceneOf(cApp::m_nScene) ? cApp::m_nScene : -1;
+      std::printf("frame %d scene %d\n", n, scene);
       std::fflush(stdout);
     }
     if (n == limit_) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);

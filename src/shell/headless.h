@@ -3,7 +3,8 @@
 //   --headless         no window and no SDL: frames go to a headless presenter, sound to the null
 //                      device, every box and dialog takes its first button (a confirmation: yes)
 //   --frames=N         after N presented frames the main window is asked to close
-//   --print-frames     one line per presented frame on standard output: "frame <n> scene <id>"
+//   --print-frames     one line per presented frame on standard output: "frame <n> scene <id>", the
+//                      scene -1 for a frame shown before the first scene exists (start-up's picture)
 //   --keys=FILE        keys held at input polls, one line each: "<poll> <vk> <vk> ..." (numbers)
 #pragma once
 #include <map>
