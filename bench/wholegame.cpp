@@ -1,6 +1,7 @@
 // The whole player on the demo game, in the optimised build:
 // - start-up: from the start of a fresh headless player process to its first presented frame of the
-//   title scene. Goal: 0.5 s or less. The child's CPU time up to that frame is a counter.
+//   title scene. Goal: 0.5 s or less. The child's CPU time up to that frame (all threads, and the
+//   main thread's alone) are counters: on a busy machine they tell waiting for a processor apart.
 // - stage load: LoadStageForPlay plus the play scene's SetupStage of the largest demo stage, in a
 //   game started in this process. Goal: 20 ms or less.
 // - busy frame: one cApp::Frame of the boss stage while at least 30 characters and 50 shots are
@@ -165,9 +166,11 @@ class PlayerProcess {
     return Wait(usage);
   }
 
-  // CPU time (user and system, every thread) the process has used so far, in seconds.
-  double CpuSeconds() const {
-    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+  // CPU time (user and system) the process has used so far, in seconds: every thread's, or with
+  // mainThread only that of the thread that runs the start-up.
+  double CpuSeconds(bool mainThread = false) const {
+    const std::string proc = "/proc/" + std::to_string(pid_);
+    std::ifstream stat(mainThread ? proc + "/task/" + std::to_string(pid_) + "/stat" : proc + "/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     const size_t close = text.rfind(')');
     if (close == std::string::npos) return 0;
@@ -210,7 +213,7 @@ void BM_StartUp(benchmark::State& state) {
     state.SkipWithError("the demo game could not be written");
     return;
   }
-  double cpu = 0;
+  double cpu = 0, mainCpu = 0;
   for (auto _ : state) {
     const double start = Now();
     PlayerProcess player(Folders().Title(), {"--headless", "--frames=10", "--print-frames"});
@@ -224,6 +227,7 @@ void BM_StartUp(benchmark::State& state) {
     }
     const double shown = Now();
     cpu += player.CpuSeconds();
+    mainCpu += player.CpuSeconds(true);
     state.SetIterationTime(shown - start);
     if (player.Finish(shown + kChildTimeoutS, nullptr) != 0) {
       state.SkipWithError("the player did not end cleanly");
@@ -231,6 +235,7 @@ void BM_StartUp(benchmark::State& state) {
     }
   }
   state.counters["child_cpu_s"] = cpu / static_cast<double>(state.iterations());
+  state.counters["child_main_cpu_s"] = mainCpu / static_cast<double>(state.iterations());
   state.counters["goal_s"] = 0.5;
 }
 BENCHMARK(BM_StartUp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
