@@ -89,6 +89,22 @@ unsigned GameLoop(void*) {
   return 1;
 }
 
+int MessageLoop() {
+  MSG msg{};
+  for (;;) {
+    RunWindowPumpHook();
+    if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) break;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    } else if (!g_bAppActive) {
+      WaitMessage();
+    }
+    Sleep(1);  // a message that arrives meanwhile ends the sleep
+  }
+  return static_cast<int>(msg.wParam);
+}
+
 int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   BuildGlobalTables();
   if (!StartRunLogs()) return 0;
@@ -137,20 +153,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
     thGame.Start(&GameLoop, nullptr);
     while (!PostThreadMessage(thGame.m_dwThreadId, WM_APP, 0, 0)) Sleep(1);
 
-    MSG msg{};
-    for (;;) {
-      RunWindowPumpHook();
-      if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) break;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      } else if (!g_bAppActive) {
-        WaitMessage();
-      }
-      Sleep(1);
-    }
+    code = MessageLoop();
     AppExit();
-    code = static_cast<int>(msg.wParam);
   }
   msgbox::SetRouter(nullptr);
   SetWindowPumpHook(nullptr);

@@ -8,6 +8,10 @@ extern HINSTANCE g_hInstance;
 // thread and the message loop, shut-down. Returns WM_QUIT's code after a normal run, 0 after a failed
 // start.
 int WinMain(HINSTANCE instance, HINSTANCE previous, const char* cmdLine, int showCmd);
+// The window thread's message loop: serves the main window's messages and the requests sent to it,
+// sleeping 1 ms a turn and waiting for messages while the program is inactive, until WM_QUIT, whose
+// code it returns.
+int MessageLoop();
 // The game thread: frames while the program is active, until WM_QUIT or the end of the game.
 unsigned GameLoop(void* unused);
 

@@ -111,3 +111,43 @@ TEST(SendMessages, ShutDownReleasesAWaitingSenderAndFailsNewSends) {
   ResetShutdownStandIn();
   DestroyWindowStandIn(w);
 }
+
+// A loop that peeks and then sleeps serves a message as soon as it arrives, not at the end of its
+// sleep; a message it has already looked at does not shorten its next sleep.
+TEST(Messages, ASleepEndsWhenAMessageArrivesNotForOneAlreadySeen) {
+  constexpr DWORD kLongSleep = 20000;
+  std::atomic<HWND> w{nullptr};
+  std::atomic<int> peeks{0};
+  std::thread owner([&] {
+    HWND own = CreateWindowStandIn("SleepTarget");
+    SetWindowProcStandIn(own, &CountingProc);
+    w = own;
+    MSG m;
+    for (;;) {
+      const bool got = PeekMessage(&m, nullptr, 0, 0, PM_REMOVE);
+      ++peeks;
+      if (got && m.message == WM_QUIT) break;
+      Sleep(kLongSleep);
+    }
+    DestroyWindowStandIn(own);
+    ReleaseThreadQueue();
+  });
+  while (!w) std::this_thread::yield();
+  const DWORD start = timeGetTime();
+  EXPECT_EQ(SendMessage(w, WM_USER, 1, 0), static_cast<LRESULT>(WM_USER + 1));  // a send ends the sleep
+  EXPECT_TRUE(PostMessage(w, WM_USER, 2, 0));  // so does a post
+  while (peeks < 3) std::this_thread::yield();
+  EXPECT_TRUE(PostMessage(w, WM_QUIT, 0, 0));
+  owner.join();
+  EXPECT_LT(timeGetTime() - start, kLongSleep / 2);
+
+  // A message that is waiting and already looked at leaves a sleep its full length.
+  HWND mine = CreateWindowStandIn("SleepTarget");
+  ASSERT_TRUE(PostMessage(mine, WM_USER, 0, 0));
+  MSG m;
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE));
+  const DWORD before = timeGetTime();
+  Sleep(40);
+  EXPECT_GE(timeGetTime() - before, 40u);
+  DestroyWindowStandIn(mine);
+}

@@ -31,7 +31,7 @@ void Sleep(DWORD ms) {
     std::this_thread::yield();
   } else if (ms == 0) {
     std::this_thread::yield();
-  } else {
+  } else if (!SleepUntilMessage(ms)) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }
 }

@@ -11,8 +11,9 @@ DWORD timeGetTime();
 UINT timeBeginPeriod(UINT periodMs);
 UINT timeEndPeriod(UINT periodMs);
 
-// Waits ms milliseconds (0: gives up the rest of the time slice). A safe point for cooperative
-// suspension; while it waits the thread counts as parked.
+// Waits ms milliseconds (0: gives up the rest of the time slice); on a thread with a message queue a
+// message posted or sent to it meanwhile ends the wait early, as a loop that peeks between sleeps
+// wants. A safe point for cooperative suspension; while it waits the thread counts as parked.
 void Sleep(DWORD ms);
 
 // For tests: while an instance lives, timeGetTime reports its time and Sleep(ms) advances it by ms

@@ -1,7 +1,9 @@
 #include "platform/video/pixels.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace video {
 
@@ -67,11 +69,47 @@ uint32_t UnpackArgb(PixelFormat format, uint32_t pixel, const PALETTEENTRY* pale
   return 0;
 }
 
+ZeroedBytes::ZeroedBytes(size_t size) : size_(size) {
+  if (size_ == 0) return;
+  data_ = static_cast<uint8_t*>(std::calloc(size_, 1));
+  if (!data_) throw std::bad_alloc();
+}
+
+ZeroedBytes::ZeroedBytes(const ZeroedBytes& other) : size_(other.size_) {
+  if (size_ == 0) return;
+  data_ = static_cast<uint8_t*>(std::malloc(size_));
+  if (!data_) throw std::bad_alloc();
+  std::memcpy(data_, other.data_, size_);
+}
+
+ZeroedBytes& ZeroedBytes::operator=(const ZeroedBytes& other) {
+  if (this != &other) *this = ZeroedBytes(other);
+  return *this;
+}
+
+ZeroedBytes::ZeroedBytes(ZeroedBytes&& other) noexcept : data_(other.data_), size_(other.size_) {
+  other.data_ = nullptr;
+  other.size_ = 0;
+}
+
+ZeroedBytes& ZeroedBytes::operator=(ZeroedBytes&& other) noexcept {
+  if (this != &other) {
+    std::free(data_);
+    data_ = other.data_;
+    size_ = other.size_;
+    other.data_ = nullptr;
+    other.size_ = 0;
+  }
+  return *this;
+}
+
+ZeroedBytes::~ZeroedBytes() { std::free(data_); }
+
 PixelBuffer::PixelBuffer(int width, int height, PixelFormat format, int padBytes)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), format_(format) {
   int row = width_ * BytesPerPixel(format);
   pitch_ = ((row + 3) & ~3) + ((std::max(padBytes, 0) + 3) & ~3);
-  bytes_.assign(static_cast<size_t>(pitch_) * height_, 0);
+  bytes_ = ZeroedBytes(static_cast<size_t>(pitch_) * height_);
 }
 
 uint32_t PixelBuffer::Get(int x, int y) const {
@@ -129,9 +167,10 @@ void PixelBuffer::Fill(int x, int y, int w, int h, uint32_t pixel) {
 
 void PixelBuffer::Scramble() {
   uint32_t state = 0x9E3779B9u;
-  for (auto& b : bytes_) {
+  uint8_t* bytes = bytes_.data();
+  for (size_t i = 0; i < bytes_.size(); ++i) {
     state = state * 1664525u + 1013904223u;
-    b = static_cast<uint8_t>(state >> 24);
+    bytes[i] = static_cast<uint8_t>(state >> 24);
   }
 }
 

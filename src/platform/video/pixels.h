@@ -42,6 +42,26 @@ uint32_t UnpackArgb(PixelFormat format, uint32_t pixel, const PALETTEENTRY* pale
 
 // A rectangle of pixels. Rows are `Pitch()` bytes apart; the pitch is the row length rounded up to
 // 4 bytes plus an optional padding (itself rounded up to 4 bytes), so that code which confuses width and pitch shows up.
+// Zero-filled bytes from calloc: a large block comes as fresh pages of the system, so a surface costs
+// neither time nor memory until it is drawn into (start-up makes many that are mostly never touched).
+class ZeroedBytes {
+ public:
+  ZeroedBytes() = default;
+  explicit ZeroedBytes(size_t size);
+  ZeroedBytes(const ZeroedBytes& other);
+  ZeroedBytes& operator=(const ZeroedBytes& other);
+  ZeroedBytes(ZeroedBytes&& other) noexcept;
+  ZeroedBytes& operator=(ZeroedBytes&& other) noexcept;
+  ~ZeroedBytes();
+  size_t size() const { return size_; }
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+
+ private:
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+};
+
 class PixelBuffer {
  public:
   PixelBuffer() = default;
@@ -75,7 +95,7 @@ class PixelBuffer {
   int height_ = 0;
   int pitch_ = 0;
   PixelFormat format_ = PixelFormat::X8R8G8B8;
-  std::vector<uint8_t> bytes_;
+  ZeroedBytes bytes_;
 };
 
 // Copies the source rectangle onto the destination rectangle, stretching by nearest neighbour:

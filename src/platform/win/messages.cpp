@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
@@ -31,6 +32,10 @@ struct ThreadQueue {
   std::condition_variable cv;
   std::deque<MSG> messages;
   std::deque<std::shared_ptr<SentCall>> sent;
+  // Messages posted or sent so far, and their number when the owner last peeked or slept: a sleep
+  // ends early for arrivals it has not seen.
+  uint64_t arrivals = 0;
+  uint64_t seen = 0;
 };
 
 // Every sender waits on this one variable: sends are rare and short.
@@ -78,6 +83,7 @@ BOOL PostTo(DWORD threadId, const MSG& m) {
   {
     std::lock_guard<std::mutex> lock(q->mutex);
     q->messages.push_back(m);
+    ++q->arrivals;
   }
   q->cv.notify_all();
   return TRUE;
@@ -154,6 +160,7 @@ BOOL TrySendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
   {
     std::lock_guard<std::mutex> lock(q->mutex);
     q->sent.push_back(call);
+    ++q->arrivals;
   }
   q->cv.notify_all();
   ThreadSafePoint();
@@ -286,6 +293,11 @@ BlockingCallScope::~BlockingCallScope() {
 BOOL PeekMessage(MSG* msg, HWND hwnd, UINT msgMin, UINT msgMax, UINT removeMsg) {
   ThreadSafePoint();
   auto q = QueueOf(GetCurrentThreadId(), true);
+  {
+    // What arrives from here on is looked at by a later peek: a sleep before it ends early.
+    std::lock_guard<std::mutex> lock(q->mutex);
+    q->seen = q->arrivals;
+  }
   ServeSends(*q);
   std::lock_guard<std::mutex> lock(q->mutex);
   for (auto it = q->messages.begin(); it != q->messages.end(); ++it) {
@@ -311,6 +323,16 @@ BOOL WaitMessageTimeout(DWORD timeoutMs) {
     if (!q->messages.empty()) return TRUE;
     // Only sends arrived: serve them and go on waiting for a posted message.
   }
+}
+
+bool SleepUntilMessage(DWORD ms) {
+  auto q = QueueOf(GetCurrentThreadId(), false);
+  if (!q) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  std::unique_lock<std::mutex> lock(q->mutex);
+  q->cv.wait_until(lock, deadline, [&] { return q->arrivals != q->seen; });
+  q->seen = q->arrivals;
+  return true;
 }
 
 HWND GetActiveWindow() {

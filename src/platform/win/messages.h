@@ -53,6 +53,13 @@ BOOL PeekMessage(MSG* msg, HWND hwnd, UINT msgMin, UINT msgMax, UINT removeMsg);
 // Blocks until a message arrives for the calling thread (or the timeout in ms passes; ~0u waits forever).
 BOOL WaitMessageTimeout(DWORD timeoutMs);
 
+// Waits up to ms milliseconds, ending early (or not starting) once a message has been posted or sent
+// to the calling thread since it last peeked or slept, so that a loop that sleeps between its peeks
+// serves a request at once; each arrival ends one sleep at most, so a thread that sleeps without
+// peeking does not spin. False, without waiting, for a thread without a queue. Neither a safe point
+// nor a blocking scope: Sleep, its caller, is both.
+bool SleepUntilMessage(DWORD ms);
+
 // The calling thread's queue is made on first use; a thread may make it ahead of time so that posts
 // to it never fail, and release it when it ends.
 void EnsureThreadQueue();
