@@ -111,6 +111,8 @@ class Stage {
       cChara& c = g_lstChara.emplace_back();
       c.m_Chara.m_vFlow.assign(1, flow);
       c.AddFlows(c.m_Chara.m_vFlow, 0, 0);
+      // Active wherever the view is, so that every character runs its flow each sub-step.
+      c.m_bIgnoreViewX = c.m_bIgnoreViewY = 1;
       c.m_bStarted = 1;
       c.m_nFacing = i % 2;
       Place(c, i, 1 + i % 3, 30 + (i * 173) % (kStageW - 40), (i % (kStageH / kFloorEvery)) * kFloorEvery);

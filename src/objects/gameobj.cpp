@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/globals.h"
+#include "objects/cellhit.h"
 #include "scenes/sceneplay.h"
 #include "stagedata/mapcell.h"
 #include "stagedata/stagesub.h"
@@ -29,13 +30,6 @@ int ScreenEdge(double pos, int ofs, const cScrollAxis& axis, bool flying, bool s
 }
 
 }  // namespace
-
-int TruncToInt(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return INT_MAX;
-  if (v <= -2147483648.0) return INT_MIN;
-  return static_cast<int>(v);
-}
 
 void cGameObj::CopyFrom(const cGameObj& other) { cGameObj::operator=(other); }
 void cGameObj::ScaleRects(int) {}
@@ -150,7 +144,7 @@ int cGameObj::IsInBlock() const {
     for (int col : {m_nCellLeft, m_nCellRight}) {
       const int64_t index = col + (int64_t{row} << shift);
       const int i = index < INT_MIN || index > INT_MAX ? -1 : static_cast<int>(index);
-      if (g_MapCells.At(i).GetCellHitCode(m_nSide) != 0) return 1;
+      if (CellHitCode(g_MapCells.At(i), m_nSide) != 0) return 1;
     }
   }
   return 0;

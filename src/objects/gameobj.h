@@ -4,6 +4,7 @@
 // every side carries a margin of 10 cells; the view is 640 x 480.
 #pragma once
 #include <climits>
+#include <cmath>
 #include <cstdint>
 
 #include "objects/animseq.h"
@@ -53,7 +54,12 @@ constexpr int kLifeUnlimited = INT_MAX;
 
 // Value toward zero as an int; values beyond the int range stop at its ends and NaN gives 0, so that
 // no conversion of a double from data is undefined.
-int TruncToInt(double v);
+inline int TruncToInt(double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= 2147483647.0) return INT_MAX;
+  if (v <= -2147483648.0) return INT_MIN;
+  return static_cast<int>(v);
+}
 
 class cGameObj {
  public:

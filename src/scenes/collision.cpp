@@ -2,8 +2,11 @@
 // along an edge and under the feet, the four side tests with their push-out, the view-edge clamps,
 // the special floors and the items that cells carry.
 #include <cstdlib>
+#include <typeinfo>
 
 #include "gamedata/systemswitches.h"
+#include "objects/cellhit.h"
+#include "objects/chara.h"
 #include "objects/hero.h"
 #include "objects/objlists.h"
 #include "scenes/collision.h"
@@ -25,8 +28,6 @@ int ScaleOf(const cCharaBase* obj) { return obj->m_Chara.m_cScale < 1 ? 1 : obj-
 
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-bool IsHero(const cCharaBase* obj) { return dynamic_cast<const cHero*>(obj) != nullptr; }
-
 // Pushes the object back by `step` on one axis while a corner of its box lies in a hitting cell, at
 // most 15 times. The cells come from the last AfterMoveX/Y, so the first test still sees the object
 // where it was before the caller moved it.
@@ -38,6 +39,13 @@ void NudgeX(cCharaBase* obj, double step) {
 }
 
 }  // namespace
+
+bool IsHeroObject(const cCharaBase* obj) {
+  const std::type_info& type = typeid(*obj);
+  if (type == typeid(cChara)) return false;
+  if (type == typeid(cHero)) return true;
+  return dynamic_cast<const cHero*>(obj) != nullptr;
+}
 
 int MoveModeOf(const cGameObj& obj) {
   if (!obj.m_bFlying) return MOVE_WALK;
@@ -64,7 +72,7 @@ int cScenePlay::FindSegmentCell(cCharaBase* obj, double x1d, double y1d, double 
     int y = y1;
     for (int i = 0; i < samples; ++i) {
       const int index = CellIndexOf(column, Clamp(y, 0, h - 1) >> 5);
-      const int code = g_MapCells.At(index).GetCellHitCode(obj->m_nSide);
+      const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
       if (code > best) {
         best = code;
         bestIndex = index;
@@ -81,7 +89,7 @@ int cScenePlay::FindSegmentCell(cCharaBase* obj, double x1d, double y1d, double 
     for (int i = 0; i < samples; ++i) {
       const int cx = Clamp(x, 0, w - 1);
       const int index = CellIndexOf(cx >> 5, row);
-      const int code = g_MapCells.At(index).GetCellHitCode(obj->m_nSide);
+      const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
       const int distance = std::abs(cx - middle);
       if (code > best || (code == best && distance < bestDistance)) {
         best = code;
@@ -107,7 +115,7 @@ int cScenePlay::FindFootCell(cCharaBase* obj) {
   for (int i = 0; i < count; ++i) {
     const int x = Clamp(i == count - 1 ? right : left + i * step, 0, w - 1);
     const int index = CellIndexOf(x >> 5, row);
-    const int code = g_MapCells.At(index).GetCellHitCode(obj->m_nSide);
+    const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
     const int distance = std::abs(x - middle);
     if (code > best || (code == best && distance < bestDistance)) {
       best = code;
@@ -123,7 +131,7 @@ int cScenePlay::FindCornerCell(int left, int top, int right, int bottom, int kin
                           CellIndexOf(right, bottom)};
   int best = -1, bestIndex = corners[0];
   for (int index : corners) {
-    const int code = g_MapCells.At(index).GetCellHitCode(kind);
+    const int code = CellHitCode(g_MapCells.At(index), kind);
     if (code > best) {
       best = code;
       bestIndex = index;
@@ -137,9 +145,9 @@ int cScenePlay::CollideLeft(cCharaBase* obj) {
   if (mode == MOVE_FLY_THROUGH) return 0;
   const int left = TruncToInt(obj->m_dX);
   const int index = FindSegmentCell(obj, left, TruncToInt(obj->m_dY), left, TruncToInt(obj->m_dBottom));
-  const int code = g_MapCells.At(index).GetCellHitCode(obj->m_nSide);
+  const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
   if (code != 1 && code != 2) return 0;
-  if (code == 2 && IsHero(obj)) return 2;
+  if (code == 2 && IsHeroObject(obj)) return 2;
   if (mode == MOVE_FLY_DEADLY) return 2;
   obj->m_bContactLeft = 1;
   obj->m_dPushLeft = 0;
@@ -159,9 +167,9 @@ int cScenePlay::CollideRight(cCharaBase* obj) {
   if (mode == MOVE_FLY_THROUGH) return 0;
   const int right = TruncToInt(obj->m_dRight);
   const int index = FindSegmentCell(obj, right, TruncToInt(obj->m_dY), right, TruncToInt(obj->m_dBottom));
-  const int code = g_MapCells.At(index).GetCellHitCode(obj->m_nSide);
+  const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
   if (code != 1 && code != 2) return 0;
-  if (code == 2 && IsHero(obj)) return 2;
+  if (code == 2 && IsHeroObject(obj)) return 2;
   if (mode == MOVE_FLY_DEADLY) return 2;
   obj->m_bContactRight = 1;
   obj->m_dPushRight = 0;
@@ -185,9 +193,9 @@ int cScenePlay::CollideCeiling(cCharaBase* obj) {
   if (mode == MOVE_FLY_THROUGH) return 0;
   const int top = TruncToInt(obj->m_dY);
   const int index = FindSegmentCell(obj, TruncToInt(obj->m_dX), top, TruncToInt(obj->m_dRight), top);
-  const int code = g_MapCells.At(index).GetCellHitCode(obj->m_nSide);
+  const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
   if (code != 1 && code != 2) return 0;
-  if (code == 2 && IsHero(obj)) return 2;
+  if (code == 2 && IsHeroObject(obj)) return 2;
   if (mode == MOVE_FLY_DEADLY) return 2;
   obj->HitCeiling();
   return 0;
@@ -196,7 +204,7 @@ int cScenePlay::CollideCeiling(cCharaBase* obj) {
 // The cell a landing object stands on: the hero's is chosen across its width, another character keeps
 // the cell of the edge search.
 static cMapCell* LandingCell(cScenePlay& scene, cCharaBase* obj, int segmentIndex) {
-  return &g_MapCells.At(IsHero(obj) ? scene.FindFootCell(obj) : segmentIndex);
+  return &g_MapCells.At(IsHeroObject(obj) ? scene.FindFootCell(obj) : segmentIndex);
 }
 
 int cScenePlay::CollideFloor(cCharaBase* obj) {
@@ -206,8 +214,8 @@ int cScenePlay::CollideFloor(cCharaBase* obj) {
   const int index = FindSegmentCell(obj, TruncToInt(obj->m_dX), bottom, TruncToInt(obj->m_dRight), bottom);
   cMapCell& cell = g_MapCells.At(index);
   obj->m_pCellBelow = &cell;
-  const int code = cell.GetCellHitCode(obj->m_nSide);
-  const bool hero = IsHero(obj);
+  const int code = CellHitCode(cell, obj->m_nSide);
+  const bool hero = IsHeroObject(obj);
   const bool risingWalker = mode == MOVE_WALK && obj->m_dSpeedY < 0 && !LandRisingOn();
   if (code == 0) {
     ++obj->m_nNoFloorFrames;
@@ -276,7 +284,7 @@ int cScenePlay::RecheckBlocksY(cCharaBase* obj) {
   if (mode == MOVE_FLY_THROUGH) return 0;
   const int bottom = TruncToInt(obj->m_dBottom);
   const int index = FindSegmentCell(obj, TruncToInt(obj->m_dX), bottom, TruncToInt(obj->m_dRight), bottom);
-  const int code = g_MapCells.At(index).GetCellHitCode(obj->m_nSide);
+  const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
   const bool risingWalker = mode == MOVE_WALK && obj->m_dSpeedY < 0 && !LandRisingOn();
   if (code == 1) {
     if (mode == MOVE_FLY_DEADLY) return 2;
@@ -285,7 +293,7 @@ int cScenePlay::RecheckBlocksY(cCharaBase* obj) {
     obj->LandOnBlock();
   } else if (code == 2) {
     obj->m_pCellBelow = obj->m_pLandCell = LandingCell(*this, obj, index);
-    if (IsHero(obj) || mode == MOVE_FLY_DEADLY) return 2;
+    if (IsHeroObject(obj) || mode == MOVE_FLY_DEADLY) return 2;
     if (risingWalker) return 0;
     obj->LandOnBlock();
   }
@@ -293,7 +301,7 @@ int cScenePlay::RecheckBlocksY(cCharaBase* obj) {
 }
 
 void cScenePlay::ClampToViewX(cCharaBase* obj) {
-  if (!IsHero(obj) || !(m_ScrollX.IsScrolling() || obj->m_bFlying)) return;
+  if (!IsHeroObject(obj) || !(m_ScrollX.IsScrolling() || obj->m_bFlying)) return;
   obj->UpdateScreenPos();
   const cPicRect& pic = obj->m_PicRect;
   if (pic.m_nLeft + pic.m_nOfsX < 0) {
@@ -310,7 +318,7 @@ void cScenePlay::ClampToViewX(cCharaBase* obj) {
 }
 
 int cScenePlay::ClampToViewY(cCharaBase* obj) {
-  if (!IsHero(obj) || !(m_ScrollY.IsScrolling() || obj->m_bFlying)) return 0;
+  if (!IsHeroObject(obj) || !(m_ScrollY.IsScrolling() || obj->m_bFlying)) return 0;
   obj->UpdateScreenPos();
   const cPicRect& pic = obj->m_PicRect;
   if (pic.m_nTop + pic.m_nOfsY < 0) {
@@ -332,7 +340,7 @@ int cScenePlay::IsBoxBlocked(cCharaBase* obj) {
   if (MoveModeOf(*obj) == MOVE_FLY_THROUGH) return 0;
   const int corner = FindCornerCell(obj->m_nCellLeft, obj->m_nCellTop, obj->m_nCellRight, obj->m_nCellBottom,
                                     obj->m_nSide);
-  if (g_MapCells.At(corner).GetCellHitCode(obj->m_nSide) != 0) return 1;
+  if (CellHitCode(g_MapCells.At(corner), obj->m_nSide) != 0) return 1;
   return OverlapsAnyBlockChara(obj, g_lstChara);
 }
 
@@ -341,7 +349,7 @@ int cScenePlay::ApplySpecialBlock(cHero* hero) {
   const int steps = g_StageData.m_nStepsPerFrame;
   int result = 0;
   cMapCell* cell = hero->m_pCellBelow;
-  if (cell && hero->m_nFloorEffectTime == 0 && cell->GetCellHitCode(hero->m_nSide) != 0) {
+  if (cell && hero->m_nFloorEffectTime == 0 && CellHitCode(*cell, hero->m_nSide) != 0) {
     const int value = cell->m_nEffectValue;
     switch (cell->m_cEffect) {
       case 1:
@@ -396,7 +404,7 @@ int cScenePlay::TakeBlockItem(cHero* hero) {
   if (hero->m_bFlying) return 0;
   bool taken = false;
   cMapCell* cell = hero->m_pCellBelow;
-  if (cell && hero->m_nBlockItemWait == 0 && cell->GetCellHitCode(hero->m_nSide) != 0 && cell->m_cItemKind != 0) {
+  if (cell && hero->m_nBlockItemWait == 0 && CellHitCode(*cell, hero->m_nSide) != 0 && cell->m_cItemKind != 0) {
     if (const cItemData* def = GetPaletteItemData(cell->m_cItemKind, cell->m_sItemIndex)) {
       if (const int result = ApplyPaletteItem(*def, hero)) return result;
       hero->m_nBlockItemWait = 60 * g_StageData.m_nStepsPerFrame;
@@ -426,7 +434,7 @@ void cScenePlay::GlueToFloor(cCharaBase* obj) {
   if (obj->m_dSpeedY < 0 || obj->m_dSpeedY > 1.0 / steps || obj->m_pRide || obj->m_bInAir) return;
   const double below = obj->m_dBottom + 4;
   const int index = FindSegmentCell(obj, obj->m_dX + obj->m_dSpeedX, below, obj->m_dRight + obj->m_dSpeedX, below);
-  if (g_MapCells.At(index).GetCellHitCode(obj->m_nSide) != 0) obj->m_dSpeedY = 7.0 / steps;
+  if (CellHitCode(g_MapCells.At(index), obj->m_nSide) != 0) obj->m_dSpeedY = 7.0 / steps;
 }
 
 int NoFloorLimit() { return g_StageData.m_nSteps8; }

@@ -6,6 +6,9 @@
 class cHero;
 class cItemData;
 
+// The object is of the hero's class. A plain character or the hero is told by its exact class,
+// without walking the class tree; any other class is cast.
+bool IsHeroObject(const cCharaBase* obj);
 // The move mode 0-3 of the object, from its flying flag and block mode.
 int MoveModeOf(const cGameObj& obj);
 // The index of map cell (column, row) in g_MapCells, by the horizontal axis's row shift.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gamedata/systemswitches.h"
+#include "objects/cellhit.h"
 #include "objects/objlists.h"
 #include "stagedata/flow.h"
 #include "stagedata/mapcell.h"
@@ -48,8 +49,6 @@ namespace {
 
 constexpr double kInf = 1e300;
 
-bool IsHeroObj(const cCharaBase* obj) { return dynamic_cast<const cHero*>(obj) != nullptr; }
-
 // A block character that other objects meet: appearing, alive, and not the object itself.
 bool IsSolidFor(const cChara& c, const cCharaBase* obj) {
   return &c != obj && c.m_Chara.m_bBlockChara && TakesPart(c);
@@ -85,7 +84,7 @@ bool BoxInBlockAt(const cCharaBase& obj, double x, double y) {
   const int rows[2] = {TruncToInt(y) >> 5, TruncToInt(y + obj.m_nHitH - 1) >> 5};
   for (int r : rows)
     for (int c : cols)
-      if (g_MapCells.At(CellIndexOf(c, r)).GetCellHitCode(obj.m_nSide) != 0) return true;
+      if (CellHitCode(g_MapCells.At(CellIndexOf(c, r)), obj.m_nSide) != 0) return true;
   return false;
 }
 
@@ -96,7 +95,7 @@ cChara* FindCharaNo(cCheckedList<cChara>& list, int objNo) {
 }
 
 void RaiseRidden(cChara& ridden, cCharaBase* rider) {
-  if (IsHeroObj(rider)) ridden.RaiseTriggerEx(FLOW_TRIG_RIDDEN_BY_HERO, rider, 0);
+  if (IsHeroObject(rider)) ridden.RaiseTriggerEx(FLOW_TRIG_RIDDEN_BY_HERO, rider, 0);
   ridden.RaiseTriggerEx(FLOW_TRIG_RIDDEN_BY_CHARA, rider, 0);
 }
 
@@ -387,7 +386,7 @@ int cScenePlay::CollideBlockCharas(cCharaBase* obj, cCheckedList<cChara>& list) 
       obj->m_dSpeedY = 0;
       obj->m_nNoFloorFrames = 0;
       obj->m_bInAir = obj->m_bJumping = obj->m_bJumpEnded = 0;
-      if (!IsHeroObj(obj)) obj->m_bCeilingHit = 0;
+      if (!IsHeroObject(obj)) obj->m_bCeilingHit = 0;
       if (auto* hero = dynamic_cast<cHero*>(obj)) hero->m_bNoJump = 0;
     }
   } else if (p.m_pLand) {

@@ -1,14 +1,9 @@
 // Deaths of the hero and the characters during play, and the removal of characters that are gone.
 #include "gamedata/systemswitches.h"
 #include "objects/objlists.h"
+#include "scenes/collision.h"
 #include "scenes/requests.h"
 #include "scenes/sceneplay.h"
-
-namespace {
-
-bool IsHeroObj(const cCharaBase* obj) { return dynamic_cast<const cHero*>(obj) != nullptr; }
-
-}  // namespace
 
 void cScenePlay::RemoveFromSide(cCharaBase* obj) {
   if (obj->m_nSide >= 0 && obj->m_nSide < m_vSideChara.Size()) m_vSideChara[obj->m_nSide].remove(obj);
@@ -39,7 +34,7 @@ cCheckedList<cChara>::iterator cScenePlay::RemoveChara(cCheckedList<cChara>::ite
 }
 
 int cScenePlay::KillObject(cCharaBase* obj) {
-  if (IsHeroObj(obj)) return 2;
+  if (IsHeroObject(obj)) return 2;
   if (obj->m_bDead) return 0;
   return obj->Die() ? 1 : 0;
 }

@@ -15,7 +15,6 @@
 
 namespace {
 
-bool IsHero(const cCharaBase* c) { return dynamic_cast<const cHero*>(c) != nullptr; }
 
 bool RectsOverlap(const cHitRect& a, const cHitRect& b) {
   return BoxesOverlap(a.m_dLeft, a.m_dTop, a.m_dRight, a.m_dBottom, b.m_dLeft, b.m_dTop, b.m_dRight, b.m_dBottom);
@@ -47,9 +46,30 @@ void cScenePlay::EraseShot(cShot* shot) {
   for (cCheckedList<cShot*>& side : m_vSideShot) side.remove(shot);
 }
 
+cHitIndex& cScenePlay::HitIndexOf(int side, int shotRect, bool rebuild, cCheckedList<cCharaBase*>::iterator mark,
+                                   int* markPos) {
+  const size_t slot = static_cast<size_t>(side) * 2 + (shotRect ? 1 : 0);
+  if (m_vHitIndex.size() <= slot) m_vHitIndex.resize(static_cast<size_t>(m_vSideChara.Size()) * 2 + 2);
+  cHitIndex& index = m_vHitIndex[slot];
+  if (rebuild || index.m_nStamp != m_nHitGeneration) {
+    cCheckedList<cCharaBase*>& list = m_vSideChara[side];
+    const int pos =
+        index.Build(list, shotRect ? &cCharaBase::m_ShotRect : &cCharaBase::m_BodyRect, rebuild ? mark : list.end());
+    if (markPos) *markPos = pos;
+    index.m_nStamp = m_nHitGeneration;
+  }
+  return index;
+}
+
+// Both hit loops visit, for each attacker in list order, the characters of the other side in list
+// order, exactly as a walk over the whole list would; the index only leaves out those whose rectangle
+// cannot overlap. After a hit that may have changed the lists or the rectangles, the index is made
+// anew and the walk goes on at the list position after the character just hit.
 int cScenePlay::ResolveShotHits() {
+  ++m_nHitGeneration;
   cHero* hero = g_vHero.empty() ? nullptr : &g_vHero[0];
   const int sides = m_vSideShot.Size();
+  std::vector<int>& candidates = m_vHitCandidates;
   for (int i = 0; i < sides; ++i) {
     for (int j = 0; j < m_vSideChara.Size(); ++j) {
       if (i == j || m_vSideChara[j].empty()) continue;
@@ -63,38 +83,54 @@ int cScenePlay::ResolveShotHits() {
         }
         const bool strong = IsStrong(*shot);
         bool spent = false;
-        cCheckedList<cCharaBase*>& targets = m_vSideChara[j];
-        for (auto ri = targets.begin(); ri != targets.end();) {
-          cCharaBase* r = *ri;
-          ++ri;
-          if (!TakesPart(*r) || r->m_Chara.m_cInvincible == 2 || !RectsOverlap(r->m_ShotRect, shot->m_HitBox) ||
-              shot->HasHit(r->m_nObjNo))
-            continue;
-          if (strong && r->IsImmune()) continue;
-          const bool acts = strong || !ShotImmunityOn();
-          r->RaiseTriggerEx(FLOW_TRIG_TOUCH_SHOT, shot->m_pShotOwner, 0);
-          if (shot->m_pShotOwner && shot->m_bReportHit)
-            shot->m_pShotOwner->RaiseTriggerEx(FLOW_TRIG_ATTACK_HIT, r, shot->m_nReportKey);
-          if (!acts) continue;
-          int damage = 0, impact = 0;
-          const int died = r->TakeShotHit(*shot, damage, impact);
-          r->RaiseShotHitTriggers(*shot, damage, impact);
-          if (!died) {
-            PlaySystemSound(7);
-            if (ShotImmunityOn() || strong) r->StartHitImmunity();
-          } else {
-            if (!IsHero(r)) PlaySystemSound(9);
-            if (const int result = KillObject(r)) return result;
-          }
-          const bool pierces =
-              r->m_Chara.m_bBlockChara ? shot->m_Shot.m_bPierceBlockChara : shot->m_Shot.m_bPierceChara;
-          if (!shot->m_bIsShot || pierces)
-            shot->AddHit(r->m_nObjNo);
-          else
-            spent = true;
-          if (CarriesItem(*shot) && hero) {
-            if (const cItemData* def = GetPaletteItemData(shot->m_Shot.m_nItemPalette, shot->m_Shot.m_sItem))
-              if (const int result = ApplyPaletteItem(*def, hero)) return result;
+        int from = 0;
+        for (bool again = true; again;) {
+          again = false;
+          const cHitIndex& index = HitIndexOf(j, 1);
+          const cHitRect& box = shot->m_HitBox;
+          index.Collect(box.m_dLeft, box.m_dTop, box.m_dRight, box.m_dBottom, from, candidates);
+          for (const int pos : candidates) {
+            cCharaBase* r = index.At(pos).m_pObj;
+            const auto nextTarget = std::next(index.At(pos).m_It);
+            if (!TakesPart(*r) || r->m_Chara.m_cInvincible == 2 || !RectsOverlap(r->m_ShotRect, shot->m_HitBox) ||
+                shot->HasHit(r->m_nObjNo))
+              continue;
+            if (strong && r->IsImmune()) continue;
+            const bool acts = strong || !ShotImmunityOn();
+            r->RaiseTriggerEx(FLOW_TRIG_TOUCH_SHOT, shot->m_pShotOwner, 0);
+            if (shot->m_pShotOwner && shot->m_bReportHit)
+              shot->m_pShotOwner->RaiseTriggerEx(FLOW_TRIG_ATTACK_HIT, r, shot->m_nReportKey);
+            if (!acts) continue;
+            bool changed = false;
+            int damage = 0, impact = 0;
+            const int died = r->TakeShotHit(*shot, damage, impact);
+            r->RaiseShotHitTriggers(*shot, damage, impact);
+            if (!died) {
+              PlaySystemSound(7);
+              if (ShotImmunityOn() || strong) r->StartHitImmunity();
+            } else {
+              if (!IsHeroObject(r)) PlaySystemSound(9);
+              changed = true;
+              if (const int result = KillObject(r)) return result;
+            }
+            const bool pierces =
+                r->m_Chara.m_bBlockChara ? shot->m_Shot.m_bPierceBlockChara : shot->m_Shot.m_bPierceChara;
+            if (!shot->m_bIsShot || pierces)
+              shot->AddHit(r->m_nObjNo);
+            else
+              spent = true;
+            if (CarriesItem(*shot) && hero) {
+              if (const cItemData* def = GetPaletteItemData(shot->m_Shot.m_nItemPalette, shot->m_Shot.m_sItem)) {
+                changed = true;
+                if (const int result = ApplyPaletteItem(*def, hero)) return result;
+              }
+            }
+            if (changed) {
+              ++m_nHitGeneration;
+              HitIndexOf(j, 1, true, nextTarget, &from);
+              again = true;
+              break;
+            }
           }
         }
         if (spent && !shot->m_bFinished) EraseShot(shot);
@@ -106,46 +142,62 @@ int cScenePlay::ResolveShotHits() {
 }
 
 int cScenePlay::ResolveCharaHits() {
+  ++m_nHitGeneration;
   const bool atOnce = HitTriggersAtOnceOn();
+  std::vector<int>& candidates = m_vHitCandidates;
   for (int i = 0; i < m_vSideChara.Size(); ++i) {
     for (int j = i + 1; j < m_vSideChara.Size(); ++j) {
       if (m_vSideChara[i].empty() || m_vSideChara[j].empty()) continue;
       for (auto ui = m_vSideChara[i].begin(); ui != m_vSideChara[i].end();) {
         cCharaBase* u = *ui;
         ++ui;
-        for (auto wi = m_vSideChara[j].begin(); wi != m_vSideChara[j].end();) {
-          cCharaBase* w = *wi;
-          ++wi;
-          // The overlap first: most pairs fail it, and it reads only the body rectangles.
-          if (!RectsOverlap(u->m_BodyRect, w->m_BodyRect) || u->m_Chara.m_bBlockChara || w->m_Chara.m_bBlockChara ||
-              !TakesPart(*u) || !TakesPart(*w))
-            continue;
-          const bool uImmune = u->IsImmuneTo(w->m_nObjNo), wImmune = w->IsImmuneTo(u->m_nObjNo);
-          if (!uImmune) RaiseTouch(*u, *w);
-          if (!wImmune) RaiseTouch(*w, *u);
-          const bool uHit = !uImmune && Harms(*w), wHit = !wImmune && Harms(*u);
-          int uDied = 0, wDied = 0, uDamage = 0, uImpact = 0, wDamage = 0, wImpact = 0;
-          if (uHit) {
-            uDied = u->TakeHit(*w, uDamage, uImpact);
-            if (atOnce) u->RaiseHitTriggers(*w, uDamage, uImpact);
-          }
-          if (wHit) {
-            wDied = w->TakeHit(*u, wDamage, wImpact);
-            if (atOnce) w->RaiseHitTriggers(*u, wDamage, wImpact);
-          }
-          if (!atOnce) {
-            if (uHit) u->RaiseHitTriggers(*w, uDamage, uImpact);
-            if (wHit) w->RaiseHitTriggers(*u, wDamage, wImpact);
-          }
-          if (!uHit && !wHit) continue;
-          PlaySystemSound(7);
-          for (auto [a, b, died] : {std::tuple{u, w, uDied}, std::tuple{w, u, wDied}}) {
-            if (!died) {
-              a->AddHitImmunity(b->m_nObjNo);
+        int from = 0;
+        for (bool again = true; again;) {
+          again = false;
+          const cHitIndex& index = HitIndexOf(j, 0);
+          const cHitRect& body = u->m_BodyRect;
+          index.Collect(body.m_dLeft, body.m_dTop, body.m_dRight, body.m_dBottom, from, candidates);
+          for (const int pos : candidates) {
+            cCharaBase* w = index.At(pos).m_pObj;
+            const auto nextW = std::next(index.At(pos).m_It);
+            if (!RectsOverlap(u->m_BodyRect, w->m_BodyRect) || u->m_Chara.m_bBlockChara || w->m_Chara.m_bBlockChara ||
+                !TakesPart(*u) || !TakesPart(*w))
               continue;
+            const bool uImmune = u->IsImmuneTo(w->m_nObjNo), wImmune = w->IsImmuneTo(u->m_nObjNo);
+            if (!uImmune) RaiseTouch(*u, *w);
+            if (!wImmune) RaiseTouch(*w, *u);
+            const bool uHit = !uImmune && Harms(*w), wHit = !wImmune && Harms(*u);
+            int uDied = 0, wDied = 0, uDamage = 0, uImpact = 0, wDamage = 0, wImpact = 0;
+            if (uHit) {
+              uDied = u->TakeHit(*w, uDamage, uImpact);
+              if (atOnce) u->RaiseHitTriggers(*w, uDamage, uImpact);
             }
-            if (!IsHero(a)) PlaySystemSound(9);
-            if (const int result = KillObject(a)) return result;
+            if (wHit) {
+              wDied = w->TakeHit(*u, wDamage, wImpact);
+              if (atOnce) w->RaiseHitTriggers(*u, wDamage, wImpact);
+            }
+            if (!atOnce) {
+              if (uHit) u->RaiseHitTriggers(*w, uDamage, uImpact);
+              if (wHit) w->RaiseHitTriggers(*u, wDamage, wImpact);
+            }
+            if (!uHit && !wHit) continue;
+            PlaySystemSound(7);
+            bool changed = false;
+            for (auto [a, b, died] : {std::tuple{u, w, uDied}, std::tuple{w, u, wDied}}) {
+              if (!died) {
+                a->AddHitImmunity(b->m_nObjNo);
+                continue;
+              }
+              if (!IsHeroObject(a)) PlaySystemSound(9);
+              changed = true;
+              if (const int result = KillObject(a)) return result;
+            }
+            if (changed) {
+              ++m_nHitGeneration;
+              HitIndexOf(j, 0, true, nextW, &from);
+              again = true;
+              break;
+            }
           }
         }
       }

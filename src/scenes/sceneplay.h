@@ -14,6 +14,7 @@
 #include "objects/effectplayer.h"
 #include "objects/meswindow.h"
 #include "objects/pictureobj.h"
+#include "scenes/hitindex.h"
 #include "scenes/scene.h"
 #include "scenes/scrollaxis.h"
 #include "stagedata/cond.h"
@@ -362,6 +363,18 @@ class cScenePlay : public cScene {
   size_t m_nBlockCharaListSize = 0;
   int m_bAnyBlockChara = 0;
   // ---- end of the play step ----
+  // ---- The hit pass's lookup of overlapping characters ----
+  // The index of side list `side` by body rectangle (shotRect 0) or shot rectangle (1), made anew when
+  // it is older than the current generation, or always with `rebuild`; *markPos receives the list
+  // position of `mark`. The generation moves on at the start of each hit pass and after every hit that
+  // ran code able to move, add or remove characters (a death, an item), so that an index in use always
+  // matches the lists and the rectangles.
+  cHitIndex& HitIndexOf(int side, int shotRect, bool rebuild = false,
+                        cCheckedList<cCharaBase*>::iterator mark = {}, int* markPos = nullptr);
+  std::vector<cHitIndex> m_vHitIndex;
+  std::vector<int> m_vHitCandidates;
+  unsigned m_nHitGeneration = 0;
+  // ---- end of the hit pass's lookup ----
 
  private:
   static int (cScenePlay::*const kHandlers[8])();
