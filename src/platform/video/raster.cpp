@@ -445,15 +445,16 @@ VIDEO_WIDE_VECTORS void AlphaPixels(const uint32_t* __restrict in, uint32_t* __r
 }
 
 // The colour channels through one shared multiplier with their own additions; the alpha channel
-// through its own multiplier and addition.
+// kept, or through its own multiplier and addition.
+template <bool kKeepAlpha>
 VIDEO_WIDE_VECTORS void SharedMulPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n, uint32_t mul,
                                         uint32_t addRB, uint32_t addG, uint32_t alphaMul, uint32_t alphaAdd) {
   for (int k = 0; k < n; ++k) {
     uint32_t p = in[k];
     uint32_t rb = Div255Lanes((p & 0x00FF00FFu) * mul + addRB);
     uint32_t g = Div255Lanes(((p >> 8) & 0xFFu) * mul + addG);
-    uint32_t a = Div255Lanes((p >> 24) * alphaMul + alphaAdd);
-    out[k] = rb | g << 8 | a << 24;
+    uint32_t a = kKeepAlpha ? p & 0xFF000000u : Div255Lanes((p >> 24) * alphaMul + alphaAdd) << 24;
+    out[k] = rb | g << 8 | a;
   }
 }
 
@@ -508,7 +509,10 @@ class StageKernel {
     switch (kind_) {
       case Kind::Identity: std::memcpy(out, in, bytes); break;
       case Kind::Alpha: AlphaPixels(in, out, n, alphaMul_, alphaAdd_); break;
-      case Kind::SharedMul: SharedMulPixels(in, out, n, mul_, addRB_, addG_, alphaMul_, alphaAdd_); break;
+      case Kind::SharedMul:
+        if (alphaMul_ == 255 && alphaAdd_ == 0) SharedMulPixels<true>(in, out, n, mul_, addRB_, addG_, 255, 0);
+        else SharedMulPixels<false>(in, out, n, mul_, addRB_, addG_, alphaMul_, alphaAdd_);
+        break;
       case Kind::Plain: PlainPixels(in, out, n, muls_, addRB_, addAG_); break;
       case Kind::Saturate: SaturateBytes(bi, bo, up8_.data(), down8_.data(), bytes); break;
       case Kind::Channels:
@@ -837,7 +841,8 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
   const uint32_t diffuse = v0->diffuse;
   // One colour and one rhw (no perspective): texel coordinates in fixed point, stepped along a row.
   TexelMap map;
-  const bool affine = uniform && v0->rhw == v1->rhw && v1->rhw == v2->rhw &&
+  const bool affine = uniform && v0->rhw == v1->rhw && v1->rhw == v2->rhw && px1 - px0 < 16384 &&
+                      py1 - py0 < 16384 &&
                       (!sampler.Bound() || map.Init(*v0, *v1, *v2, area, sampler.Width(), sampler.Height(), px0, py0));
   const bool target32 = !general && Is32(target.Format()) && mode != BlendMode::Other;
   ChannelFn fns[4];
@@ -891,9 +896,11 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
         const int64_t lastU = su + map.sx * (n - 1), lastV = tv + map.tx * (n - 1);
         const int64_t w = int64_t{sampler.Width()} << 32, h = int64_t{sampler.Height()} << 32;
         // The coordinates run straight along the row: inside the texture at both ends, inside all along.
-        if (std::min(su, lastU) >= 0 && std::max(su, lastU) < w && std::min(tv, lastV) >= 0 && std::max(tv, lastV) < h) {
+        if (std::min(su, lastU) >= 0 && std::max(su, lastU) < w && std::min(tv, lastV) >= 0 &&
+            std::max(tv, lastV) < h) {
           for (int k = 0; k < n; ++k, su += map.sx, tv += map.tx)
-            std::memcpy(&gathered[k], bits + static_cast<size_t>(tv >> 32) * pitch + static_cast<size_t>(su >> 32) * 4, 4);
+            std::memcpy(&gathered[k], bits + static_cast<size_t>(tv >> 32) * pitch + static_cast<size_t>(su >> 32) * 4,
+                        4);
         } else {
           for (int k = 0; k < n; ++k, su += map.sx, tv += map.tx) {
             int tu = sampler.AddressU(static_cast<int>(su >> 32)), tt = sampler.AddressV(static_cast<int>(tv >> 32));
