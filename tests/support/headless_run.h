@@ -126,6 +126,7 @@ class HeadlessRun {
     timedOut_ = false;
     frameReached_ = 0;
     mainWnd_.store(nullptr);
+    guardClose_.store(false);
     finished_ = false;
     std::thread guard([this] { Guard(); });
     const int result = WinMain(nullptr, nullptr, cmdLine, showCmd);
@@ -198,7 +199,7 @@ class HeadlessRun {
       run_->mainWnd_.store(g_hMainWnd);
       if (run_->onFrame) run_->onFrame(count);
       const int past = count - run_->frameLimit;
-      if (past >= 0 && past % 60 == 0) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
+      if ((past >= 0 && past % 60 == 0) || run_->guardClose_.exchange(false)) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
     }
     void SetFullScreen(bool) override {}
     void SetMinimized(bool) override {}
@@ -253,9 +254,12 @@ class HeadlessRun {
       for (const HeadlessJoystick& j : it->second) SetJoystickStandIn(j.id, true, j.x, j.y, j.buttons);
   }
 
-  // The wall-clock guard: past the run's seconds it asks the program to close (answering every
-  // confirmation Yes and leaving running dialogs no steps), again each second; a program that has not
-  // ended after a further grace ends the process, since its threads cannot be stopped.
+  // The wall-clock guard: past the run's seconds it asks the program to close, answering every
+  // confirmation Yes and leaving running dialogs no steps. The close is posted by the next presented
+  // frame, as the frame limit's is, so that it never lands in a frame that is still drawing (which
+  // shut-down would abandon); the guard posts it itself only when no frame came for a few seconds. It asks again
+  // each second; a program that has not ended after a further grace ends the process, since its
+  // threads cannot be stopped.
   void Guard() {
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + seconds(wallClockSeconds);
@@ -264,6 +268,8 @@ class HeadlessRun {
     timedOut_ = true;
     frameReached_ = frames_->Count();
     const auto giveUp = steady_clock::now() + seconds(kGraceSeconds);
+    int framesBefore = frames_->Count();
+    auto lastFrame = steady_clock::now();
     while (!finished_) {
       if (steady_clock::now() >= giveUp) {
         std::fprintf(stderr, "headless run: no end %d s after its %d s; it reached frame %d of %d\n", kGraceSeconds,
@@ -273,12 +279,18 @@ class HeadlessRun {
       }
       dlg::ClearScript();
       for (int i = 0; i < 4; ++i) msgbox::PushAnswer(IDYES);
-      if (HWND wnd = mainWnd_.load()) PostMessage(wnd, WM_CLOSE, 0, 0);
+      const int frames = frames_->Count();
+      if (frames != framesBefore) lastFrame = steady_clock::now();
+      framesBefore = frames;
+      HWND wnd = mainWnd_.load();
+      if (wnd && steady_clock::now() - lastFrame >= seconds(kNoFrameSeconds)) PostMessage(wnd, WM_CLOSE, 0, 0);
+      else guardClose_.store(true);
       guardWake_.wait_for(lock, seconds(1), [this] { return finished_; });
     }
   }
 
   static constexpr int kGraceSeconds = 20;
+  static constexpr int kNoFrameSeconds = 5;
   static inline HeadlessRun* current_ = nullptr;
   std::shared_ptr<Recorder> frames_;
   std::vector<MessageBoxRecord> boxes_;
@@ -287,6 +299,7 @@ class HeadlessRun {
   std::mutex guardMutex_;
   std::condition_variable guardWake_;
   std::atomic<HWND> mainWnd_{nullptr};  // as the presenting thread last saw it, for the guard
+  std::atomic<bool> guardClose_{false};  // the guard's close, for the next presented frame to post
   bool finished_ = false;
   bool timedOut_ = false;
   int frameReached_ = 0;
