@@ -209,3 +209,40 @@ TEST(FrameClockTest, OnlyShownFramesMoveTheTimeWhileSleepsWaitForReal) {
   Sleep(20);
   EXPECT_GE(timeGetTime() - start, 19u) << "the real clock is back";
 }
+
+// Under the frame clock a thread still at work is waited for rather than abandoned; one waiting in a
+// blocking call (it may wait for the thread that gives up on it) is abandoned as before.
+TEST(FrameClockTest, AThreadStillAtWorkIsNotAbandoned) {
+  FrameClock clock(0);
+  struct Work {
+    std::atomic<bool> stop{false};
+    bool busy;
+  };
+  for (bool busy : {true, false}) {
+    SCOPED_TRACE(busy ? "at work" : "in a blocking wait");
+    Work work;
+    work.busy = busy;
+    DWORD id = 0;
+    HTHREAD h = BeginThread(
+        [](void* arg) -> unsigned {
+          Work& w = *static_cast<Work*>(arg);
+          if (w.busy) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+            return 0;
+          }
+          while (!w.stop.load()) Sleep(1);
+          return 0;
+        },
+        &work, &id);
+    ASSERT_NE(h, nullptr);
+    const int before = AbandonedThreadCount();
+    AbandonThread(h);
+    EXPECT_EQ(AbandonedThreadCount() - before, busy ? 0 : 1);
+    EXPECT_EQ(WaitForSingleObject(h, 0) == WAIT_OBJECT_0, busy);
+    work.stop = true;
+    EXPECT_EQ(WaitForSingleObject(h, 2000), WAIT_OBJECT_0);
+    CloseHandle(h);
+  }
+}

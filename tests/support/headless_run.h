@@ -7,8 +7,8 @@
 // - keys and joysticks set before each input poll, by the poll's number (from 1);
 // - boxes answered from a queue, dialogs from the dialog script (whole answers by resource id, and
 //   steps for the dialogs that run, the file choosers among them);
-// - after the frame limit a WM_CLOSE whose confirmation is answered Yes, posted again every second of
-//   frames while the program goes on (a close that only ended a pause loop);
+// - after the frame limit a WM_CLOSE whose confirmation is answered Yes, posted again every 60 frames
+//   while the program goes on (a close that only ended a pause loop);
 // - a wall-clock guard: a run that takes longer than its seconds is asked to close and fails the test
 //   with the frame it reached; one that does not end even then ends the process.
 // Each presented frame leaves a hash of its pixels, the scene and the play state, so that a difference
@@ -76,8 +76,9 @@ class HeadlessRun {
   std::vector<dlg::WholeAnswer> dialogAnswers;
   // Steps taken, in order, by the dialogs that run (a file chooser, a box drawn as a dialog).
   std::vector<dlg::ScriptStep> dialogSteps;
-  // Seconds of real time the run may take.
-  int wallClockSeconds = 120;
+  // Seconds of real time the run may take: below the test runner's own limit of 300 s, so that a
+  // run that hangs fails with its frame rather than being killed without it.
+  int wallClockSeconds = 240;
   // The frame clock's time at the start.
   DWORD clockStartMs = 1000;
   // Called on the presenting thread after each frame's record, with the frame's number (from 1):
@@ -129,6 +130,7 @@ class HeadlessRun {
     timedOut_ = false;
     frameReached_ = 0;
     mainWnd_.store(nullptr);
+    guardClose_.store(false);
     finished_ = false;
     std::thread guard([this] { Guard(); });
     const int result = WinMain(nullptr, nullptr, cmdLine, showCmd);
@@ -201,7 +203,7 @@ class HeadlessRun {
       run_->mainWnd_.store(g_hMainWnd);
       if (run_->onFrame) run_->onFrame(count);
       const int past = count - run_->frameLimit;
-      if (past >= 0 && past % 60 == 0) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
+      if ((past >= 0 && past % 60 == 0) || run_->guardClose_.exchange(false)) PostMessage(g_hMainWnd, WM_CLOSE, 0, 0);
     }
     void SetFullScreen(bool) override {}
     void SetMinimized(bool) override {}
@@ -257,9 +259,12 @@ class HeadlessRun {
       for (const HeadlessJoystick& j : it->second) SetJoystickStandIn(j.id, true, j.x, j.y, j.buttons);
   }
 
-  // The wall-clock guard: past the run's seconds it asks the program to close (answering every
-  // confirmation Yes and leaving running dialogs no steps), again each second; a program that has not
-  // ended after a further grace ends the process, since its threads cannot be stopped.
+  // The wall-clock guard: past the run's seconds it asks the program to close, answering every
+  // confirmation Yes and leaving running dialogs no steps. The close is posted by the next presented
+  // frame, as the frame limit's is, so that it never lands in a frame that is still drawing (which
+  // shut-down would abandon); the guard posts it itself only when no frame came for a few seconds. It asks again
+  // each second; a program that has not ended after a further grace ends the process, since its
+  // threads cannot be stopped.
   void Guard() {
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + seconds(wallClockSeconds);
@@ -268,6 +273,8 @@ class HeadlessRun {
     timedOut_ = true;
     frameReached_ = frames_->Count();
     const auto giveUp = steady_clock::now() + seconds(kGraceSeconds);
+    int framesBefore = frames_->Count();
+    auto lastFrame = steady_clock::now();
     while (!finished_) {
       if (steady_clock::now() >= giveUp) {
         std::fprintf(stderr, "headless run: no end %d s after its %d s; it reached frame %d of %d\n", kGraceSeconds,
@@ -277,12 +284,18 @@ class HeadlessRun {
       }
       dlg::ClearScript();
       for (int i = 0; i < 4; ++i) msgbox::PushAnswer(IDYES);
-      if (HWND wnd = mainWnd_.load()) PostMessage(wnd, WM_CLOSE, 0, 0);
+      const int frames = frames_->Count();
+      if (frames != framesBefore) lastFrame = steady_clock::now();
+      framesBefore = frames;
+      HWND wnd = mainWnd_.load();
+      if (wnd && steady_clock::now() - lastFrame >= seconds(kNoFrameSeconds)) PostMessage(wnd, WM_CLOSE, 0, 0);
+      else guardClose_.store(true);
       guardWake_.wait_for(lock, seconds(1), [this] { return finished_; });
     }
   }
 
   static constexpr int kGraceSeconds = 20;
+  static constexpr int kNoFrameSeconds = 5;
   static inline HeadlessRun* current_ = nullptr;
   std::shared_ptr<Recorder> frames_;
   std::vector<MessageBoxRecord> boxes_;
@@ -291,6 +304,7 @@ class HeadlessRun {
   std::mutex guardMutex_;
   std::condition_variable guardWake_;
   std::atomic<HWND> mainWnd_{nullptr};  // as the presenting thread last saw it, for the guard
+  std::atomic<bool> guardClose_{false};  // the guard's close, for the next presented frame to post
   bool finished_ = false;
   bool timedOut_ = false;
   int frameReached_ = 0;

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/time/clock.h"
 #include "platform/win/messages.h"
 
 namespace {
@@ -27,6 +28,7 @@ struct ThreadState {
 thread_local ThreadState* t_self = nullptr;
 std::atomic<int> g_abandoned{0};
 std::atomic<DWORD> g_parkLimitMs{1000};
+constexpr int kWorkingThreadWaitMs = 10000;
 
 // Parks the calling thread while it is suspended. The lock is held on entry and on return.
 void ParkWhileSuspended(ThreadState& s, std::unique_lock<std::mutex>& lock) {
@@ -151,7 +153,17 @@ DWORD ResumeThread(HTHREAD thread) {
 }
 
 void AbandonThread(HTHREAD thread) {
-  if (thread) g_abandoned.fetch_add(1);
+  if (!thread) return;
+  // Under the frame clock (headless runs, bounded by their own wall-clock guard) a thread still at
+  // work is waited for until it ends: one left drawing would race with all that follows the run.
+  // One waiting in a blocking call may wait for the thread that abandons it, and is left as usual.
+  if (FrameClockRunning()) {
+    ThreadState& s = *thread->state;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    s.cv.wait_for(lock, std::chrono::milliseconds(kWorkingThreadWaitMs), [&] { return s.ended || s.blocking > 0; });
+    if (s.ended) return;
+  }
+  g_abandoned.fetch_add(1);
 }
 
 int AbandonedThreadCount() { return g_abandoned.load(); }

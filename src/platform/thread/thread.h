@@ -35,7 +35,8 @@ DWORD SuspendThread(HTHREAD thread);
 DWORD ResumeThread(HTHREAD thread);
 
 // Stands in for forced termination: the thread is left to run on its own and counted, so that the
-// program can end its process after shut-down instead of waiting for it.
+// program can end its process after shut-down instead of waiting for it. Under a FrameClock a thread
+// still at work (in no blocking call) is first waited for, up to 10 s, and not abandoned once ended.
 void AbandonThread(HTHREAD thread);
 int AbandonedThreadCount();
 
