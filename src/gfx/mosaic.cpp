@@ -70,6 +70,21 @@ void SumRow(const T* in, int dx, int i0, int i1, int block, int64_t edge, BlockS
   }
 }
 
+// Adds a row of n 16-bit source pixels (a format known when compiling) to the column sums of red,
+// green and blue in 0..255 and of the count, several columns at a time.
+template <bool Keyed, int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB>
+void AddColumns(const uint16_t* __restrict in, size_t n, uint32_t* __restrict r, uint32_t* __restrict g,
+                uint32_t* __restrict b, uint32_t* __restrict count, uint32_t key) {
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t p = in[i];
+    const uint32_t on = Keyed ? 0u - static_cast<uint32_t>(p != key) : 0xFFFFFFFFu;
+    const uint32_t vr = static_cast<uint16_t>(static_cast<uint16_t>(((p >> SR) & MR) * 255) / MR);
+    const uint32_t vg = static_cast<uint16_t>(static_cast<uint16_t>(((p >> SG) & MG) * 255) / MG);
+    const uint32_t vb = static_cast<uint16_t>(static_cast<uint16_t>(((p >> SB) & MB) * 255) / MB);
+    r[i] += vr & on, g[i] += vg & on, b[i] += vb & on, count[i] += on & 1;
+  }
+}
+
 // out[i] = (out[i] & keep[i]) | pattern[i] for a row of pixels.
 template <class T>
 void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep, size_t n) {
@@ -117,13 +132,42 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
   const int64_t sumX0 = std::max<int64_t>(firstX, inside.i0);
   const int64_t sumX1 = std::min<int64_t>({firstX + static_cast<int64_t>(blocks) * block, w, inside.i1});
   const bool wide = depth == 32 && block > 256;  // red and blue of a block's row would not fit side by side
+  const bool r565 = f[0] == 11 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 63 && f[6] == 31;
+  const bool r555 = f[0] == 10 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 31 && f[6] == 31;
+  const bool columnSums = average && walk.dx == 1 && depth == 16 && (r565 || r555);
+  static thread_local std::vector<uint32_t> t_columns;
   for (int64_t by = firstY; by < endY; by += block) {
     const int64_t bh = std::min<int64_t>(block, h - by);
     // Each block's colour, or that it draws nothing.
     if (average) {
       t_sums.assign(blocks, BlockSums{});
       const int64_t r0 = std::max<int64_t>(by, inside.j0), r1 = std::min<int64_t>(by + bh, inside.j1);
-      for (int64_t j = r0; j < r1 && sumX0 < sumX1; ++j) {
+      if (columnSums && sumX0 < sumX1) {
+        // Column by column over the block row's rows, then each block's columns.
+        const size_t n = static_cast<size_t>(sumX1 - sumX0);
+        t_columns.assign(4 * n, 0);
+        uint32_t *cr = t_columns.data(), *cg = cr + n, *cb = cg + n, *cn = cb + n;
+        for (int64_t j = r0; j < r1; ++j) {
+          const int row = walk.Y(static_cast<int>(j)), col = walk.X(static_cast<int>(sumX0));
+          const uint16_t* in = DDRowOf<uint16_t>(locks.Src(), row) + col;
+          if (r565)
+            keyed ? AddColumns<true, 11, 5, 0, 31, 63, 31>(in, n, cr, cg, cb, cn, key)
+                  : AddColumns<false, 11, 5, 0, 31, 63, 31>(in, n, cr, cg, cb, cn, key);
+          else
+            keyed ? AddColumns<true, 10, 5, 0, 31, 31, 31>(in, n, cr, cg, cb, cn, key)
+                  : AddColumns<false, 10, 5, 0, 31, 31, 31>(in, n, cr, cg, cb, cn, key);
+        }
+        for (size_t k = 0; k < blocks; ++k) {
+          const int64_t bx = firstX + static_cast<int64_t>(k) * block;
+          const int64_t c0 = std::max(bx, sumX0), c1 = std::min<int64_t>(bx + block, sumX1);
+          BlockSums& bs = t_sums[k];
+          for (int64_t i = c0; i < c1; ++i) {
+            const size_t at = static_cast<size_t>(i - sumX0);
+            bs.r += cr[at], bs.g += cg[at], bs.b += cb[at], bs.n += cn[at];
+          }
+        }
+      }
+      for (int64_t j = r0; j < r1 && sumX0 < sumX1 && !columnSums; ++j) {
         const int row = walk.Y(static_cast<int>(j));
         BlockSums* first = &t_sums[static_cast<size_t>((sumX0 - firstX) / block)];
         const int64_t edge = (sumX0 - firstX) / block * block + firstX + block;

@@ -6,6 +6,7 @@
 
 #include "draw_fixture.h"
 #include "gfx/pixelfx.h"
+#include "platform/video/display.h"
 
 namespace {
 
@@ -14,6 +15,18 @@ using Pixels = std::vector<uint32_t>;
 class PixelFxReference : public DrawTest {
  protected:
   std::mt19937 rng{12345};
+  void StartReference(const DrawMode& mode) {
+    const bool rgb555 = std::string(mode.name) == "DD16-555";
+    video::test::Use555(rgb555);
+    StartMode(mode);
+    if (mode.depth == 16 && mode.backEnd == 0) {
+      ASSERT_EQ(DDPixelFormat[5], rgb555 ? 31 : 63);
+    }
+  }
+  void TearDown() override {
+    video::test::Use555(false);
+    DrawTest::TearDown();
+  }
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
 
   static void Put(DDSURFACEDATA* sd, const Pixels& pixels) {
@@ -108,14 +121,17 @@ class PixelFxReference : public DrawTest {
   }
 };
 
-const DrawMode kBlurModes[] = {{"D3D32", 1, 32}, {"D3D16", 1, 16}, {"DD32", 0, 32}, {"DD16", 0, 16}};
+// Every mode, and DirectDraw 16 bits with a display set to X1R5G5B5.
+const DrawMode kReferenceModes[] = {{"D3D32", 1, 32}, {"D3D16", 1, 16}, {"DD32", 0, 32},
+                                    {"DD16", 0, 16},  {"DD16-555", 0, 16}, {"DD8", 0, 8}};
+const DrawMode kBlurModes[] = {{"D3D32", 1, 32}, {"D3D16", 1, 16}, {"DD32", 0, 32}, {"DD16", 0, 16}, {"DD16-555", 0, 16}};
 
 }  // namespace
 
 TEST_F(PixelFxReference, BlurMatchesThePlainWindowWalk) {
   for (const DrawMode& mode : kBlurModes) {
     SCOPED_TRACE(mode.name);
-    StartMode(mode);
+    StartReference(mode);
     for (int round = 0; round < 60; ++round) {
       const Case c = RandomCase();
       // Mostly small windows, some wider than the rectangle.
@@ -158,9 +174,9 @@ TEST_F(PixelFxReference, BlurMatchesThePlainWindowWalk) {
 }
 
 TEST_F(PixelFxReference, MosaicMatchesThePlainBlockWalk) {
-  for (const DrawMode& mode : kDrawModes) {
+  for (const DrawMode& mode : kReferenceModes) {
     SCOPED_TRACE(mode.name);
-    StartMode(mode);
+    StartReference(mode);
     const bool average = !lpDTCon && DDScreenBpp != 8;
     for (int round = 0; round < 60; ++round) {
       const Case c = RandomCase();
@@ -219,9 +235,9 @@ TEST_F(PixelFxReference, MosaicMatchesThePlainBlockWalk) {
 }
 
 TEST_F(PixelFxReference, LensMatchesThePlainDiscWalk) {
-  for (const DrawMode& mode : kDrawModes) {
+  for (const DrawMode& mode : kReferenceModes) {
     SCOPED_TRACE(mode.name);
-    StartMode(mode);
+    StartReference(mode);
     for (int round = 0; round < 60; ++round) {
       Case c = RandomCase();
       const int radius = Rand(0, 14), depth = Rand(0, 16), clear = Rand(0, 1);
@@ -277,9 +293,9 @@ TEST_F(PixelFxReference, LensMatchesThePlainDiscWalk) {
 TEST_F(PixelFxReference, HalfAndTintMatchThePlainPixelWalk) {
   std::vector<BYTE> table(65536);
   for (BYTE& b : table) b = static_cast<BYTE>(rng());
-  for (const DrawMode& mode : kDrawModes) {
+  for (const DrawMode& mode : kReferenceModes) {
     SCOPED_TRACE(mode.name);
-    StartMode(mode);
+    StartReference(mode);
     const int* f = DDPixelFormat;
     for (int round = 0; round < 40; ++round) {
       Case c = RandomCase();
@@ -374,9 +390,9 @@ TEST_F(PixelFxReference, HalfAndTintMatchThePlainPixelWalk) {
 }
 
 TEST_F(PixelFxReference, TurnMatchesThePlainBoxWalk) {
-  for (const DrawMode& mode : kDrawModes) {
+  for (const DrawMode& mode : kReferenceModes) {
     SCOPED_TRACE(mode.name);
-    StartMode(mode);
+    StartReference(mode);
     for (int round = 0; round < 60; ++round) {
       const Case c = RandomCase();
       const int angle = Rand(-400, 400), pivotX = Rand(-3, c.w + 2), pivotY = Rand(-3, c.h + 2);
