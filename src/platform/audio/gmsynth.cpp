@@ -128,8 +128,6 @@ bool Open() {
   fluid_settings_setnum(g.settings, "synth.sample-rate", rate);
   fluid_settings_setstr(g.settings, "player.timing-source", "sample");
   fluid_settings_setint(g.settings, "synth.cpu-cores", 1);
-  // Samples are read when a tune selects their instrument, not all of them at start-up.
-  fluid_settings_setint(g.settings, "synth.dynamic-sample-loading", 1);
   fluid_settings_setnum(g.settings, "synth.gain", 0.5);  // the default 0.2 leaves General MIDI tunes faint
   fluid_synth_t* synth = new_fluid_synth(g.settings);
   if (!synth || fluid_synth_sfload(synth, path.c_str(), 1) == FLUID_FAILED) {
