@@ -29,11 +29,11 @@ TEST_F(WholeGameTest, AStoryRunClearsTheFirstStageAndTheWorldMapMenuSavesIt) {
   // World map: three steps right onto the first entrance, "yes" in its box.
   Press(run, {{150, VK_RIGHT}, {153, VK_RIGHT}, {156, VK_RIGHT}, {170, VK_UP}, {175, 'Z'}});
   // Play: straight to the star over the score item on the way; the result is confirmed.
-  Hold(run, 280, 520, VK_RIGHT);
-  Press(run, {{560, 'Z'}});
+  Hold(run, 280, 460, VK_RIGHT);
+  Press(run, {{495, 'Z'}});
   // World map again: the menu, its save entry, up onto the first slot, "yes".
-  Press(run, {{620, 'X'}, {660, 'Z'}, {680, VK_UP}, {690, 'Z'}, {700, VK_UP}, {710, 'Z'}});
-  run.frameLimit = 730;
+  Press(run, {{555, 'X'}, {595, 'Z'}, {615, VK_UP}, {625, 'Z'}, {635, VK_UP}, {645, 'Z'}});
+  run.frameLimit = 665;
   EXPECT_EQ(run.Run(), 0);
 
   const std::vector<HeadlessFrame> frames = run.Frames();
