@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/time/clock.h"
+#include "platform/video/clock.h"
 #include "platform/win/messages.h"
 #include "support/eventually.h"
 
@@ -176,4 +177,35 @@ TEST(FakeClockTest, SleepMovesTheFakeTimeWithoutWaiting) {
   }
   EXPECT_GE(timeGetTime() - before, 0u);
   EXPECT_LT(timeGetTime() - before, 60000u) << "the real clock is back";
+}
+
+TEST(FrameClockTest, OnlyShownFramesMoveTheTimeWhileSleepsWaitForReal) {
+  {
+    FrameClock clock(500);
+    EXPECT_TRUE(FrameClockRunning());
+    const auto before = std::chrono::steady_clock::now();
+    Sleep(30);
+    EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(30)) << "a real wait";
+    EXPECT_EQ(timeGetTime(), 500u) << "that leaves the time alone";
+    // The frame time rounded up: a pacer waiting 1000/fps ms finds the next frame due.
+    const struct {
+      int fps;
+      DWORD step;
+    } steps[] = {{60, 17}, {50, 20}, {30, 34}, {120, 9}, {0, 17}};
+    for (const auto& s : steps) {
+      const DWORD start = timeGetTime();
+      clock.FrameShown(s.fps);
+      EXPECT_EQ(timeGetTime() - start, s.step) << s.fps;
+    }
+    // The vertical blank is there at once (597 ms, off the 60 Hz grid of 583 and 600 ms): the shown
+    // frames are the display's time.
+    ASSERT_EQ(timeGetTime(), 597u);
+    EXPECT_EQ(video::WaitVBlank(60, nullptr), 597u);
+    const uint32_t last = 637;
+    EXPECT_EQ(video::WaitVBlank(60, &last), 638u) << "after the blank of a wait before";
+  }
+  EXPECT_FALSE(FrameClockRunning());
+  const DWORD start = timeGetTime();
+  Sleep(20);
+  EXPECT_GE(timeGetTime() - start, 19u) << "the real clock is back";
 }

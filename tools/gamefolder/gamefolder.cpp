@@ -22,6 +22,15 @@ bool MakeFolders(const std::string& path) {
   return MakeFolders(folder) && MakeGameDirectory(folder);
 }
 
+// "data\System.dat" checks its menu music numbers against the music list of the live database as it
+// writes them; the folder's own list stands in for it meanwhile, so that its numbers are kept.
+bool SaveSystemData(GameFolder& f) {
+  std::swap(g_Database.m_vBgm, f.database.m_vBgm);
+  const int saved = f.system.Save("data\\System.dat");
+  std::swap(g_Database.m_vBgm, f.database.m_vBgm);
+  return saved == 1;
+}
+
 }  // namespace
 
 GameFolder BasicGameFolder(const std::string& stagePath) {
@@ -91,7 +100,7 @@ bool WriteGameFolder(GameFolder& f) {
     if (!MakeGameDirectory(folder)) return false;
   if (!MakeGameDirectory("user_data")) return false;
   if (!WriteDatabaseFiles(f.database)) return false;
-  if (f.system.Save("data\\System.dat") != 1) return false;
+  if (!SaveSystemData(f)) return false;
   if (f.worldMap.Save("data\\WorldMap.dat") != 1) return false;
   if (f.palette.Save("data\\CommonPalette.cplt4") != 1) return false;
   for (auto& [path, stage] : f.stages)

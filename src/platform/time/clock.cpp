@@ -8,13 +8,14 @@
 
 namespace {
 
-std::atomic<bool> g_fake{false};
+enum class Mode { Real, Fake, Frame };
+std::atomic<Mode> g_mode{Mode::Real};
 std::atomic<DWORD> g_fakeNow{0};
 
 }  // namespace
 
 DWORD timeGetTime() {
-  if (g_fake.load()) return g_fakeNow.load();
+  if (g_mode.load() != Mode::Real) return g_fakeNow.load();
   auto since = std::chrono::steady_clock::now().time_since_epoch();
   return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
@@ -25,7 +26,7 @@ UINT timeEndPeriod(UINT) { return 0; }
 void Sleep(DWORD ms) {
   ThreadSafePoint();
   BlockingCallScope blocked;
-  if (g_fake.load()) {
+  if (g_mode.load() == Mode::Fake) {
     g_fakeNow.fetch_add(ms);
     std::this_thread::yield();
   } else if (ms == 0) {
@@ -37,13 +38,29 @@ void Sleep(DWORD ms) {
 
 FakeClock::FakeClock(DWORD startMs) {
   g_fakeNow.store(startMs);
-  g_fake.store(true);
+  g_mode.store(Mode::Fake);
 }
 
-FakeClock::~FakeClock() { g_fake.store(false); }
+FakeClock::~FakeClock() { g_mode.store(Mode::Real); }
 
 void FakeClock::Set(DWORD ms) { g_fakeNow.store(ms); }
 
 void FakeClock::Advance(DWORD ms) { g_fakeNow.fetch_add(ms); }
 
 DWORD FakeClock::Now() const { return g_fakeNow.load(); }
+
+FrameClock::FrameClock(DWORD startMs) {
+  g_fakeNow.store(startMs);
+  g_mode.store(Mode::Frame);
+}
+
+FrameClock::~FrameClock() { g_mode.store(Mode::Real); }
+
+void FrameClock::FrameShown(int fps) {
+  if (fps <= 0) fps = 60;
+  g_fakeNow.fetch_add(static_cast<DWORD>((1000 + fps - 1) / fps));
+}
+
+DWORD FrameClock::Now() const { return g_fakeNow.load(); }
+
+bool FrameClockRunning() { return g_mode.load() == Mode::Frame; }

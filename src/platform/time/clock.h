@@ -1,6 +1,7 @@
 // The program's millisecond clock and Sleep. Every reader of time in the game goes through these, so
-// that tests can put a fake clock in place of the machine's: with it, time moves only when the test
-// moves it or a thread sleeps, and a sleep returns at once after moving it.
+// that tests can put a fake clock in place of the machine's: with a FakeClock, time moves only when
+// the test moves it or a thread sleeps, and a sleep returns at once after moving it; with a
+// FrameClock, time moves only when a frame is shown.
 #pragma once
 #include "platform/win/types.h"
 
@@ -26,3 +27,22 @@ class FakeClock {
   void Advance(DWORD ms);
   DWORD Now() const;
 };
+
+// For headless runs of the whole program: while an instance lives, timeGetTime reports a time that
+// moves only by FrameShown, and Sleep waits for real without moving it. The number of sleeps a wait
+// takes depends on thread timing; with this clock it never shows in the time, so two runs of one
+// script read the same times. The wait for a vertical blank returns at once (FrameClockRunning).
+// One clock at a time, FakeClock included.
+class FrameClock {
+ public:
+  explicit FrameClock(DWORD startMs = 0);
+  ~FrameClock();
+  FrameClock(const FrameClock&) = delete;
+  FrameClock& operator=(const FrameClock&) = delete;
+  // A frame of a game running at `fps` frames a second was shown: the time moves by the frame time,
+  // rounded up to whole milliseconds, so that a pacer waiting 1000/fps ms finds the next frame due
+  // at once. fps 0 or below counts as 60.
+  void FrameShown(int fps);
+  DWORD Now() const;
+};
+bool FrameClockRunning();

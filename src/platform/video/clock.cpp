@@ -14,6 +14,8 @@ uint32_t WaitVBlank(int hz, const uint32_t* last) {
   uint32_t now = timeGetTime();
   uint32_t from = now;
   if (last && static_cast<int32_t>(*last + 1 - now) > 0) from = *last + 1;
+  // Under the frame clock the shown frames are the display's time: the blank is there at once.
+  if (FrameClockRunning()) return from;
   uint32_t blank = VBlankAtOrAfter(hz, from);
   if (static_cast<int32_t>(blank - now) > 0) Sleep(blank - now);
   return blank;

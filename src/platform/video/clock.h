@@ -9,7 +9,8 @@ namespace video {
 // on the grid k * 1000 / hz (integer milliseconds) of the clock.
 uint32_t VBlankAtOrAfter(int hz, uint32_t ms);
 // Waits for the first vertical blank after `*last` (the blank a previous wait returned; null for
-// none) and returns it.
+// none) and returns it. Under a FrameClock it waits for nothing: the blank is the present time, or
+// the millisecond after `*last` when no frame was shown since.
 uint32_t WaitVBlank(int hz, const uint32_t* last);
 
 
