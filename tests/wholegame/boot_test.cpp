@@ -11,9 +11,7 @@
 #include "gamedata/replay.h"
 #include "gamedata/savedata.h"
 #include "platform/fs/path.h"
-#include "platform/win/dialogs.h"
 #include "shell/appdialogs.h"
-#include "shell/dialog_script.h"
 #include "shell/startupsetting.h"
 #include "shell/wndplacement.h"
 #include "platform/win/winapp.h"
@@ -55,6 +53,7 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
     const char* message;  // the message, when it has one
     // Writes the file whole when the demo has none, and sets up the input that reaches its reader.
     std::function<void(GameFolder&, HeadlessRun&)> prepare;
+    std::function<void()> after = nullptr;  // a look at what the run left
   };
   // The title's rows: new game, continue, replay, options, end.
   auto titleRow = [&](HeadlessRun& run, int row) {
@@ -87,14 +86,20 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
       {"user_data\\Window.dat", 8, kGoesOn, kNone, nullptr,
        [](GameFolder&, HeadlessRun&) { ASSERT_EQ(cWndPlacement().Save("user_data\\Window.dat"), 1); }},
       {"user_data\\Boot.dat", 8, kGoesOn, kNone, nullptr,
-       [](GameFolder& f, HeadlessRun&) {
+       [](GameFolder& f, HeadlessRun& run) {
          f.systemIni = "WindowMode=1\r\nDirect3D=2\r\n";
          cStartupSetting asked;
          asked.m_nDrawMode = 1;
          asked.m_bNoAsk = 1;
          ASSERT_EQ(asked.Save("user_data\\Boot.dat"), 1);
-         // The damaged record falls back to asking: the dialog is answered "Direct3D".
-         dlg::PushWholeAnswer(IDD_STARTUP, 1, "1 0");
+         // The damaged record falls back to asking: the dialog is answered "Direct3D, ask again".
+         run.dialogAnswers.push_back({IDD_STARTUP, 1, "1 0"});
+       },
+       [] {
+         cStartupSetting saved;
+         ASSERT_EQ(saved.Load("user_data\\Boot.dat"), 1) << "the dialog's answer was not saved";
+         EXPECT_EQ(saved.m_nDrawMode, 1);
+         EXPECT_EQ(saved.m_bNoAsk, 0);
        }},
       {"user_data\\story\\Story01.dat", 12, kGoesOn, kReport,
        "user_data\\story\\Story01.dat の読み込みに失敗しました！",
@@ -122,7 +127,7 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
          cSaveData progress;
          ASSERT_EQ(cReplayData().SaveFile("user_data\\rpl4\\Caves.rpl4_914", stage, stage, progress), 1);
          titleRow(run, 2);
-         dlg::PushSteps({script::Type("Caves.rpl4_914"), script::Click(IDOK)});
+         run.ChooseFile("Caves.rpl4_914");
          run.frameLimit = 200;
        }},
   };
@@ -143,8 +148,7 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
     if (!run.keysAtPoll.empty()) run.frameLimit = std::max(run.frameLimit, run.keysAtPoll.rbegin()->first + 10);
 
     EXPECT_EQ(run.Run(), 0);
-    dlg::WholeAnswer unused;
-    EXPECT_FALSE(dlg::TakeWholeAnswer(IDD_STARTUP, &unused)) << "the start-up dialog was not asked";
+    if (c.after) c.after();
     std::vector<std::string> texts;
     for (const MessageBoxRecord& box : run.Boxes()) texts.push_back(box.text);
     const std::vector<std::string> report = LogLines("Report_Game.txt");

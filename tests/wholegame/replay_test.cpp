@@ -11,8 +11,6 @@
 #include "gamefolder/gamefolder.h"
 #include "objects/objlists.h"
 #include "platform/fs/path.h"
-#include "platform/win/dialogs.h"
-#include "shell/dialog_script.h"
 #include "wholegame_fixture.h"
 
 namespace {
@@ -80,7 +78,7 @@ TEST_F(WholeGameTest, AReplayOfALiveAttemptPlaysItBackFrameForFrame) {
   Hold(live, 100, 300, VK_RIGHT);
   for (int poll = 110; poll < 280; poll += 40) Press(live, {{poll, 'X'}, {poll + 20, 'Z'}});
   Press(live, {{320, VK_F1}});
-  dlg::PushSteps({script::Type("live"), script::Click(IDOK)});
+  live.ChooseFile("live");
   live.frameLimit = 335;
   EXPECT_EQ(live.Run(), 0);
   const EndState liveEnd = EndOf(live);
@@ -103,7 +101,7 @@ TEST_F(WholeGameTest, AReplayOfALiveAttemptPlaysItBackFrameForFrame) {
     ResetGameGlobals();
     HeadlessRun playback;
     Press(playback, {{60, VK_DOWN}, {66, VK_DOWN}, {75, 'Z'}});
-    dlg::PushSteps({script::Type("live.rpl4_914"), script::Click(IDOK)});
+    playback.ChooseFile("live.rpl4_914");
     // The title's replay entry, then as many frames as the live attempt had from its stage's start.
     playback.frameLimit = 100 + static_cast<int>(live.Frames().size()) - firstLivePlay;
     EXPECT_EQ(playback.Run(), 0);

@@ -1,28 +1,15 @@
-// Whole-game tests: a fresh game folder as the current folder, the single-instance mutex kept in it,
-// and the game-wide state as at program start before and after each test.
+// Whole-game tests: the headless runner's fixture (a fresh game folder, the game-wide state as at
+// program start) and key scripts written as presses and holds.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <utility>
 
-#include "platform/win/winapp.h"
-#include "support/game_reset.h"
 #include "support/headless_run.h"
-#include "support/tempdir.h"
 
-class WholeGameTest : public TempDirTest {
+class WholeGameTest : public HeadlessRunTest {
  protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    SetMutexFolderStandIn(dir_.c_str());
-    ResetGameGlobals();
-  }
-  void TearDown() override {
-    ResetGameGlobals();
-    SetMutexFolderStandIn("");
-    TempDirTest::TearDown();
-  }
-
   // Keys pressed at one input poll each.
   static void Press(HeadlessRun& run, std::initializer_list<std::pair<int, int>> presses) {
     for (auto [poll, vk] : presses) run.keysAtPoll[poll].insert(vk);
