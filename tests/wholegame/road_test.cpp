@@ -308,23 +308,26 @@ TEST_F(RoadTest, NewGameStageClearAutoSaveMapMenuAndBackToTheTitle) {
 TEST_F(RoadTest, AFreeStageChosenInTheChooserIsLoadedAndPlayed) {
   struct Case {
     const char* name;
-    std::function<void()> answer;
+    std::function<void(HeadlessRun&)> answer;
     bool plays;
     std::vector<std::string> boxes;  // in order
   };
   const std::string kQuitAsk = "終了しますか？\n";  // closing outside the title asks
-  const auto pick = [](const char* name) {
-    dlg::PushSteps({{dlg::ScriptStep::Pick, 0, true, true, name, 0, nullptr},
-                    {dlg::ScriptStep::Click, 0, true, true, "", IDOK, nullptr}});
+  const auto pick = [](HeadlessRun& run, const char* name) {
+    run.dialogSteps = {{dlg::ScriptStep::Pick, 0, true, true, name, 0, nullptr},
+                       {dlg::ScriptStep::Click, 0, true, true, "", IDOK, nullptr}};
+  };
+  const auto whole = [](HeadlessRun& run, const char* path) {
+    run.dialogAnswers = {{IDD_FILESELECT, 1, path}};
   };
   const Case cases[] = {
-      {"picked in the chooser", [&] { pick("Sample.stg4_914"); }, true, {kQuitAsk}},
-      {"answered whole", [] { dlg::PushWholeAnswer(IDD_FILESELECT, 1, "data\\stg4\\Sample.stg4_914"); }, true,
-       {kQuitAsk}},
-      {"cancelled", [] { dlg::PushSteps({{dlg::ScriptStep::Click, 0, true, true, "", IDCANCEL, nullptr}}); }, false,
-       {}},
+      {"picked in the chooser", [&](HeadlessRun& run) { pick(run, "Sample.stg4_914"); }, true, {kQuitAsk}},
+      {"answered whole", [&](HeadlessRun& run) { whole(run, "data\\stg4\\Sample.stg4_914"); }, true, {kQuitAsk}},
+      {"cancelled",
+       [](HeadlessRun& run) { run.dialogSteps = {{dlg::ScriptStep::Click, 0, true, true, "", IDCANCEL, nullptr}}; },
+       false, {}},
       // Chosen, then gone before its load: the load's own message, and the program closes by itself.
-      {"gone", [] { dlg::PushWholeAnswer(IDD_FILESELECT, 1, "data\\stg4\\Gone.stg4_914"); }, false,
+      {"gone", [&](HeadlessRun& run) { whole(run, "data\\stg4\\Gone.stg4_914"); }, false,
        {"ステージファイル data\\stg4\\Gone.stg4_914 の読み込みに失敗しました！"}},
   };
   GameFolder game = BasicGameFolder();
@@ -333,12 +336,12 @@ TEST_F(RoadTest, AFreeStageChosenInTheChooserIsLoadedAndPlayed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(WriteGameFolder(game));
-    c.answer();
     bool requested = false, closed = false;
     Progress atPlay;
     int gameType = -1, playMode = -1;
     HeadlessRun run;
     run.frameLimit = 600;
+    c.answer(run);
     RoadDriver road;
     road.onStep = [&](const RoadDriver::View& v) {
       if (v.scene == SCENE_PLAY && v.state == -1) {
