@@ -62,6 +62,11 @@ int CellIndexOf(int column, int row) {
 }
 
 int cScenePlay::FindSegmentCell(cCharaBase* obj, double x1d, double y1d, double x2d, double y2d) {
+  bool conditions = false;
+  return SegmentCell(obj, x1d, y1d, x2d, y2d, conditions);
+}
+
+int cScenePlay::SegmentCell(cCharaBase* obj, double x1d, double y1d, double x2d, double y2d, bool& conditions) {
   const int w = m_ScrollX.m_nOuterRange, h = m_ScrollY.m_nOuterRange;
   const int x1 = Clamp(TruncToInt(x1d), 0, w - 1), x2 = Clamp(TruncToInt(x2d), 0, w - 1);
   const int y1 = Clamp(TruncToInt(y1d), 0, h - 1), y2 = Clamp(TruncToInt(y2d), 0, h - 1);
@@ -72,7 +77,9 @@ int cScenePlay::FindSegmentCell(cCharaBase* obj, double x1d, double y1d, double 
     int y = y1;
     for (int i = 0; i < samples; ++i) {
       const int index = CellIndexOf(column, Clamp(y, 0, h - 1) >> 5);
-      const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
+      cMapCell& cell = g_MapCells.At(index);
+      conditions = conditions || !cell.m_vCond.empty();
+      const int code = CellHitCode(cell, obj->m_nSide);
       if (code > best) {
         best = code;
         bestIndex = index;
@@ -89,7 +96,9 @@ int cScenePlay::FindSegmentCell(cCharaBase* obj, double x1d, double y1d, double 
     for (int i = 0; i < samples; ++i) {
       const int cx = Clamp(x, 0, w - 1);
       const int index = CellIndexOf(cx >> 5, row);
-      const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
+      cMapCell& cell = g_MapCells.At(index);
+      conditions = conditions || !cell.m_vCond.empty();
+      const int code = CellHitCode(cell, obj->m_nSide);
       const int distance = std::abs(cx - middle);
       if (code > best || (code == best && distance < bestDistance)) {
         best = code;
@@ -140,13 +149,28 @@ int cScenePlay::FindCornerCell(int left, int top, int right, int bottom, int kin
   return bestIndex;
 }
 
+cScenePlay::cSideMemo cScenePlay::SideMemoKey(const cCharaBase* obj, int edge) {
+  return {obj, edge, TruncToInt(obj->m_dY), TruncToInt(obj->m_dBottom), obj->m_nSide, ScaleOf(obj), obj->m_nBaseHitH};
+}
+
+void cScenePlay::SetSideMemo(int on) {
+  m_bSideMemoOn = on;
+  m_SideMemo[0] = m_SideMemo[1] = cSideMemo();
+}
+
 int cScenePlay::CollideLeft(cCharaBase* obj) {
   const int mode = MoveModeOf(*obj);
   if (mode == MOVE_FLY_THROUGH) return 0;
   const int left = TruncToInt(obj->m_dX);
-  const int index = FindSegmentCell(obj, left, TruncToInt(obj->m_dY), left, TruncToInt(obj->m_dBottom));
+  const cSideMemo key = SideMemoKey(obj, left);
+  if (m_bSideMemoOn && m_SideMemo[0] == key) return 0;
+  bool conditions = false;
+  const int index = SegmentCell(obj, left, key.m_nTop, left, key.m_nBottom, conditions);
   const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
-  if (code != 1 && code != 2) return 0;
+  if (code != 1 && code != 2) {
+    if (m_bSideMemoOn && !conditions) m_SideMemo[0] = key;
+    return 0;
+  }
   if (code == 2 && IsHeroObject(obj)) return 2;
   if (mode == MOVE_FLY_DEADLY) return 2;
   obj->m_bContactLeft = 1;
@@ -166,9 +190,15 @@ int cScenePlay::CollideRight(cCharaBase* obj) {
   const int mode = MoveModeOf(*obj);
   if (mode == MOVE_FLY_THROUGH) return 0;
   const int right = TruncToInt(obj->m_dRight);
-  const int index = FindSegmentCell(obj, right, TruncToInt(obj->m_dY), right, TruncToInt(obj->m_dBottom));
+  const cSideMemo key = SideMemoKey(obj, right);
+  if (m_bSideMemoOn && m_SideMemo[1] == key) return 0;
+  bool conditions = false;
+  const int index = SegmentCell(obj, right, key.m_nTop, right, key.m_nBottom, conditions);
   const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
-  if (code != 1 && code != 2) return 0;
+  if (code != 1 && code != 2) {
+    if (m_bSideMemoOn && !conditions) m_SideMemo[1] = key;
+    return 0;
+  }
   if (code == 2 && IsHeroObject(obj)) return 2;
   if (mode == MOVE_FLY_DEADLY) return 2;
   obj->m_bContactRight = 1;

@@ -15,26 +15,57 @@ bool HasNaN(double l, double t, double r, double b) {
 }  // namespace
 
 int cHitIndex::Build(List& list, cHitRect cCharaBase::*rect, List::iterator mark) {
-  m_vEntry.clear();
-  m_vByLeft.clear();
-  m_dMaxW = 0;
+  // The same characters as last time keep last time's order as the start of the sort: they moved
+  // little, so it is nearly sorted already.
+  const size_t before = m_vEntry.size();
+  bool sameObjects = true;
+  size_t count = 0, plain = 0;
   int markPos = -1;
-  for (auto it = list.begin(); it != list.end(); ++it) {
-    if (it == mark) markPos = static_cast<int>(m_vEntry.size());
+  m_dMaxW = 0;
+  for (auto it = list.begin(); it != list.end(); ++it, ++count) {
+    if (it == mark) markPos = static_cast<int>(count);
     cCharaBase* obj = *it;
     const cHitRect& r = obj->*rect;
-    m_vEntry.push_back({r.m_dLeft, r.m_dTop, r.m_dRight, r.m_dBottom, obj, it});
+    const Entry e{r.m_dLeft, r.m_dTop, r.m_dRight, r.m_dBottom, obj, it};
+    if (count < before) {
+      sameObjects = sameObjects && m_vEntry[count].m_pObj == obj;
+      m_vEntry[count] = e;
+    } else {
+      sameObjects = false;
+      m_vEntry.push_back(e);
+    }
     if (HasNaN(r.m_dLeft, r.m_dTop, r.m_dRight, r.m_dBottom)) continue;  // overlaps nothing
-    m_vByLeft.push_back(static_cast<int>(m_vEntry.size()) - 1);
+    ++plain;
     const double w = r.m_dRight - r.m_dLeft;
     if (std::isnan(w)) m_dMaxW = std::numeric_limits<double>::infinity();  // infinite edges
     else if (w > m_dMaxW) m_dMaxW = w;
   }
-  std::sort(m_vByLeft.begin(), m_vByLeft.end(), [this](int a, int b) {
+  m_vEntry.resize(count);
+  const auto less = [this](int a, int b) {
     const double la = m_vEntry[static_cast<size_t>(a)].m_dLeft, lb = m_vEntry[static_cast<size_t>(b)].m_dLeft;
     return la < lb || (la == lb && a < b);
-  });
-  return markPos < 0 ? static_cast<int>(m_vEntry.size()) : markPos;
+  };
+  bool reuse = sameObjects && count == before && plain == m_vByLeft.size();
+  for (size_t k = 0; reuse && k < m_vByLeft.size(); ++k) {
+    const Entry& e = m_vEntry[static_cast<size_t>(m_vByLeft[k])];
+    reuse = !HasNaN(e.m_dLeft, e.m_dTop, e.m_dRight, e.m_dBottom);
+  }
+  if (reuse) {
+    for (size_t k = 1; k < m_vByLeft.size(); ++k) {
+      const int v = m_vByLeft[k];
+      size_t at = k;
+      for (; at > 0 && less(v, m_vByLeft[at - 1]); --at) m_vByLeft[at] = m_vByLeft[at - 1];
+      m_vByLeft[at] = v;
+    }
+  } else {
+    m_vByLeft.clear();
+    for (size_t pos = 0; pos < count; ++pos) {
+      const Entry& e = m_vEntry[pos];
+      if (!HasNaN(e.m_dLeft, e.m_dTop, e.m_dRight, e.m_dBottom)) m_vByLeft.push_back(static_cast<int>(pos));
+    }
+    std::sort(m_vByLeft.begin(), m_vByLeft.end(), less);
+  }
+  return markPos < 0 ? static_cast<int>(count) : markPos;
 }
 
 void cHitIndex::Collect(double l, double t, double r, double b, int from, std::vector<int>& out) const {

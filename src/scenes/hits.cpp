@@ -207,12 +207,23 @@ int cScenePlay::ResolveCharaHits() {
 }
 
 void cScenePlay::CancelShots() {
+  // A pair acts only when one of its shots cancels; the pass removes shots and adds none, so a side
+  // without a cancelling shot at the start has none later and a shot that does not cancel skips it.
+  bool sideCancels[kSideCount + 1] = {};
+  const int sides = m_vSideShot.Size();
+  for (int j = 0; j < sides && j <= kSideCount; ++j)
+    for (const cShot* b : m_vSideShot[j])
+      if (b->m_Shot.m_bShotVsShot != 0) {
+        sideCancels[j] = true;
+        break;
+      }
   for (int i = 0; i < m_vSideShot.Size(); ++i) {
     for (auto ai = m_vSideShot[i].begin(); ai != m_vSideShot[i].end();) {
       cShot* a = *ai;
       ++ai;
       bool removeA = false;
       for (int j = i + 1; j < m_vSideShot.Size() && !removeA; ++j) {
+        if (a->m_Shot.m_bShotVsShot == 0 && j <= kSideCount && !sideCancels[j]) continue;
         for (auto bi = m_vSideShot[j].begin(); bi != m_vSideShot[j].end();) {
           cShot* b = *bi;
           ++bi;

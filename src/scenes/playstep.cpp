@@ -158,6 +158,7 @@ struct cCharaStepper {
     // 4-5. Moves and the map blocks.
     int mark = kKeep;
     if (c.MoveX() == 4) mark = kRemoveQuietly;
+    scene.SetSideMemo(1);
     if (scene.CollideBlocksX(&c) == 2) mark = kDie;
     c.ApplyFallGravity();
     const int moveY = c.MoveY();
@@ -172,6 +173,7 @@ struct cCharaStepper {
       scene.RecheckBlocksY(&c);
       crushed = IsCrushed(c);
     }
+    scene.SetSideMemo(0);
     if (crushed || mark == kDie) {
       PlaySystemSound(9);
       const int result = scene.KillChara(&c, g_lstChara);

@@ -375,6 +375,22 @@ class cScenePlay : public cScene {
   std::vector<int> m_vHitCandidates;
   unsigned m_nHitGeneration = 0;
   // ---- end of the hit pass's lookup ----
+  // ---- Side searches of the character being stepped ----
+  // Between its moves and its second look at the blocks no command runs, so the map cells stay as they
+  // are: a left or right search that found no blocking cell and met no cell with conditions gives the
+  // same answer for the same edge, and the second look skips it. On only while the step loop moves a
+  // character (SetSideMemo(1)), cleared when switched.
+  struct cSideMemo {
+    const cCharaBase* m_pObj = nullptr;
+    int m_nEdge = 0, m_nTop = 0, m_nBottom = 0, m_nSide = 0, m_nScale = 0, m_nBaseH = 0;
+    bool operator==(const cSideMemo&) const = default;
+  };
+  static cSideMemo SideMemoKey(const cCharaBase* obj, int edge);
+  void SetSideMemo(int on);
+  int SegmentCell(cCharaBase* obj, double x1, double y1, double x2, double y2, bool& conditions);
+  cSideMemo m_SideMemo[2];  // left, right
+  int m_bSideMemoOn = 0;
+  // ---- end of the side searches ----
 
  private:
   static int (cScenePlay::*const kHandlers[8])();
