@@ -7,6 +7,7 @@
 #include "gfx/fxshared.h"
 #include "gfx/globals.h"
 #include "gfx/pixelfx.h"
+#include "platform/video/pixels.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void SumRow(const T* in, int dx, int i0, int i1, int block, int64_t edge, BlockS
 // Adds a row of n 16-bit source pixels (a format known when compiling) to the column sums of red,
 // green and blue in 0..255 and of the count, several columns at a time.
 template <bool Keyed, int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB>
-void AddColumns(const uint16_t* __restrict in, size_t n, uint32_t* __restrict r, uint32_t* __restrict g,
+VIDEO_WIDE_VECTORS void AddColumns(const uint16_t* __restrict in, size_t n, uint32_t* __restrict r, uint32_t* __restrict g,
                 uint32_t* __restrict b, uint32_t* __restrict count, uint32_t key) {
   for (size_t i = 0; i < n; ++i) {
     const uint32_t p = in[i];
@@ -85,9 +86,21 @@ void AddColumns(const uint16_t* __restrict in, size_t n, uint32_t* __restrict r,
   }
 }
 
+// The same for a row of n 32-bit source pixels, two sums to a word: red and blue as in the pixel,
+// green below the count. Blocks of at most 256 rows keep every half below 2^16.
+template <bool Keyed>
+VIDEO_WIDE_VECTORS void AddColumns32(const uint32_t* __restrict in, size_t n, uint32_t* __restrict rb,
+                                     uint32_t* __restrict gn, uint32_t key) {
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t p = in[i];
+    const uint32_t on = Keyed ? 0u - static_cast<uint32_t>(p != key) : 0xFFFFFFFFu;
+    rb[i] += p & 0xFF00FF & on, gn[i] += (((p >> 8) & 0xFF) | 0x10000) & on;
+  }
+}
+
 // out[i] = (out[i] & keep[i]) | pattern[i] for a row of pixels.
 template <class T>
-void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep, size_t n) {
+VIDEO_WIDE_VECTORS void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep, size_t n) {
   for (size_t i = 0; i < n; ++i) out[i] = static_cast<T>((out[i] & keep[i]) | pattern[i]);
 }
 
@@ -134,7 +147,7 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
   const bool wide = depth == 32 && block > 256;  // red and blue of a block's row would not fit side by side
   const bool r565 = f[0] == 11 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 63 && f[6] == 31;
   const bool r555 = f[0] == 10 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 31 && f[6] == 31;
-  const bool columnSums = average && walk.dx == 1 && depth == 16 && (r565 || r555);
+  const bool columnSums = average && walk.dx == 1 && ((depth == 16 && (r565 || r555)) || (depth == 32 && !wide));
   static thread_local std::vector<uint32_t> t_columns;
   for (int64_t by = firstY; by < endY; by += block) {
     const int64_t bh = std::min<int64_t>(block, h - by);
@@ -149,6 +162,11 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
         uint32_t *cr = t_columns.data(), *cg = cr + n, *cb = cg + n, *cn = cb + n;
         for (int64_t j = r0; j < r1; ++j) {
           const int row = walk.Y(static_cast<int>(j)), col = walk.X(static_cast<int>(sumX0));
+          if (depth == 32) {
+            const uint32_t* in = DDRowOf<uint32_t>(locks.Src(), row) + col;
+            keyed ? AddColumns32<true>(in, n, cr, cg, key) : AddColumns32<false>(in, n, cr, cg, key);
+            continue;
+          }
           const uint16_t* in = DDRowOf<uint16_t>(locks.Src(), row) + col;
           if (r565)
             keyed ? AddColumns<true, 11, 5, 0, 31, 63, 31>(in, n, cr, cg, cb, cn, key)
@@ -163,6 +181,10 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
           BlockSums& bs = t_sums[k];
           for (int64_t i = c0; i < c1; ++i) {
             const size_t at = static_cast<size_t>(i - sumX0);
+            if (depth == 32) {
+              bs.r += cr[at] >> 16, bs.b += cr[at] & 0xFFFF, bs.g += cg[at] & 0xFFFF, bs.n += cg[at] >> 16;
+              continue;
+            }
             bs.r += cr[at], bs.g += cg[at], bs.b += cb[at], bs.n += cn[at];
           }
         }
@@ -313,7 +335,7 @@ struct BlurColumns {
 
 // Adds the n pixels in[0], in[Dx], ... to the column sums, or takes them off.
 template <class T, int Count, int Dx, bool TakeOff>
-void AddRow(const T* in, size_t n, const BlurColumns& c) {
+VIDEO_WIDE_VECTORS void AddRow(const T* in, size_t n, const BlurColumns& c) {
   uint32_t* __restrict cr = c.r;
   uint32_t* __restrict cg = c.g;
   uint32_t* __restrict cb = c.b;
@@ -335,7 +357,7 @@ void AddRow(const T* in, size_t n, const BlurColumns& c) {
 // Adds the n pixels in[0], in[Dx], ... to packed column sums, or takes them off: red, green, blue
 // and the count in the 16-bit lanes of one 64-bit word (see BlurPackedRow).
 template <class T, int Count, int Dx, bool TakeOff>
-void AddRowPacked(const T* in, size_t n, uint64_t* __restrict col, const BlurColumns& c) {
+VIDEO_WIDE_VECTORS void AddRowPacked(const T* in, size_t n, uint64_t* __restrict col, const BlurColumns& c) {
   const int s0 = c.shift[0], s1 = c.shift[1], s2 = c.shift[2];
   const uint32_t m0 = c.mask[0], m1 = c.mask[1], m2 = c.mask[2], key = c.key;
   for (size_t k = 0; k < n; ++k) {
@@ -369,14 +391,14 @@ void BlurPackedRow(const uint64_t* __restrict col, size_t width, size_t m, const
 }
 
 // out[t] = run[hi + t] - run[lo + t]: the sums of the windows [lo + t, hi + t) from running sums.
-void Differences(const uint32_t* __restrict run, size_t lo, size_t hi, uint32_t* __restrict out, size_t count) {
+VIDEO_WIDE_VECTORS void Differences(const uint32_t* __restrict run, size_t lo, size_t hi, uint32_t* __restrict out, size_t count) {
   for (size_t t = 0; t < count; ++t) out[t] = run[hi + t] - run[lo + t];
 }
 
 // avg[t] = sum[t] / count[t] (0 for a count of 0). In single precision, exact while counts stay at
 // most 32,768 and each sum at most 255 times its count: the sums are exact floats and a quotient
 // below k + 1 cannot round up to k + 1.
-void Quotients(const uint32_t* __restrict sum, const uint32_t* __restrict count, uint32_t* __restrict avg, size_t m) {
+VIDEO_WIDE_VECTORS void Quotients(const uint32_t* __restrict sum, const uint32_t* __restrict count, uint32_t* __restrict avg, size_t m) {
   for (size_t t = 0; t < m; ++t) {
     const float k = static_cast<float>(static_cast<int32_t>(count[t] | (count[t] == 0)));
     avg[t] = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sum[t])) / k));
@@ -386,7 +408,7 @@ void Quotients(const uint32_t* __restrict sum, const uint32_t* __restrict count,
 // Stores a row of 32-bit blur averages where the centre counts and the window is not empty: Direct3D
 // opaque, DirectDraw keeping the destination's top byte.
 template <int Count>
-void StoreBlur32(uint32_t* __restrict out, const uint32_t* __restrict centre, const uint32_t* __restrict count,
+VIDEO_WIDE_VECTORS void StoreBlur32(uint32_t* __restrict out, const uint32_t* __restrict centre, const uint32_t* __restrict count,
                  const uint32_t* __restrict r, const uint32_t* __restrict g, const uint32_t* __restrict b, size_t m,
                  uint32_t key, bool direct3D) {
   const uint32_t keep = direct3D ? 0 : 0xFF000000u, top = direct3D ? 0xFF000000u : 0;
