@@ -4,6 +4,7 @@
 #include "gfx/fxshared.h"
 #include "gfx/globals.h"
 #include "gfx/pixelfx.h"
+#include "platform/video/pixels.h"
 
 namespace {
 
@@ -47,18 +48,23 @@ inline uint16_t HalfChannel(uint16_t d, uint16_t s) {
 
 // The DirectDraw 16-bit half mix in a format known when compiling (R5G6B5 or X1R5G5B5), where the
 // divisions become multiplications and the row loop runs several pixels at a time.
+template <int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB, bool Keyed, int Step>
+VIDEO_WIDE_VECTORS void HalfRow16(uint16_t* out, const uint16_t* in, int n, uint16_t key) {
+  for (int k = 0; k < n; ++k) {
+    const uint16_t s = in[k * Step], d = out[k];
+    uint16_t m = static_cast<uint16_t>(HalfChannel<MR>((d >> SR) & MR, (s >> SR) & MR) << SR |
+                                       HalfChannel<MG>((d >> SG) & MG, (s >> SG) & MG) << SG |
+                                       HalfChannel<MB>((d >> SB) & MB, (s >> SB) & MB) << SB);
+    m = d == key ? s : m;
+    out[k] = Keyed && s == key ? d : m;
+  }
+}
+
 template <int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB, bool Keyed>
 void HalfRows16(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk) {
   const uint16_t key = static_cast<uint16_t>(DDColorKey);
   DDEachEffectRow<uint16_t>(locks, x, y, w, h, walk, [key](uint16_t* out, const uint16_t* in, int n, auto step) {
-    for (int k = 0; k < n; ++k) {
-      const uint16_t s = in[k * step()], d = out[k];
-      uint16_t m = static_cast<uint16_t>(HalfChannel<MR>((d >> SR) & MR, (s >> SR) & MR) << SR |
-                                         HalfChannel<MG>((d >> SG) & MG, (s >> SG) & MG) << SG |
-                                         HalfChannel<MB>((d >> SB) & MB, (s >> SB) & MB) << SB);
-      m = d == key ? s : m;
-      out[k] = Keyed && s == key ? d : m;
-    }
+    HalfRow16<SR, SG, SB, MR, MG, MB, Keyed, decltype(step)::value>(out, in, n, key);
   });
 }
 

@@ -7,6 +7,7 @@
 #include "gfx/fxshared.h"
 #include "gfx/globals.h"
 #include "gfx/pixelfx.h"
+#include "platform/video/pixels.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void SumRow(const T* in, int dx, int i0, int i1, int block, int64_t edge, BlockS
 // Adds a row of n 16-bit source pixels (a format known when compiling) to the column sums of red,
 // green and blue in 0..255 and of the count, several columns at a time.
 template <bool Keyed, int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB>
-void AddColumns(const uint16_t* __restrict in, size_t n, uint32_t* __restrict r, uint32_t* __restrict g,
+VIDEO_WIDE_VECTORS void AddColumns(const uint16_t* __restrict in, size_t n, uint32_t* __restrict r, uint32_t* __restrict g,
                 uint32_t* __restrict b, uint32_t* __restrict count, uint32_t key) {
   for (size_t i = 0; i < n; ++i) {
     const uint32_t p = in[i];
@@ -85,9 +86,21 @@ void AddColumns(const uint16_t* __restrict in, size_t n, uint32_t* __restrict r,
   }
 }
 
+// The same for a row of n 32-bit source pixels, two sums to a word: red and blue as in the pixel,
+// green below the count. Blocks of at most 256 rows keep every half below 2^16.
+template <bool Keyed>
+VIDEO_WIDE_VECTORS void AddColumns32(const uint32_t* __restrict in, size_t n, uint32_t* __restrict rb,
+                                     uint32_t* __restrict gn, uint32_t key) {
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t p = in[i];
+    const uint32_t on = Keyed ? 0u - static_cast<uint32_t>(p != key) : 0xFFFFFFFFu;
+    rb[i] += p & 0xFF00FF & on, gn[i] += (((p >> 8) & 0xFF) | 0x10000) & on;
+  }
+}
+
 // out[i] = (out[i] & keep[i]) | pattern[i] for a row of pixels.
 template <class T>
-void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep, size_t n) {
+VIDEO_WIDE_VECTORS void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep, size_t n) {
   for (size_t i = 0; i < n; ++i) out[i] = static_cast<T>((out[i] & keep[i]) | pattern[i]);
 }
 
@@ -134,7 +147,7 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
   const bool wide = depth == 32 && block > 256;  // red and blue of a block's row would not fit side by side
   const bool r565 = f[0] == 11 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 63 && f[6] == 31;
   const bool r555 = f[0] == 10 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 31 && f[6] == 31;
-  const bool columnSums = average && walk.dx == 1 && depth == 16 && (r565 || r555);
+  const bool columnSums = average && walk.dx == 1 && ((depth == 16 && (r565 || r555)) || (depth == 32 && !wide));
   static thread_local std::vector<uint32_t> t_columns;
   for (int64_t by = firstY; by < endY; by += block) {
     const int64_t bh = std::min<int64_t>(block, h - by);
@@ -149,6 +162,11 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
         uint32_t *cr = t_columns.data(), *cg = cr + n, *cb = cg + n, *cn = cb + n;
         for (int64_t j = r0; j < r1; ++j) {
           const int row = walk.Y(static_cast<int>(j)), col = walk.X(static_cast<int>(sumX0));
+          if (depth == 32) {
+            const uint32_t* in = DDRowOf<uint32_t>(locks.Src(), row) + col;
+            keyed ? AddColumns32<true>(in, n, cr, cg, key) : AddColumns32<false>(in, n, cr, cg, key);
+            continue;
+          }
           const uint16_t* in = DDRowOf<uint16_t>(locks.Src(), row) + col;
           if (r565)
             keyed ? AddColumns<true, 11, 5, 0, 31, 63, 31>(in, n, cr, cg, cb, cn, key)
@@ -163,6 +181,10 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
           BlockSums& bs = t_sums[k];
           for (int64_t i = c0; i < c1; ++i) {
             const size_t at = static_cast<size_t>(i - sumX0);
+            if (depth == 32) {
+              bs.r += cr[at] >> 16, bs.b += cr[at] & 0xFFFF, bs.g += cg[at] & 0xFFFF, bs.n += cg[at] >> 16;
+              continue;
+            }
             bs.r += cr[at], bs.g += cg[at], bs.b += cb[at], bs.n += cn[at];
           }
         }
@@ -313,7 +335,7 @@ struct BlurColumns {
 
 // Adds the n pixels in[0], in[Dx], ... to the column sums, or takes them off.
 template <class T, int Count, int Dx, bool TakeOff>
-void AddRow(const T* in, size_t n, const BlurColumns& c) {
+VIDEO_WIDE_VECTORS void AddRow(const T* in, size_t n, const BlurColumns& c) {
   uint32_t* __restrict cr = c.r;
   uint32_t* __restrict cg = c.g;
   uint32_t* __restrict cb = c.b;
@@ -332,15 +354,51 @@ void AddRow(const T* in, size_t n, const BlurColumns& c) {
   }
 }
 
+// Adds the n pixels in[0], in[Dx], ... to packed column sums, or takes them off: red, green, blue
+// and the count in the 16-bit lanes of one 64-bit word (see BlurPackedRow).
+template <class T, int Count, int Dx, bool TakeOff>
+VIDEO_WIDE_VECTORS void AddRowPacked(const T* in, size_t n, uint64_t* __restrict col, const BlurColumns& c) {
+  const int s0 = c.shift[0], s1 = c.shift[1], s2 = c.shift[2];
+  const uint32_t m0 = c.mask[0], m1 = c.mask[1], m2 = c.mask[2], key = c.key;
+  for (size_t k = 0; k < n; ++k) {
+    const uint32_t p = in[static_cast<ptrdiff_t>(k) * Dx];
+    const uint64_t on = 0u - uint64_t{Counted<T, Count>(p, key)};
+    const uint64_t v = (uint64_t{(p >> s0) & m0} | uint64_t{(p >> s1) & m1} << 16 |
+                        uint64_t{(p >> s2) & m2} << 32 | uint64_t{1} << 48) & on;
+    if constexpr (TakeOff) col[k] -= v;
+    else col[k] += v;
+  }
+}
+
+// Window sums and averages of one row from packed column sums, for windows of at most 256 pixels:
+// every lane of a window sum then stays below 2^16 (at most 255 x 256), so adding and taking off
+// whole words never carries between lanes of a window's sum (sums taken modulo 2^64 are the lanes'
+// sums). col[t .. t + width) is the window of centre t (columns outside the source are zero); the
+// quotient is (sum x recip[count]) >> 32, exact since sum x (recip x count - 2^32) < 255 x 256^2 < 2^32.
+// emit(t, count, red, green, blue) receives the averages of centre t.
+template <class Emit>
+void BlurPackedRow(const uint64_t* __restrict col, size_t width, size_t m, const uint64_t* __restrict recip,
+                   Emit&& emit) {
+  uint64_t w = 0;
+  for (size_t k = 0; k < width; ++k) w += col[k];
+  for (size_t t = 0; t < m; ++t) {
+    const uint32_t k = static_cast<uint32_t>(w >> 48);
+    const uint64_t q = recip[k];
+    emit(t, k, static_cast<uint32_t>(((w & 0xFFFF) * q) >> 32), static_cast<uint32_t>((((w >> 16) & 0xFFFF) * q) >> 32),
+         static_cast<uint32_t>((((w >> 32) & 0xFFFF) * q) >> 32));
+    w += col[t + width] - col[t];
+  }
+}
+
 // out[t] = run[hi + t] - run[lo + t]: the sums of the windows [lo + t, hi + t) from running sums.
-void Differences(const uint32_t* __restrict run, size_t lo, size_t hi, uint32_t* __restrict out, size_t count) {
+VIDEO_WIDE_VECTORS void Differences(const uint32_t* __restrict run, size_t lo, size_t hi, uint32_t* __restrict out, size_t count) {
   for (size_t t = 0; t < count; ++t) out[t] = run[hi + t] - run[lo + t];
 }
 
 // avg[t] = sum[t] / count[t] (0 for a count of 0). In single precision, exact while counts stay at
 // most 32,768 and each sum at most 255 times its count: the sums are exact floats and a quotient
 // below k + 1 cannot round up to k + 1.
-void Quotients(const uint32_t* __restrict sum, const uint32_t* __restrict count, uint32_t* __restrict avg, size_t m) {
+VIDEO_WIDE_VECTORS void Quotients(const uint32_t* __restrict sum, const uint32_t* __restrict count, uint32_t* __restrict avg, size_t m) {
   for (size_t t = 0; t < m; ++t) {
     const float k = static_cast<float>(static_cast<int32_t>(count[t] | (count[t] == 0)));
     avg[t] = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sum[t])) / k));
@@ -350,14 +408,15 @@ void Quotients(const uint32_t* __restrict sum, const uint32_t* __restrict count,
 // Stores a row of 32-bit blur averages where the centre counts and the window is not empty: Direct3D
 // opaque, DirectDraw keeping the destination's top byte.
 template <int Count>
-void StoreBlur32(uint32_t* __restrict out, const uint32_t* __restrict centre, const uint32_t* __restrict count,
+VIDEO_WIDE_VECTORS void StoreBlur32(uint32_t* __restrict out, const uint32_t* __restrict centre, const uint32_t* __restrict count,
                  const uint32_t* __restrict r, const uint32_t* __restrict g, const uint32_t* __restrict b, size_t m,
                  uint32_t key, bool direct3D) {
   const uint32_t keep = direct3D ? 0 : 0xFF000000u, top = direct3D ? 0xFF000000u : 0;
   for (size_t t = 0; t < m; ++t) {
     const uint32_t o = out[t];
     const uint32_t value = (o & keep) | top | r[t] << 16 | g[t] << 8 | b[t];
-    out[t] = Counted<uint32_t, Count>(centre[t], key) && count[t] != 0 ? value : o;
+    const uint32_t take = 0u - (Counted<uint32_t, Count>(centre[t], key) & static_cast<uint32_t>(count[t] != 0));
+    out[t] = (value & take) | (o & ~take);
   }
 }
 
@@ -385,9 +444,31 @@ void BlurFromOther(const cDDEffectLocks& locks, int x, int y, const DDSourceWalk
     cols.mask[c] = sizeof(T) == 2 ? static_cast<uint32_t>(DDPixelFormat[4 + c]) : 0xFF;
   }
   cols.key = DDColorKey;
+  // Windows of at most 256 pixels keep packed column sums, padded with bw zero columns on each side so
+  // that every centre's window is 2 bw whole columns.
+  const bool packed = int64_t{2} * bw * 2 * bh <= 256;
+  static thread_local std::vector<uint64_t> t_packed;
+  static thread_local std::vector<uint64_t> t_recip;
+  uint64_t* col = nullptr;
+  if (packed) {
+    t_packed.assign(n + 2 * static_cast<size_t>(bw) + 1, 0);
+    col = t_packed.data() + bw;
+    if (t_recip.empty()) {
+      t_recip.assign(257, 0);
+      for (uint64_t k = 1; k <= 256; ++k) t_recip[k] = ((uint64_t{1} << 32) + k - 1) / k;
+    }
+  }
   auto addRow = [&](int64_t j, bool takeOff) {
     if (j < b0 || j >= b1) return;
     const T* in = DDRowOf<T>(locks.Src(), walk.Y(static_cast<int>(j))) + walk.X(a0);
+    if (packed) {
+      if (walk.dx == 1)
+        takeOff ? AddRowPacked<T, Count, 1, true>(in, n, col, cols) : AddRowPacked<T, Count, 1, false>(in, n, col, cols);
+      else
+        takeOff ? AddRowPacked<T, Count, -1, true>(in, n, col, cols)
+                : AddRowPacked<T, Count, -1, false>(in, n, col, cols);
+      return;
+    }
     if (walk.dx == 1)
       takeOff ? AddRow<T, Count, 1, true>(in, n, cols) : AddRow<T, Count, 1, false>(in, n, cols);
     else
@@ -406,70 +487,90 @@ void BlurFromOther(const cDDEffectLocks& locks, int x, int y, const DDSourceWalk
   const int* f = DDPixelFormat;
   const int* bf = DDBackPixelFormat;
   const uint32_t alpha16 = static_cast<uint32_t>(f[7] & 1) << f[3];
+  // Stores the average of a window of k counted pixels where the centre p counts and k is not 0.
+  auto store = [&](T& o, uint32_t p, uint32_t k, uint32_t cr, uint32_t cg, uint32_t cb) {
+    if (!Counted<T, Count>(p, cols.key) || k == 0) return;
+    if constexpr (sizeof(T) == 4) {
+      const uint32_t rgb = cr << 16 | cg << 8 | cb;
+      o = direct3D ? 0xFF000000u | (op.Apply(rgb) & 0xFFFFFF) : (o & 0xFF000000u) | rgb;
+    } else if (!direct3D) {
+      o = static_cast<T>(cr << f[0] | cg << f[1] | cb << f[2]);
+    } else {
+      if (op.Active()) DDUnpack16(op.Apply(alpha16 | cr << f[0] | cg << f[1] | cb << f[2]), &cr, &cg, &cb);
+      o = back16 ? static_cast<T>(cr << bf[0] | (cg * 2) << bf[1] | cb << bf[2])
+                 : static_cast<T>(alpha16 | cr << f[0] | cg << f[1] | cb << f[2]);
+    }
+  };
   for (int r = j0; r < j1; ++r) {
     if (r > j0) {
       addRow(int64_t{r} - 1 + bh, false);
       addRow(int64_t{r} - 1 - bh, true);
     }
     if (r < b0 || r >= b1 || m == 0) continue;  // the centre's source point lies outside
-    {
+    const T* centre = DDRowOf<T>(locks.Src(), walk.Y(r));
+    T* out = DDRowOf<T>(locks.Dst(), y + r) + x + c0;
+    const bool store32 = sizeof(T) == 4 && walk.dx == 1 && !op.Active();
+    if (packed) {
+      const uint64_t* window = col + (c0 - a0) - bw;
+      const size_t width = 2 * static_cast<size_t>(bw);
+      if (store32) {
+        // 32 bits without the pair: stored as they come.
+        uint32_t* o32 = reinterpret_cast<uint32_t*>(out);
+        const uint32_t* in32 = reinterpret_cast<const uint32_t*>(centre) + walk.X(c0);
+        const uint32_t keep = direct3D ? 0 : 0xFF000000u, top = direct3D ? 0xFF000000u : 0, key = cols.key;
+        BlurPackedRow(window, width, m, t_recip.data(), [&](size_t t, uint32_t k, uint32_t cr, uint32_t cg, uint32_t cb) {
+          const uint32_t o = o32[t];
+          const uint32_t take = 0u - (Counted<uint32_t, Count>(in32[t], key) & static_cast<uint32_t>(k != 0));
+          o32[t] = (((o & keep) | top | cr << 16 | cg << 8 | cb) & take) | (o & ~take);
+        });
+        continue;
+      }
+      BlurPackedRow(window, width, m, t_recip.data(), [&](size_t t, uint32_t k, uint32_t cr, uint32_t cg, uint32_t cb) {
+        store(out[t], centre[walk.X(c0 + static_cast<int>(t))], k, cr, cg, cb);
+      });
+      continue;
+    } else {
       uint32_t sr = 0, sg = 0, sb = 0, sn = 0;
       for (size_t k = 0; k < n; ++k) {
         pr[k + 1] = sr += cols.r[k], pg[k + 1] = sg += cols.g[k];
         pb[k + 1] = sb += cols.b[k], pn[k + 1] = sn += cols.n[k];
       }
-    }
-    // Window sums: columns [i - bw, i + bw) cut at [a0, a1).
-    auto edge = [&](int i) {
-      const size_t t = static_cast<size_t>(i - c0);
-      const size_t lo = static_cast<size_t>(std::max<int64_t>(int64_t{i} - bw, a0) - a0);
-      const size_t hi = static_cast<size_t>(std::min<int64_t>(int64_t{i} + bw, a1) - a0);
-      wr[t] = pr[hi] - pr[lo], wg[t] = pg[hi] - pg[lo], wb[t] = pb[hi] - pb[lo], wn[t] = pn[hi] - pn[lo];
-    };
-    for (int i = c0; i < mid0; ++i) edge(i);
-    {
-      const size_t t0 = static_cast<size_t>(mid0 - c0), count = static_cast<size_t>(mid1 - mid0);
-      const size_t lo = static_cast<size_t>(mid0 - bw - a0), hi = static_cast<size_t>(int64_t{mid0} + bw - a0);
-      Differences(pr, lo, hi, wr + t0, count);
-      Differences(pg, lo, hi, wg + t0, count);
-      Differences(pb, lo, hi, wb + t0, count);
-      Differences(pn, lo, hi, wn + t0, count);
-    }
-    for (int i = mid1; i < c1; ++i) edge(i);
-    if (floatDivide) {
-      Quotients(wr, wn, ar, m);
-      Quotients(wg, wn, ag, m);
-      Quotients(wb, wn, ab, m);
-    } else {
-      for (size_t t = 0; t < m; ++t) {
-        const uint32_t k = wn[t] | (wn[t] == 0);
-        ar[t] = wr[t] / k, ag[t] = wg[t] / k, ab[t] = wb[t] / k;
+      // Window sums: columns [i - bw, i + bw) cut at [a0, a1).
+      auto edge = [&](int i) {
+        const size_t t = static_cast<size_t>(i - c0);
+        const size_t lo = static_cast<size_t>(std::max<int64_t>(int64_t{i} - bw, a0) - a0);
+        const size_t hi = static_cast<size_t>(std::min<int64_t>(int64_t{i} + bw, a1) - a0);
+        wr[t] = pr[hi] - pr[lo], wg[t] = pg[hi] - pg[lo], wb[t] = pb[hi] - pb[lo], wn[t] = pn[hi] - pn[lo];
+      };
+      for (int i = c0; i < mid0; ++i) edge(i);
+      {
+        const size_t t0 = static_cast<size_t>(mid0 - c0), count = static_cast<size_t>(mid1 - mid0);
+        const size_t lo = static_cast<size_t>(mid0 - bw - a0), hi = static_cast<size_t>(int64_t{mid0} + bw - a0);
+        Differences(pr, lo, hi, wr + t0, count);
+        Differences(pg, lo, hi, wg + t0, count);
+        Differences(pb, lo, hi, wb + t0, count);
+        Differences(pn, lo, hi, wn + t0, count);
+      }
+      for (int i = mid1; i < c1; ++i) edge(i);
+      if (floatDivide) {
+        Quotients(wr, wn, ar, m);
+        Quotients(wg, wn, ag, m);
+        Quotients(wb, wn, ab, m);
+      } else {
+        for (size_t t = 0; t < m; ++t) {
+          const uint32_t k = wn[t] | (wn[t] == 0);
+          ar[t] = wr[t] / k, ag[t] = wg[t] / k, ab[t] = wb[t] / k;
+        }
       }
     }
-    const T* centre = DDRowOf<T>(locks.Src(), walk.Y(r));
-    T* out = DDRowOf<T>(locks.Dst(), y + r) + x + c0;
-    if (sizeof(T) == 4 && walk.dx == 1 && !op.Active()) {
+    if (store32) {
       // 32 bits without the pair: a select for each pixel, several at a time.
       StoreBlur32<Count>(reinterpret_cast<uint32_t*>(out), reinterpret_cast<const uint32_t*>(centre) + walk.X(c0), wn,
                          ar, ag, ab, m, cols.key, direct3D);
       continue;
     }
-    for (size_t t = 0; t < m; ++t) {
-      const uint32_t p = centre[walk.X(c0 + static_cast<int>(t))];
-      if (!Counted<T, Count>(p, cols.key) || wn[t] == 0) continue;
-      uint32_t cr = ar[t], cg = ag[t], cb = ab[t];
-      T& o = out[t];
-      if constexpr (sizeof(T) == 4) {
-        const uint32_t rgb = cr << 16 | cg << 8 | cb;
-        o = direct3D ? 0xFF000000u | (op.Apply(rgb) & 0xFFFFFF) : (o & 0xFF000000u) | rgb;
-      } else if (!direct3D) {
-        o = static_cast<T>(cr << f[0] | cg << f[1] | cb << f[2]);
-      } else {
-        if (op.Active()) DDUnpack16(op.Apply(alpha16 | cr << f[0] | cg << f[1] | cb << f[2]), &cr, &cg, &cb);
-        o = back16 ? static_cast<T>(cr << bf[0] | (cg * 2) << bf[1] | cb << bf[2])
-                   : static_cast<T>(alpha16 | cr << f[0] | cg << f[1] | cb << f[2]);
-      }
-    }
+    for (size_t t = 0; t < m; ++t)
+      store(out[t], centre[walk.X(c0 + static_cast<int>(t))], wn[t], ar[t], ag[t], ab[t]);
   }
 }
 

@@ -7,6 +7,7 @@
 #include "gfx/fxshared.h"
 #include "gfx/globals.h"
 #include "gfx/pixelfx.h"
+#include "platform/video/pixels.h"
 
 namespace {
 
@@ -134,6 +135,24 @@ std::array<uint8_t, 256> LookupMap(const BYTE* table, int n, int level) {
 // The DirectDraw 16-bit tint in a format known when compiling: L half mixes toward t are
 // (v + (2^L - 1) t) >> L, kept to its low byte as the 0..255 value it stands for, and every step
 // stays below 2^16 (16-bit lanes) when the caller has checked (2^L - 1) t + 255 does.
+template <int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB, bool Keyed, int Step>
+VIDEO_WIDE_VECTORS void TintRow16(uint16_t* out, const uint16_t* in, int n, uint16_t key, uint16_t cr, uint16_t cg,
+                                  uint16_t cb, int mixes) {
+  for (int k = 0; k < n; ++k) {
+    const uint16_t s = in[k * Step], d = out[k];
+    const uint16_t r = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SR) & MR) * 255) / MR);
+    const uint16_t g = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SG) & MG) * 255) / MG);
+    const uint16_t b = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SB) & MB) * 255) / MB);
+    const uint16_t mr = static_cast<uint16_t>((static_cast<uint16_t>(r + cr) >> mixes) & 0xFF);
+    const uint16_t mg = static_cast<uint16_t>((static_cast<uint16_t>(g + cg) >> mixes) & 0xFF);
+    const uint16_t mb = static_cast<uint16_t>((static_cast<uint16_t>(b + cb) >> mixes) & 0xFF);
+    const uint16_t m = static_cast<uint16_t>(static_cast<uint16_t>(mr * MR) / 255 << SR |
+                                             static_cast<uint16_t>(mg * MG) / 255 << SG |
+                                             static_cast<uint16_t>(mb * MB) / 255 << SB);
+    out[k] = Keyed && s == key ? d : m;
+  }
+}
+
 template <int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB, bool Keyed>
 void TintRows16(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk,
                 const uint32_t* add, int mixes) {
@@ -141,19 +160,7 @@ void TintRows16(const cDDEffectLocks& locks, int x, int y, int w, int h, const D
   const uint16_t cr = static_cast<uint16_t>(add[0]), cg = static_cast<uint16_t>(add[1]);
   const uint16_t cb = static_cast<uint16_t>(add[2]);
   DDEachEffectRow<uint16_t>(locks, x, y, w, h, walk, [&](uint16_t* out, const uint16_t* in, int n, auto step) {
-    for (int k = 0; k < n; ++k) {
-      const uint16_t s = in[k * step()], d = out[k];
-      const uint16_t r = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SR) & MR) * 255) / MR);
-      const uint16_t g = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SG) & MG) * 255) / MG);
-      const uint16_t b = static_cast<uint16_t>(static_cast<uint16_t>(((s >> SB) & MB) * 255) / MB);
-      const uint16_t mr = static_cast<uint16_t>((static_cast<uint16_t>(r + cr) >> mixes) & 0xFF);
-      const uint16_t mg = static_cast<uint16_t>((static_cast<uint16_t>(g + cg) >> mixes) & 0xFF);
-      const uint16_t mb = static_cast<uint16_t>((static_cast<uint16_t>(b + cb) >> mixes) & 0xFF);
-      const uint16_t m = static_cast<uint16_t>(static_cast<uint16_t>(mr * MR) / 255 << SR |
-                                               static_cast<uint16_t>(mg * MG) / 255 << SG |
-                                               static_cast<uint16_t>(mb * MB) / 255 << SB);
-      out[k] = Keyed && s == key ? d : m;
-    }
+    TintRow16<SR, SG, SB, MR, MG, MB, Keyed, decltype(step)::value>(out, in, n, key, cr, cg, cb, mixes);
   });
 }
 

@@ -234,6 +234,34 @@ TEST_F(PixelFxReference, MosaicMatchesThePlainBlockWalk) {
   }
 }
 
+// The largest sums that the 32-bit mosaic (blocks of 256 rows) and the blur (windows of 256 pixels)
+// keep two or four to a word: a white source must average to white, not carry into its neighbour.
+TEST_F(PixelFxReference, WhiteAtTheLargestPackedSumsStaysWhite) {
+  StartReference({"DD32", 0, 32});
+  struct Run {
+    const char* name;
+    int size;
+    std::function<bool(DDSURFACEDATA*, DDSURFACEDATA*)> effect;
+  };
+  const Run runs[] = {
+      {"mosaic 256", 256, [](DDSURFACEDATA* d, DDSURFACEDATA* s) { return DDMosaic(d, 0, 0, 256, 256, 256, s, 0, 0, 0, nullptr); }},
+      {"blur 8x8", 40, [](DDSURFACEDATA* d, DDSURFACEDATA* s) { return DDBlurBlt(d, 0, 0, 40, 40, 8, 8, s, 0, 0, 0, nullptr); }},
+  };
+  for (const Run& run : runs) {
+    SCOPED_TRACE(run.name);
+    DDSURFACEDATA src, dst;
+    ASSERT_TRUE(DDCreateSurface(&src, run.size, run.size, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+    ASSERT_TRUE(DDCreateSurface(&dst, run.size, run.size, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+    const size_t count = static_cast<size_t>(run.size) * static_cast<size_t>(run.size);
+    Put(&src, Pixels(count, 0x00FFFFFFu));
+    Put(&dst, Pixels(count, 0xAB000000u));
+    EXPECT_TRUE(run.effect(&dst, &src));
+    EXPECT_EQ(Read(&dst), Pixels(count, 0xABFFFFFFu));
+    DDReleaseSurface(&dst);
+    DDReleaseSurface(&src);
+  }
+}
+
 TEST_F(PixelFxReference, LensMatchesThePlainDiscWalk) {
   for (const DrawMode& mode : kReferenceModes) {
     SCOPED_TRACE(mode.name);
