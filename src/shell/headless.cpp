@@ -113,6 +113,8 @@ bool ParseHeadlessSwitches(int argc, char** argv, HeadlessSwitches& out, std::ve
       out.headless = true;
     } else if (std::strncmp(arg, "--frames=", 9) == 0) {
       ok = ParseCount(arg + 9, out.frameLimit);
+    } else if (std::strcmp(arg, "--test-play") == 0) {
+      out.testPlay = true;
     } else if (std::strcmp(arg, "--print-frames") == 0) {
       out.printFrames = true;
     } else if (std::strncmp(arg, "--keys=", 7) == 0) {

@@ -17,6 +17,8 @@ struct HeadlessSwitches {
   int frameLimit = 0;  // 0: no limit
   bool printFrames = false;
   std::map<int, std::set<int>> keysAtPoll;
+  // --test-play: start as the editor's test play (show command 5), playing the named stage.
+  bool testPlay = false;
 };
 
 // Takes the leading switches of the arguments (argv[1] onwards) into `out` and leaves the rest in

@@ -39,6 +39,12 @@ TEST(HeadlessSwitches, LeadingSwitchesAreTakenAndTheStageIsLeft) {
   EXPECT_FALSE(plain.switches.headless);
   EXPECT_EQ(plain.switches.frameLimit, 0);
   EXPECT_EQ(plain.rest, std::vector<std::string>{"stage"});
+  EXPECT_FALSE(plain.switches.testPlay);
+
+  Parsed testPlay = Parse({"--test-play", "data\\stg4\\Keep.stg4_914"});
+  ASSERT_TRUE(testPlay.ok);
+  EXPECT_TRUE(testPlay.switches.testPlay);
+  EXPECT_EQ(testPlay.rest, std::vector<std::string>{"data\\stg4\\Keep.stg4_914"});
 
   Parsed dashed = Parse({"--headless", "--", "--odd-stage-name"});
   ASSERT_TRUE(dashed.ok);
