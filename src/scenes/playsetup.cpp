@@ -336,7 +336,7 @@ void cScenePlay::RaiseStartTrigger() {
   g_vHero[0].RaiseTrigger(FLOW_TRIG_BEFORE_START);
   for (auto it = g_lstChara.begin(); it != g_lstChara.end();) {
     cChara& c = *it;
-    if (!all && !c.m_bAppearLatched) {
+    if (!all && !c.m_bActive) {  // appears now (the refresh above decided)
       ++it;
       continue;
     }

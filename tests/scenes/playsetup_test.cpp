@@ -488,6 +488,26 @@ TEST_F(SetupTest, StartTriggerReachesEveryCharacterAndRemovesTheVanishedAndTheDe
   EXPECT_EQ(side3, (std::vector<cCharaBase*>{&g_lstChara.front()}));
 }
 
+// With the start-trigger switch off, only the characters that appear get the trigger: one without
+// appearance conditions does, one whose condition fails does not.
+TEST_F(SetupTest, StartTriggerWithTheSwitchOffReachesOnlyTheCharactersThatAppear) {
+  g_SystemData.m_bCompat827 = 0;
+  for (int x : {2, 4}) {
+    cCharaData& c = PlaceComChara(g_StageData, static_cast<int16_t>(x), 2);
+    c.m_vFlow.assign(1, Flow(FLOW_TRIG_BEFORE_START, {Cmd(CMD_STATUS, 0, 1)}));
+  }
+  // The first placed character (number 0) waits for stage variable 0 to be 1.
+  cCharaData& hidden = g_StageData.m_vChara[g_StageData.m_vChara.Size() - 2];
+  hidden.m_vCond.resize(1);
+  hidden.m_vCond[0].m_nKind = COND_STAGE_VAR;
+  hidden.m_vCond[0].m_nValue = 1;
+  Actions()[CMD_STATUS] = [](cCharaBase*, cCmdInstance*) {};
+  Setup();
+
+  EXPECT_EQ(Calls(), (std::vector<ExecCall>{{1, CMD_STATUS}}));
+  EXPECT_EQ(CharaNumbers(), (std::vector<int>{0, 1}));
+}
+
 }  // namespace
 
 namespace {
