@@ -1,5 +1,6 @@
 #include "platform/audio/gmsynth.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <atomic>
@@ -130,6 +131,10 @@ bool StartPlayerLocked(Synth& g, const std::vector<uint8_t>& smf, bool loop) {
 // Reads the SoundFont outside the mixer lock, so neither the caller nor the audio thread waits for it.
 void Load(std::string path, int rate) {
   Synth& g = G();
+  // The library reads the samples in an OpenMP team whose idle workers spin for a while afterwards,
+  // taking processor time from the start-up; off its path, one thread reads them alone.
+  using SetThreads = void (*)(int);
+  if (auto set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
   fluid_settings_t* settings = new_fluid_settings();
   fluid_settings_setnum(settings, "synth.sample-rate", rate);
   fluid_settings_setstr(settings, "player.timing-source", "sample");
