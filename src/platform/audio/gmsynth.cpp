@@ -64,7 +64,8 @@ class Synth final : public MidiSink, public audio::Source {
   }
 
   fluid_settings_t* settings = nullptr;
-  fluid_synth_t* synth = nullptr;  // null while no SoundFont loaded
+  // Null while no SoundFont is loaded; set by the loader thread while a stream may be stopping.
+  std::atomic<fluid_synth_t*> synth{nullptr};
   fluid_player_t* player = nullptr;
   bool paused = false;
   bool tried = false;
