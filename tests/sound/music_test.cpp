@@ -54,8 +54,10 @@ class MusicTest : public TempDirTest {
     ResetLogsForTest();
     TempDirTest::TearDown();
   }
-  // The largest sample of `frames` pulled frames.
+  // The largest sample of `frames` pulled frames. The SoundFont loads on a thread of its own: hand
+  // pulls wait for it, so that a tune sounds from the first of them.
   float Peak(int frames) {
+    gmsynth::FinishLoading();
     std::vector<float> out(2 * 1024);
     float peak = 0;
     for (int done = 0; done < frames; done += 1024) {
@@ -100,6 +102,52 @@ TEST_F(MusicTest, SoftSynthPlaysATuneAtTheMasterVolume) {
   EXPECT_FALSE(Start(0, "bad.mid", 100));
   EXPECT_EQ(bgm.CurrentSlot(), -1);
   EXPECT_NE(ReadFileBytes("Report_Game.txt").size(), 0u);
+}
+
+TEST_F(MusicTest, ATuneAskedForWhileTheSoundFontLoadsSoundsFromItsStart) {
+  const Bytes tune = TuneBytes();
+  bool playing = false;
+  int tick = -1;
+  gmsynth::SetSequencer(nullptr);
+  gmsynth::Close();
+  ASSERT_TRUE(gmsynth::Open());
+  ASSERT_TRUE(gmsynth::PlayerStart(tune, false));
+  gmsynth::PlayerStatus(&playing, &tick);
+  EXPECT_TRUE(playing);
+  EXPECT_EQ(tick, 0);
+  std::vector<float> out(2 * 1024);
+  audio::Pull(out.data(), 1024);  // during the load: silent, and the tune keeps its start
+  gmsynth::FinishLoading();
+  gmsynth::PlayerStatus(&playing, &tick);
+  EXPECT_TRUE(playing);
+  EXPECT_EQ(tick, 0);
+  EXPECT_GT(Peak(22050), 0.05f);
+  gmsynth::PlayerStatus(&playing, &tick);
+  EXPECT_GT(tick, 0);
+  // Stopped or paused before the load ends, the tune never sounds.
+  for (void (*end)() : {gmsynth::PlayerStop, gmsynth::PlayerPause}) {
+    gmsynth::Close();
+    ASSERT_TRUE(gmsynth::Open());
+    ASSERT_TRUE(gmsynth::PlayerStart(tune, true));
+    end();
+    gmsynth::FinishLoading();
+    gmsynth::PlayerStatus(&playing, &tick);
+    EXPECT_FALSE(playing);
+    EXPECT_LT(Peak(22050), 0.001f);  // the reverb's floor, no note
+  }
+  // A failed load reports the device missing at the next open, as a missing SoundFont does.
+  WriteFileBytes("bad.sf2", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 's', 'f', 'b', 'k'});
+  gmsynth::Close();
+  gmsynth::SetSoundFontForTest("bad.sf2");
+  EXPECT_TRUE(gmsynth::Open());
+  EXPECT_TRUE(gmsynth::PlayerStart(tune, false));
+  gmsynth::FinishLoading();
+  gmsynth::PlayerStatus(&playing, &tick);
+  EXPECT_FALSE(playing);
+  EXPECT_FALSE(gmsynth::Open());
+  EXPECT_EQ(gmsynth::Sink(), nullptr);
+  gmsynth::SetSoundFontForTest(nullptr);
+  gmsynth::Close();
 }
 
 TEST_F(MusicTest, ZeroTickLoopDoesNotSpin) {

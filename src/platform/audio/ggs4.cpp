@@ -60,6 +60,7 @@ int GGS4OpenDevice(int, int) {
 
 void GGS4CloseDevice() {
   gmsynth::PlayerStop();
+  gmsynth::FinishLoading();
   std::lock_guard<std::mutex> lock(g_mutex);
   g_list.clear();
   g_open = false;

@@ -1,9 +1,12 @@
 #include "platform/audio/gmsynth.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/audio/mixer.h"
 
@@ -41,6 +44,8 @@ class Synth final : public MidiSink, public audio::Source {
   }
 
   void Mix(float* out, int frames) override {
+    // While the SoundFont loads, the stream device's events wait in their queue rather than fall silent.
+    if (loading) return;
     int pos = 0;
     while (pos < frames) {
       int n = frames - pos;
@@ -59,10 +64,16 @@ class Synth final : public MidiSink, public audio::Source {
   }
 
   fluid_settings_t* settings = nullptr;
-  fluid_synth_t* synth = nullptr;  // null while no SoundFont loaded
+  // Null while no SoundFont is loaded; set by the loader thread while a stream may be stopping.
+  std::atomic<fluid_synth_t*> synth{nullptr};
   fluid_player_t* player = nullptr;
   bool paused = false;
   bool tried = false;
+  bool loading = false;  // the loader thread is reading the SoundFont
+  // A tune asked for while loading: played once the SoundFont is in.
+  bool tunePending = false;
+  bool tuneLoop = false;
+  std::vector<uint8_t> tune;
   bool sourceAdded = false;
   std::atomic<float> gain{1.0f};
   std::atomic<int (*)(int)> sequencer{nullptr};
@@ -95,11 +106,65 @@ std::string FindSoundFont() {
 }
 
 void DeletePlayerLocked(Synth& g) {
+  g.tunePending = false;
+  g.tune.clear();
   if (!g.player) return;
   fluid_player_stop(g.player);
   delete_fluid_player(g.player);
   g.player = nullptr;
   if (g.synth) fluid_synth_all_notes_off(g.synth, -1);
+}
+
+bool StartPlayerLocked(Synth& g, const std::vector<uint8_t>& smf, bool loop) {
+  g.player = new_fluid_player(g.synth);
+  if (!g.player) return false;
+  if (fluid_player_add_mem(g.player, smf.data(), smf.size()) != FLUID_OK) {
+    delete_fluid_player(g.player);
+    g.player = nullptr;
+    return false;
+  }
+  fluid_player_set_loop(g.player, loop ? -1 : 1);
+  fluid_player_play(g.player);
+  g.paused = false;
+  return true;
+}
+
+// Reads the SoundFont outside the mixer lock, so neither the caller nor the audio thread waits for it.
+void Load(std::string path, int rate) {
+  Synth& g = G();
+  // The library reads the samples in an OpenMP team whose idle workers spin for a while afterwards,
+  // taking processor time from the start-up; off its path, one thread reads them alone.
+  using SetThreads = void (*)(int);
+  if (auto set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
+  fluid_settings_t* settings = new_fluid_settings();
+  fluid_settings_setnum(settings, "synth.sample-rate", rate);
+  fluid_settings_setstr(settings, "player.timing-source", "sample");
+  fluid_settings_setint(settings, "synth.cpu-cores", 1);
+  fluid_settings_setnum(settings, "synth.gain", 0.5);  // the default 0.2 leaves General MIDI tunes faint
+  fluid_synth_t* synth = new_fluid_synth(settings);
+  if (!synth || fluid_synth_sfload(synth, path.c_str(), 1) == FLUID_FAILED) {
+    if (synth) delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+    settings = nullptr;
+    synth = nullptr;
+  }
+  auto lock = audio::LockMixer();
+  g.loading = false;
+  g.settings = settings;
+  g.synth = synth;
+  if (g.tunePending) {
+    g.tunePending = false;
+    std::vector<uint8_t> tune = std::move(g.tune);
+    g.tune.clear();
+    if (synth) StartPlayerLocked(g, tune, g.tuneLoop);
+  }
+}
+
+std::mutex g_loaderMutex;
+// Never destroyed: a process that ends without closing the device must not end on a joinable thread.
+std::thread& Loader() {
+  static auto* t = new std::thread;
+  return *t;
 }
 
 }  // namespace
@@ -117,30 +182,29 @@ bool Open() {
   Synth& g = G();
   const int rate = audio::Rate();
   EnsureSource();
+  std::lock_guard<std::mutex> loaderLock(g_loaderMutex);
   auto lock = audio::LockMixer();
-  if (g.synth) return true;
+  if (g.synth || g.loading) return true;
   if (g.tried) return false;
   g.tried = true;
   const std::string path = FindSoundFont();
   if (path.empty()) return false;
   for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) fluid_set_log_function(level, Quiet, nullptr);
-  g.settings = new_fluid_settings();
-  fluid_settings_setnum(g.settings, "synth.sample-rate", rate);
-  fluid_settings_setstr(g.settings, "player.timing-source", "sample");
-  fluid_settings_setint(g.settings, "synth.cpu-cores", 1);
-  fluid_settings_setnum(g.settings, "synth.gain", 0.5);  // the default 0.2 leaves General MIDI tunes faint
-  fluid_synth_t* synth = new_fluid_synth(g.settings);
-  if (!synth || fluid_synth_sfload(synth, path.c_str(), 1) == FLUID_FAILED) {
-    if (synth) delete_fluid_synth(synth);
-    delete_fluid_settings(g.settings);
-    g.settings = nullptr;
-    return false;
-  }
-  g.synth = synth;
+  g.loading = true;
+  Loader() = std::thread(Load, path, rate);
   return true;
 }
 
-MidiSink* Sink() { return G().synth ? &G() : nullptr; }
+void FinishLoading() {
+  std::lock_guard<std::mutex> loaderLock(g_loaderMutex);
+  if (Loader().joinable()) Loader().join();
+}
+
+MidiSink* Sink() {
+  Synth& g = G();
+  auto lock = audio::LockMixer();
+  return g.synth || g.loading ? &g : nullptr;
+}
 
 void SetGain(float gain) { G().gain.store(gain); }
 
@@ -148,23 +212,25 @@ bool PlayerStart(const std::vector<uint8_t>& smf, bool loop) {
   Synth& g = G();
   auto lock = audio::LockMixer();
   DeletePlayerLocked(g);
-  if (!g.synth) return false;
-  g.player = new_fluid_player(g.synth);
-  if (!g.player) return false;
-  if (fluid_player_add_mem(g.player, smf.data(), smf.size()) != FLUID_OK) {
-    delete_fluid_player(g.player);
-    g.player = nullptr;
-    return false;
+  if (g.loading) {
+    g.tune = smf;
+    g.tuneLoop = loop;
+    g.tunePending = true;
+    g.paused = false;
+    return true;
   }
-  fluid_player_set_loop(g.player, loop ? -1 : 1);
-  fluid_player_play(g.player);
-  g.paused = false;
-  return true;
+  if (!g.synth) return false;
+  return StartPlayerLocked(g, smf, loop);
 }
 
 void PlayerPause() {
   Synth& g = G();
   auto lock = audio::LockMixer();
+  if (g.tunePending) {  // paused before its first note: nothing is left to resume
+    DeletePlayerLocked(g);
+    g.paused = true;
+    return;
+  }
   if (!g.player) return;
   fluid_player_stop(g.player);
   g.paused = true;
@@ -181,7 +247,7 @@ void PlayerStatus(bool* playing, int* tick) {
   Synth& g = G();
   auto lock = audio::LockMixer();
   // A player that has started counts as playing until it is paused or has played to its end.
-  *playing = g.player && !g.paused && fluid_player_get_status(g.player) != FLUID_PLAYER_DONE;
+  *playing = g.tunePending || (g.player && !g.paused && fluid_player_get_status(g.player) != FLUID_PLAYER_DONE);
   *tick = g.player ? fluid_player_get_current_tick(g.player) : 0;
 }
 
@@ -193,6 +259,7 @@ void SetSoundFontForTest(const char* path) {
 }
 
 void Close() {
+  FinishLoading();
   Synth& g = G();
   auto lock = audio::LockMixer();
   DeletePlayerLocked(g);

@@ -19,9 +19,13 @@ class MidiSink {
 
 namespace gmsynth {
 
-// Creates the synthesizer and loads the SoundFont once; false when no SoundFont loads.
+// Creates the synthesizer and starts loading the SoundFont once, on a thread of its own; false when
+// there is no SoundFont or its load has failed. Until the load ends, the file player keeps the tune it
+// is given and the stream device's events wait, so they sound from their start once it is in.
 bool Open();
-// The synthesizer as a sink; null when it is not open.
+// Waits for the SoundFont load to end (shut-down and device close call it: no thread is left behind).
+void FinishLoading();
+// The synthesizer as a sink; null when it is not open or loading.
 MidiSink* Sink();
 // Output gain (1 at full volume).
 void SetGain(float gain);

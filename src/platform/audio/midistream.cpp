@@ -177,6 +177,7 @@ MMRESULT midiStreamOpen(HMIDISTRM* out, UINT* deviceId, DWORD cMidi, uintptr_t c
 }
 
 MMRESULT midiStreamClose(HMIDISTRM stream) {
+  gmsynth::FinishLoading();
   std::lock_guard<std::mutex> lock(g_mutex);
   if (!Valid(stream)) return MMSYSERR_INVALHANDLE;
   ReturnAll(*stream);
