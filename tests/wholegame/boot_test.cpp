@@ -11,6 +11,7 @@
 #include "gamedata/replay.h"
 #include "gamedata/savedata.h"
 #include "platform/fs/path.h"
+#include "platform/thread/thread.h"
 #include "shell/appdialogs.h"
 #include "shell/startupsetting.h"
 #include "shell/wndplacement.h"
@@ -147,7 +148,9 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
     ASSERT_TRUE(WriteFileBytes(host, bytes));
     if (!run.keysAtPoll.empty()) run.frameLimit = std::max(run.frameLimit, run.keysAtPoll.rbegin()->first + 10);
 
+    const int abandoned = AbandonedThreadCount();
     EXPECT_EQ(run.Run(), 0);
+    EXPECT_EQ(AbandonedThreadCount(), abandoned) << "a thread was left running";
     if (c.after) c.after();
     std::vector<std::string> texts;
     for (const MessageBoxRecord& box : run.Boxes()) texts.push_back(box.text);
