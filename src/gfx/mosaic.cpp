@@ -1,6 +1,7 @@
 // Mosaic and box blur: each destination pixel from a neighbourhood of source pixels.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -354,39 +355,208 @@ VIDEO_WIDE_VECTORS void AddRow(const T* in, size_t n, const BlurColumns& c) {
   }
 }
 
-// Adds the n pixels in[0], in[Dx], ... to packed column sums, or takes them off: red, green, blue
-// and the count in the 16-bit lanes of one 64-bit word (see BlurPackedRow).
+using Words8 = uint32_t __attribute__((vector_size(32)));
+using Bytes32 = uint8_t __attribute__((vector_size(32)));
+
+// Column sums for windows of at most 256 pixels, in two planes of 32-bit words: red and green in
+// the low and high halves of one, blue and the count in the other. A window's sum of each half
+// stays below 2^16 (at most 255 x 256), so sums of whole words, taken modulo 2^32, are the halves'
+// sums: carries between the halves cancel out.
+struct PlaneColumns {
+  uint32_t* __restrict rg;
+  uint32_t* __restrict bk;
+};
+
+template <class T, int Count>
+inline uint32_t RedGreen(uint32_t p, const BlurColumns& c) {
+  return (((p >> c.shift[0]) & c.mask[0]) | ((p >> c.shift[1]) & c.mask[1]) << 16) &
+         (0u - Counted<T, Count>(p, c.key));
+}
+template <class T, int Count>
+inline uint32_t BlueCount(uint32_t p, const BlurColumns& c) {
+  return (((p >> c.shift[2]) & c.mask[2]) | 1u << 16) & (0u - Counted<T, Count>(p, c.key));
+}
+
+// Adds the n pixels in[0], in[Dx], ... to the plane column sums, or takes them off.
 template <class T, int Count, int Dx, bool TakeOff>
-VIDEO_WIDE_VECTORS void AddRowPacked(const T* in, size_t n, uint64_t* __restrict col, const BlurColumns& c) {
-  const int s0 = c.shift[0], s1 = c.shift[1], s2 = c.shift[2];
-  const uint32_t m0 = c.mask[0], m1 = c.mask[1], m2 = c.mask[2], key = c.key;
+VIDEO_WIDE_VECTORS void AddRowPlanes(const T* in, size_t n, PlaneColumns col, BlurColumns c) {
   for (size_t k = 0; k < n; ++k) {
     const uint32_t p = in[static_cast<ptrdiff_t>(k) * Dx];
-    const uint64_t on = 0u - uint64_t{Counted<T, Count>(p, key)};
-    const uint64_t v = (uint64_t{(p >> s0) & m0} | uint64_t{(p >> s1) & m1} << 16 |
-                        uint64_t{(p >> s2) & m2} << 32 | uint64_t{1} << 48) & on;
-    if constexpr (TakeOff) col[k] -= v;
-    else col[k] += v;
+    if constexpr (TakeOff) {
+      col.rg[k] -= RedGreen<T, Count>(p, c), col.bk[k] -= BlueCount<T, Count>(p, c);
+    } else {
+      col.rg[k] += RedGreen<T, Count>(p, c), col.bk[k] += BlueCount<T, Count>(p, c);
+    }
   }
 }
 
-// Window sums and averages of one row from packed column sums, for windows of at most 256 pixels:
-// every lane of a window sum then stays below 2^16 (at most 255 x 256), so adding and taking off
-// whole words never carries between lanes of a window's sum (sums taken modulo 2^64 are the lanes'
-// sums). col[t .. t + width) is the window of centre t (columns outside the source are zero); the
-// quotient is (sum x recip[count]) >> 32, exact since sum x (recip x count - 2^32) < 255 x 256^2 < 2^32.
-// emit(t, count, red, green, blue) receives the averages of centre t.
-template <class Emit>
-void BlurPackedRow(const uint64_t* __restrict col, size_t width, size_t m, const uint64_t* __restrict recip,
-                   Emit&& emit) {
-  uint64_t w = 0;
-  for (size_t k = 0; k < width; ++k) w += col[k];
+// Adds the row newIn to the plane column sums and takes the row oldIn off, in one pass.
+template <class T, int Count, int Dx>
+VIDEO_WIDE_VECTORS void SwapRowPlanes(const T* newIn, const T* oldIn, size_t n, PlaneColumns col, BlurColumns c) {
+  for (size_t k = 0; k < n; ++k) {
+    const ptrdiff_t at = static_cast<ptrdiff_t>(k) * Dx;
+    const uint32_t pn = newIn[at], po = oldIn[at];
+    col.rg[k] += RedGreen<T, Count>(pn, c) - RedGreen<T, Count>(po, c);
+    col.bk[k] += BlueCount<T, Count>(pn, c) - BlueCount<T, Count>(po, c);
+  }
+}
+
+// SwapRowPlanes for 32-bit pixels read forwards, eight at a time: red and green come to their
+// halves by one byte shuffle.
+template <int Count>
+VIDEO_WIDE_VECTORS void SwapRowPlanes32(const uint32_t* newIn, const uint32_t* oldIn, size_t n, PlaneColumns col,
+                                        uint32_t key) {
+  const Bytes32 zero = {};
+  const Words8 keys = {key, key, key, key, key, key, key, key};
+  auto planes = [&](const uint32_t* from, Words8& rg, Words8& bk) {
+    Words8 p;
+    std::memcpy(&p, from, sizeof p);
+    const Bytes32 bytes = reinterpret_cast<Bytes32>(p);
+    const Bytes32 redGreen = __builtin_shufflevector(bytes, zero, 2, 32, 1, 32, 6, 32, 5, 32, 10, 32, 9, 32, 14, 32, 13,
+                                                     32, 18, 32, 17, 32, 22, 32, 21, 32, 26, 32, 25, 32, 30, 32, 29, 32);
+    rg = reinterpret_cast<Words8>(redGreen);
+    bk = (p & 0xFF) | 0x10000;
+    if constexpr (Count == kCountUnlessKey) {
+      const Words8 on = reinterpret_cast<Words8>(p != keys);
+      rg &= on, bk &= on;
+    } else if constexpr (Count == kCountUnlessClear) {
+      const Words8 on = reinterpret_cast<Words8>((p >> 24) != 0);
+      rg &= on, bk &= on;
+    }
+  };
+  size_t k = 0;
+  for (; k + 8 <= n; k += 8) {
+    Words8 rgNew, bkNew, rgOld, bkOld, rg, bk;
+    planes(newIn + k, rgNew, bkNew);
+    planes(oldIn + k, rgOld, bkOld);
+    std::memcpy(&rg, col.rg + k, sizeof rg);
+    std::memcpy(&bk, col.bk + k, sizeof bk);
+    rg += rgNew - rgOld, bk += bkNew - bkOld;
+    std::memcpy(col.rg + k, &rg, sizeof rg);
+    std::memcpy(col.bk + k, &bk, sizeof bk);
+  }
+  BlurColumns c{};
+  c.shift[0] = 16, c.shift[1] = 8, c.shift[2] = 0;
+  c.mask[0] = c.mask[1] = c.mask[2] = 0xFF;
+  c.key = key;
+  SwapRowPlanes<uint32_t, Count, 1>(newIn + k, oldIn + k, n - k, {col.rg + k, col.bk + k}, c);
+}
+
+// SwapRowPlanes for 16-bit pixels read forwards, sixteen at a time: the channels are cut out in
+// 16-bit lanes, then red with green and blue with the count are interleaved into the planes' words.
+template <int Count>
+VIDEO_WIDE_VECTORS void SwapRowPlanes16(const uint16_t* newIn, const uint16_t* oldIn, size_t n, PlaneColumns col,
+                                        BlurColumns c) {
+  using Halves16 = uint16_t __attribute__((vector_size(32)));
+  const int s0 = c.shift[0], s1 = c.shift[1], s2 = c.shift[2];
+  const uint16_t m0 = static_cast<uint16_t>(c.mask[0]), m1 = static_cast<uint16_t>(c.mask[1]),
+                 m2 = static_cast<uint16_t>(c.mask[2]), key = static_cast<uint16_t>(c.key);
+  // The four words of sixteen pixels' red | green << 16 and blue | count << 16, pixels 0-7 then 8-15.
+  auto planes = [&](const uint16_t* from, Words8* rg, Words8* bk) {
+    Halves16 p;
+    std::memcpy(&p, from, sizeof p);
+    Halves16 r = (p >> s0) & m0, g = (p >> s1) & m1, b = (p >> s2) & m2, one = p * 0 + 1;
+    if constexpr (Count == kCountUnlessKey) {
+      const Halves16 on = reinterpret_cast<Halves16>(p != key);
+      r &= on, g &= on, b &= on, one &= on;
+    } else if constexpr (Count == kCountUnlessClear) {
+      const Halves16 on = reinterpret_cast<Halves16>((p & 0xA000) != 0);
+      r &= on, g &= on, b &= on, one &= on;
+    }
+    const Halves16 rgLow = __builtin_shufflevector(r, g, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    const Halves16 rgHigh = __builtin_shufflevector(r, g, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    const Halves16 bkLow = __builtin_shufflevector(b, one, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    const Halves16 bkHigh = __builtin_shufflevector(b, one, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    rg[0] = reinterpret_cast<Words8>(rgLow), rg[1] = reinterpret_cast<Words8>(rgHigh);
+    bk[0] = reinterpret_cast<Words8>(bkLow), bk[1] = reinterpret_cast<Words8>(bkHigh);
+  };
+  size_t k = 0;
+  for (; k + 16 <= n; k += 16) {
+    Words8 rgNew[2], bkNew[2], rgOld[2], bkOld[2];
+    planes(newIn + k, rgNew, bkNew);
+    planes(oldIn + k, rgOld, bkOld);
+    for (size_t half = 0; half < 2; ++half) {
+      Words8 rg, bk;
+      std::memcpy(&rg, col.rg + k + 8 * half, sizeof rg);
+      std::memcpy(&bk, col.bk + k + 8 * half, sizeof bk);
+      rg += rgNew[half] - rgOld[half], bk += bkNew[half] - bkOld[half];
+      std::memcpy(col.rg + k + 8 * half, &rg, sizeof rg);
+      std::memcpy(col.bk + k + 8 * half, &bk, sizeof bk);
+    }
+  }
+  SwapRowPlanes<uint16_t, Count, 1>(newIn + k, oldIn + k, n - k, {col.rg + k, col.bk + k}, c);
+}
+
+// Running sums of both planes: out[0] = 0 and out[k + 1] = in[0] + ... + in[k] for k < n, eight
+// words at a time (sums within each group of eight by shifted copies, then the carry of the groups
+// before).
+VIDEO_WIDE_VECTORS void PlanePrefixSums(PlaneColumns in, size_t n, PlaneColumns out) {
+  const Words8 zero = {};
+  Words8 carryA = {}, carryB = {};
+  auto scan = [&](const uint32_t* from, Words8& x) {
+    std::memcpy(&x, from, sizeof x);
+    x += __builtin_shufflevector(zero, x, 0, 8, 9, 10, 11, 12, 13, 14);
+    x += __builtin_shufflevector(zero, x, 0, 1, 8, 9, 10, 11, 12, 13);
+    x += __builtin_shufflevector(zero, x, 0, 1, 2, 3, 8, 9, 10, 11);
+  };
+  out.rg[0] = 0, out.bk[0] = 0;
+  size_t k = 0;
+  for (; k + 8 <= n; k += 8) {
+    Words8 a, b;
+    scan(in.rg + k, a);
+    scan(in.bk + k, b);
+    const Words8 sumA = a + carryA, sumB = b + carryB;
+    std::memcpy(out.rg + k + 1, &sumA, sizeof sumA);
+    std::memcpy(out.bk + k + 1, &sumB, sizeof sumB);
+    carryA += __builtin_shufflevector(a, a, 7, 7, 7, 7, 7, 7, 7, 7);
+    carryB += __builtin_shufflevector(b, b, 7, 7, 7, 7, 7, 7, 7, 7);
+  }
+  uint32_t runA = carryA[0], runB = carryB[0];
+  for (; k < n; ++k) out.rg[k + 1] = runA += in.rg[k], out.bk[k + 1] = runB += in.bk[k];
+}
+
+// The average of a 16-bit half-word sum: trunc(sum x reciprocal), where the reciprocal is
+// fl((1 + 2^-20) / count). Exact for counts up to 256: with u = 2^-24, the three roundings leave the
+// product between (sum / count)(1 + 2^-21) and (sum / count)(1 + 2^-19), so a whole quotient is not
+// pulled below itself, and a remainder of at least 1 / count is not pushed past the next whole
+// number (sum / count x 2^-19 <= 2^-11 < 1 / 256).
+inline uint32_t HalfAverage(uint32_t sum, float reciprocal) {
+  return static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sum)) * reciprocal));
+}
+inline float CountReciprocal(uint32_t blueCount) {
+  constexpr float kNudge = 1.0f + 1.0f / (1 << 20);
+  return kNudge / static_cast<float>(static_cast<int32_t>(std::max(blueCount >> 16, 1u)));
+}
+
+// How averaged pixels are stored without the pair: 32 bits keep `keep` of the destination and add
+// `top`; 16 bits are top | red << shift[0] | green << shift[1] | blue << shift[2].
+struct PackedStore {
+  uint32_t keep, top;
+  int shift[3];
+};
+
+// Stores a row of averages where the centre counts and the window is not empty. The window sums of
+// centre t are run[t + width] - run[t] (running sums of the plane column sums); centre[t x Dx] is
+// the source pixel of centre t.
+template <class T, int Count, int Dx>
+VIDEO_WIDE_VECTORS void StorePlaneRow(T* __restrict out, const T* centre, PlaneColumns run, size_t width, size_t m,
+                                      uint32_t key, PackedStore ps) {
+  const uint32_t* __restrict rgLo = run.rg;
+  const uint32_t* __restrict rgHi = run.rg + width;
+  const uint32_t* __restrict bkLo = run.bk;
+  const uint32_t* __restrict bkHi = run.bk + width;
   for (size_t t = 0; t < m; ++t) {
-    const uint32_t k = static_cast<uint32_t>(w >> 48);
-    const uint64_t q = recip[k];
-    emit(t, k, static_cast<uint32_t>(((w & 0xFFFF) * q) >> 32), static_cast<uint32_t>((((w >> 16) & 0xFFFF) * q) >> 32),
-         static_cast<uint32_t>((((w >> 32) & 0xFFFF) * q) >> 32));
-    w += col[t + width] - col[t];
+    const uint32_t rg = rgHi[t] - rgLo[t], bk = bkHi[t] - bkLo[t];
+    const float reciprocal = CountReciprocal(bk);
+    const uint32_t r = HalfAverage(rg & 0xFFFF, reciprocal), g = HalfAverage(rg >> 16, reciprocal),
+                   b = HalfAverage(bk & 0xFFFF, reciprocal);
+    const uint32_t o = out[t];
+    uint32_t value;
+    if constexpr (sizeof(T) == 4) value = (o & ps.keep) | ps.top | r << 16 | g << 8 | b;
+    else value = ps.top | r << ps.shift[0] | g << ps.shift[1] | b << ps.shift[2];
+    const uint32_t take = 0u - (Counted<T, Count>(centre[static_cast<ptrdiff_t>(t) * Dx], key) &
+                                static_cast<uint32_t>(bk >= 1u << 16));
+    out[t] = static_cast<T>((value & take) | (o & ~take));
   }
 }
 
@@ -444,29 +614,26 @@ void BlurFromOther(const cDDEffectLocks& locks, int x, int y, const DDSourceWalk
     cols.mask[c] = sizeof(T) == 2 ? static_cast<uint32_t>(DDPixelFormat[4 + c]) : 0xFF;
   }
   cols.key = DDColorKey;
-  // Windows of at most 256 pixels keep packed column sums, padded with bw zero columns on each side so
+  // Windows of at most 256 pixels keep plane column sums, padded with bw zero columns on each side so
   // that every centre's window is 2 bw whole columns.
   const bool packed = int64_t{2} * bw * 2 * bh <= 256;
-  static thread_local std::vector<uint64_t> t_packed;
-  static thread_local std::vector<uint64_t> t_recip;
-  uint64_t* col = nullptr;
+  static thread_local std::vector<uint32_t> t_planes;
+  PlaneColumns col{}, windowSums{};
   if (packed) {
-    t_packed.assign(n + 2 * static_cast<size_t>(bw) + 1, 0);
-    col = t_packed.data() + bw;
-    if (t_recip.empty()) {
-      t_recip.assign(257, 0);
-      for (uint64_t k = 1; k <= 256; ++k) t_recip[k] = ((uint64_t{1} << 32) + k - 1) / k;
-    }
+    const size_t padded = n + 2 * static_cast<size_t>(bw) + 1;
+    t_planes.assign(4 * padded, 0);
+    col = {t_planes.data() + bw, t_planes.data() + padded + bw};
+    windowSums = {t_planes.data() + 2 * padded, t_planes.data() + 3 * padded};
   }
   auto addRow = [&](int64_t j, bool takeOff) {
     if (j < b0 || j >= b1) return;
     const T* in = DDRowOf<T>(locks.Src(), walk.Y(static_cast<int>(j))) + walk.X(a0);
     if (packed) {
       if (walk.dx == 1)
-        takeOff ? AddRowPacked<T, Count, 1, true>(in, n, col, cols) : AddRowPacked<T, Count, 1, false>(in, n, col, cols);
+        takeOff ? AddRowPlanes<T, Count, 1, true>(in, n, col, cols) : AddRowPlanes<T, Count, 1, false>(in, n, col, cols);
       else
-        takeOff ? AddRowPacked<T, Count, -1, true>(in, n, col, cols)
-                : AddRowPacked<T, Count, -1, false>(in, n, col, cols);
+        takeOff ? AddRowPlanes<T, Count, -1, true>(in, n, col, cols)
+                : AddRowPlanes<T, Count, -1, false>(in, n, col, cols);
       return;
     }
     if (walk.dx == 1)
@@ -501,33 +668,57 @@ void BlurFromOther(const cDDEffectLocks& locks, int x, int y, const DDSourceWalk
                  : static_cast<T>(alpha16 | cr << f[0] | cg << f[1] | cb << f[2]);
     }
   };
+  PackedStore packedStore{};
+  if constexpr (sizeof(T) == 4) {
+    packedStore = {direct3D ? 0u : 0xFF000000u, direct3D ? 0xFF000000u : 0u, {16, 8, 0}};
+  } else if (!direct3D) {
+    packedStore = {0, 0, {f[0], f[1], f[2]}};
+  } else if (back16) {
+    packedStore = {0, 0, {bf[0], bf[1] + 1, bf[2]}};  // green doubled
+  } else {
+    packedStore = {0, alpha16, {f[0], f[1], f[2]}};
+  }
+  auto inside = [&](int64_t j) { return j >= b0 && j < b1; };
   for (int r = j0; r < j1; ++r) {
     if (r > j0) {
-      addRow(int64_t{r} - 1 + bh, false);
-      addRow(int64_t{r} - 1 - bh, true);
+      const int64_t entering = int64_t{r} - 1 + bh, leaving = int64_t{r} - 1 - bh;
+      if (packed && inside(entering) && inside(leaving)) {
+        const T* newIn = DDRowOf<T>(locks.Src(), walk.Y(static_cast<int>(entering))) + walk.X(a0);
+        const T* oldIn = DDRowOf<T>(locks.Src(), walk.Y(static_cast<int>(leaving))) + walk.X(a0);
+        if (sizeof(T) == 4 && walk.dx == 1)
+          SwapRowPlanes32<Count>(reinterpret_cast<const uint32_t*>(newIn), reinterpret_cast<const uint32_t*>(oldIn), n,
+                                 col, cols.key);
+        else if (walk.dx == 1)
+          SwapRowPlanes16<Count>(reinterpret_cast<const uint16_t*>(newIn), reinterpret_cast<const uint16_t*>(oldIn), n,
+                                 col, cols);
+        else SwapRowPlanes<T, Count, -1>(newIn, oldIn, n, col, cols);
+      } else {
+        addRow(entering, false);
+        addRow(leaving, true);
+      }
     }
     if (r < b0 || r >= b1 || m == 0) continue;  // the centre's source point lies outside
     const T* centre = DDRowOf<T>(locks.Src(), walk.Y(r));
     T* out = DDRowOf<T>(locks.Dst(), y + r) + x + c0;
     const bool store32 = sizeof(T) == 4 && walk.dx == 1 && !op.Active();
     if (packed) {
-      const uint64_t* window = col + (c0 - a0) - bw;
+      // Running sums over the columns [c0 - bw, c1 + bw): the windows of this row's centres.
+      const ptrdiff_t shift = ptrdiff_t{c0} - a0 - bw;
       const size_t width = 2 * static_cast<size_t>(bw);
-      if (store32) {
-        // 32 bits without the pair: stored as they come.
-        uint32_t* o32 = reinterpret_cast<uint32_t*>(out);
-        const uint32_t* in32 = reinterpret_cast<const uint32_t*>(centre) + walk.X(c0);
-        const uint32_t keep = direct3D ? 0 : 0xFF000000u, top = direct3D ? 0xFF000000u : 0, key = cols.key;
-        BlurPackedRow(window, width, m, t_recip.data(), [&](size_t t, uint32_t k, uint32_t cr, uint32_t cg, uint32_t cb) {
-          const uint32_t o = o32[t];
-          const uint32_t take = 0u - (Counted<uint32_t, Count>(in32[t], key) & static_cast<uint32_t>(k != 0));
-          o32[t] = (((o & keep) | top | cr << 16 | cg << 8 | cb) & take) | (o & ~take);
-        });
+      PlanePrefixSums({col.rg + shift, col.bk + shift}, m + width, windowSums);
+      const T* first = centre + walk.X(c0);
+      if (!op.Active()) {
+        if (walk.dx == 1) StorePlaneRow<T, Count, 1>(out, first, windowSums, width, m, cols.key, packedStore);
+        else StorePlaneRow<T, Count, -1>(out, first, windowSums, width, m, cols.key, packedStore);
         continue;
       }
-      BlurPackedRow(window, width, m, t_recip.data(), [&](size_t t, uint32_t k, uint32_t cr, uint32_t cg, uint32_t cb) {
-        store(out[t], centre[walk.X(c0 + static_cast<int>(t))], k, cr, cg, cb);
-      });
+      for (size_t t = 0; t < m; ++t) {
+        const uint32_t rg = windowSums.rg[t + width] - windowSums.rg[t];
+        const uint32_t bk = windowSums.bk[t + width] - windowSums.bk[t];
+        const float reciprocal = CountReciprocal(bk);
+        store(out[t], centre[walk.X(c0 + static_cast<int>(t))], bk >> 16, HalfAverage(rg & 0xFFFF, reciprocal),
+              HalfAverage(rg >> 16, reciprocal), HalfAverage(bk & 0xFFFF, reciprocal));
+      }
       continue;
     } else {
       uint32_t sr = 0, sg = 0, sb = 0, sn = 0;

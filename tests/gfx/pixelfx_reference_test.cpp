@@ -44,6 +44,14 @@ class PixelFxReference : public DrawTest {
       for (int x = 0; x < lock.m_lpSD->nWidth; ++x) out.push_back(lock.Get(x, y));
     return out;
   }
+  // Pictures whose opaque pixels have every channel near its top, for the largest window sums.
+  bool bright = false;
+  static uint32_t NearTop() {
+    if (DDScreenBpp == 32) return 0x00FEFEFE;
+    uint32_t bits = 0;
+    for (int c = 0; c < 3; ++c) bits |= (static_cast<uint32_t>(DDPixelFormat[4 + c]) & ~1u) << DDPixelFormat[c];
+    return bits;
+  }
   // A random picture of the running depth, about a third of it transparent.
   Pixels RandomPicture(int n) {
     Pixels out(static_cast<size_t>(n));
@@ -54,9 +62,11 @@ class PixelFxReference : public DrawTest {
         p = clear ? DDColorKey : bits & 0xFF;
       } else if (DDScreenBpp == 16) {
         p = clear ? (lpDTCon ? bits & 0x5FFF : DDColorKey) : (lpDTCon ? (bits & 0xFFFF) | 0x8000 : bits & 0xFFFF);
+        if (bright && !clear) p |= NearTop();
         if (!lpDTCon && !clear && p == DDColorKey) p ^= 1;
       } else {
         p = clear ? (lpDTCon ? bits & 0xFFFFFF : DDColorKey) : (lpDTCon ? bits | 0xFF000000 : bits);
+        if (bright && !clear) p |= NearTop();
         if (!lpDTCon && !clear && p == DDColorKey) p ^= 1;
       }
     }
@@ -119,6 +129,41 @@ class PixelFxReference : public DrawTest {
     DDReleaseSurface(&dst);
     DDReleaseSurface(&src);
   }
+  // The blur of case c with half sizes bw and bh against the plain walk of its windows.
+  void CompareBlur(const Case& c, int bw, int bh) {
+    Compare(
+        c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
+          EXPECT_TRUE(DDBlurBlt(dst, c.x, c.y, c.w, c.h, bw, bh, src, c.sx, c.sy, c.keyed, nullptr));
+        },
+        [&](const Pixels& source, Pixels& out) {
+          auto inSource = [&](int i, int j) {
+            return c.sx + i >= 0 && c.sx + i < c.sw && c.sy + j >= 0 && c.sy + j < c.sh;
+          };
+          auto at = [&](int i, int j) { return source[static_cast<size_t>((c.sy + j) * c.sw + c.sx + i)]; };
+          const Pixels before = out;
+          for (int r = 0; r < c.h; ++r) {
+            for (int i = 0; i < c.w; ++i) {
+              const int dx = c.x + i, dy = c.y + r;
+              if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh) continue;
+              if (!inSource(i, r) || !Counts(c.keyed, at(i, r))) continue;
+              uint32_t sum[3] = {0, 0, 0}, count = 0;
+              for (int t = std::max(0, r - bh); t < std::min(c.h, r + bh); ++t) {
+                for (int k = std::max(0, i - bw); k < std::min(c.w, i + bw); ++k) {
+                  if (!inSource(k, t) || !Counts(c.keyed, at(k, t))) continue;
+                  uint32_t rgb[3];
+                  Channels(at(k, t), rgb);
+                  for (int ch = 0; ch < 3; ++ch) sum[ch] += rgb[ch];
+                  ++count;
+                }
+              }
+              if (count == 0) continue;
+              const uint32_t avg[3] = {sum[0] / count, sum[1] / count, sum[2] / count};
+              const size_t o = static_cast<size_t>(dy * c.dw + dx);
+              out[o] = Pack(avg, before[o]);
+            }
+          }
+        });
+  }
 };
 
 // Every mode, and DirectDraw 16 bits with a display set to X1R5G5B5.
@@ -136,38 +181,25 @@ TEST_F(PixelFxReference, BlurMatchesThePlainWindowWalk) {
       const Case c = RandomCase();
       // Mostly small windows, some wider than the rectangle.
       const int bw = round % 5 == 4 ? Rand(10, 40) : Rand(1, 4), bh = round % 7 == 6 ? Rand(10, 40) : Rand(1, 4);
-      Compare(
-          c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
-            EXPECT_TRUE(DDBlurBlt(dst, c.x, c.y, c.w, c.h, bw, bh, src, c.sx, c.sy, c.keyed, nullptr));
-          },
-          [&](const Pixels& source, Pixels& out) {
-            auto inSource = [&](int i, int j) {
-              return c.sx + i >= 0 && c.sx + i < c.sw && c.sy + j >= 0 && c.sy + j < c.sh;
-            };
-            auto at = [&](int i, int j) { return source[static_cast<size_t>((c.sy + j) * c.sw + c.sx + i)]; };
-            const Pixels before = out;
-            for (int r = 0; r < c.h; ++r) {
-              for (int i = 0; i < c.w; ++i) {
-                const int dx = c.x + i, dy = c.y + r;
-                if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh) continue;
-                if (!inSource(i, r) || !Counts(c.keyed, at(i, r))) continue;
-                uint32_t sum[3] = {0, 0, 0}, count = 0;
-                for (int t = std::max(0, r - bh); t < std::min(c.h, r + bh); ++t) {
-                  for (int k = std::max(0, i - bw); k < std::min(c.w, i + bw); ++k) {
-                    if (!inSource(k, t) || !Counts(c.keyed, at(k, t))) continue;
-                    uint32_t rgb[3];
-                    Channels(at(k, t), rgb);
-                    for (int ch = 0; ch < 3; ++ch) sum[ch] += rgb[ch];
-                    ++count;
-                  }
-                }
-                if (count == 0) continue;
-                const uint32_t avg[3] = {sum[0] / count, sum[1] / count, sum[2] / count};
-                const size_t o = static_cast<size_t>(dy * c.dw + dx);
-                out[o] = Pack(avg, before[o]);
-              }
-            }
-          });
+      CompareBlur(c, bw, bh);
+    }
+    DDRelease();
+  }
+}
+
+// Windows of up to 256 pixels and just over, over bright pictures: the largest sums a window of
+// each size can hold, over rows long enough for the loops that take several pixels at a time.
+TEST_F(PixelFxReference, BlurOfWideWindowsOverBrightPictures) {
+  const int halves[][2] = {{8, 8}, {2, 32}, {32, 2}, {1, 64}, {64, 1}, {8, 9}};
+  bright = true;
+  for (const DrawMode& mode : kBlurModes) {
+    SCOPED_TRACE(mode.name);
+    StartReference(mode);
+    for (const auto& half : halves) {
+      for (bool keyed : {false, true}) {
+        SCOPED_TRACE(testing::Message() << half[0] << " x " << half[1] << (keyed ? " keyed" : ""));
+        CompareBlur({70, 40, 70, 40, 0, 0, 70, 40, 0, 0, keyed}, half[0], half[1]);
+      }
     }
     DDRelease();
   }
