@@ -223,7 +223,8 @@ void LensSpan(T* out, int64_t j0, int64_t j1, const Off* oi, const Off* oj, Lens
         return;
       }
       const int col = s.cols ? s.cols[px] : static_cast<int>(px);
-      st.In(out[j], s.rows[py][col]);
+      if (col < 0 || !s.rows[py]) st.Out(out[j]);
+      else st.In(out[j], s.rows[py][col]);
     }
   };
   if (j0 < 0) {
@@ -318,11 +319,18 @@ void LensDraw(const LensGeometry& g, const cDDEffectLocks& locks, int mirrorW, i
   const DDSURFACEDATA* sd = locks.SrcSD();
   thread_local std::vector<const T*> rows;
   thread_local std::vector<int> cols;
+  // A mirrored place beyond the partner (its last cell cut short) has no pixel: null row, column -1.
   rows.resize(static_cast<size_t>(std::max(sd->nHeight, 0)));
-  for (size_t y = 0; y < rows.size(); ++y) rows[y] = DDRowOf<T>(in, MirrorCoord(static_cast<int>(y), mirrorH));
+  for (size_t y = 0; y < rows.size(); ++y) {
+    const int at = MirrorCoord(static_cast<int>(y), mirrorH);
+    rows[y] = at < sd->nHeight ? DDRowOf<T>(in, at) : nullptr;
+  }
   if (mirrorW > 0) {
     cols.resize(static_cast<size_t>(std::max(sd->nWidth, 0)));
-    for (size_t x = 0; x < cols.size(); ++x) cols[x] = MirrorCoord(static_cast<int>(x), mirrorW);
+    for (size_t x = 0; x < cols.size(); ++x) {
+      const int at = MirrorCoord(static_cast<int>(x), mirrorW);
+      cols[x] = at < sd->nWidth ? at : -1;
+    }
   }
   const LensSource<T> src{rows.data(), mirrorW > 0 ? cols.data() : nullptr, sd->nWidth, sd->nHeight, g.scx, g.scy};
 #if defined(LENS_AVX2)
@@ -387,12 +395,12 @@ void LensDraw(const LensGeometry& g, const cDDEffectLocks& locks, int mirrorW, i
 }
 
 // Picks the offsets' width: narrow while every radicand, offset and source point stays exact in
-// double precision and 32 bits; a mirrored alias's columns go through the wide form's column map.
+// double precision and 32 bits; a mirrored alias goes through the wide form's row and column maps.
 template <class T, class Store>
 void LensWith(const LensGeometry& g, const cDDEffectLocks& locks, int mirrorW, int mirrorH, const Store& st) {
   const DDSURFACEDATA* sd = locks.SrcSD();
   const bool narrow = g.KK < (int64_t{1} << 52) && g.R * static_cast<int64_t>(g.depth) < (int64_t{1} << 30) &&
-                      sd->nWidth < (1 << 30) && sd->nHeight < (1 << 30) && mirrorW <= 0;
+                      sd->nWidth < (1 << 30) && sd->nHeight < (1 << 30) && mirrorW <= 0 && mirrorH <= 0;
   if (narrow) LensDraw<T, int32_t>(g, locks, mirrorW, mirrorH, st);
   else LensDraw<T, int64_t>(g, locks, mirrorW, mirrorH, st);
 }
