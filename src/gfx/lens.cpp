@@ -236,19 +236,18 @@ void LensSpan(T* out, int64_t j0, int64_t j1, const Off* oi, const Off* oj, Lens
 #if defined(LENS_AVX2)
 // The source as the vector loop reads it: one block of rows without mirroring, elements (x, y) at
 // x + y x pitch below 2^31; `last` is the last element of the block, past which a 32-bit read of a
-// 16-bit element would run.
+// smaller element would run.
 struct LensVectorSource {
   const void* base;
   int32_t pitch, last;
   int sw, sh, scx, scy;
 };
 
-// Eight points at a time of LensSpan for the DirectDraw stores at 16 and 32 bits and the Direct3D
+// Eight points at a time of LensSpan for the DirectDraw stores and the Direct3D
 // 32-bit store without a pair (the gathered pixels, compares and masks of the same rules); returns
 // the first point it left to LensSpan.
 template <class T, class Store>
-constexpr bool kLensVector = (std::is_same_v<Store, LensStoreDD<T>> && sizeof(T) >= 2) ||
-                             std::is_same_v<Store, LensStore3D32<false>>;
+constexpr bool kLensVector = std::is_same_v<Store, LensStoreDD<T>> || std::is_same_v<Store, LensStore3D32<false>>;
 
 template <class T, class Store>
 __attribute__((target("avx2"))) int64_t LensSpanAvx2(T* out, int64_t j0, int64_t j1, const int32_t* oi,
@@ -259,7 +258,9 @@ __attribute__((target("avx2"))) int64_t LensSpanAvx2(T* out, int64_t j0, int64_t
   const __m256i shBiased = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(v.sh) ^ 0x80000000u));
   const __m256i scx = _mm256_set1_epi32(v.scx), scy = _mm256_set1_epi32(v.scy), pitch = _mm256_set1_epi32(v.pitch);
   const __m256i reverse = _mm256_set_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  const __m256i last = _mm256_set1_epi32(v.last - 1), zero = _mm256_setzero_si256();
+  // A 32-bit read from element x runs past the block when x > last + 1 - 4 / sizeof(T).
+  const __m256i limit = _mm256_set1_epi32(v.last + 1 - static_cast<int32_t>(4 / sizeof(T)));
+  const __m256i zero = _mm256_setzero_si256();
   const bool left = j0 < 0;
   int64_t j = j0;
   for (; j + 7 <= j1; j += 8) {
@@ -282,17 +283,18 @@ __attribute__((target("avx2"))) int64_t LensSpanAvx2(T* out, int64_t j0, int64_t
     if constexpr (sizeof(T) == 4) {
       p = _mm256_mask_i32gather_epi32(zero, static_cast<const int*>(v.base), at, inside, 4);
     } else {
-      // A 32-bit read from each 16-bit element; the block's last element is left to LensSpan.
-      if (!_mm256_testz_si256(inside, _mm256_cmpgt_epi32(at, last))) {
+      // A 32-bit read from each smaller element; the block's last elements are left to LensSpan.
+      if (!_mm256_testz_si256(inside, _mm256_cmpgt_epi32(at, limit))) {
         LensSpan(out, j, j + 7, oi, oj, s, st);
         continue;
       }
-      p = _mm256_mask_i32gather_epi32(zero, static_cast<const int*>(v.base), at, inside, 2);
-      p = _mm256_and_si256(p, _mm256_set1_epi32(0xFFFF));
+      p = _mm256_mask_i32gather_epi32(zero, static_cast<const int*>(v.base), at, inside, sizeof(T));
+      p = _mm256_and_si256(p, _mm256_set1_epi32(sizeof(T) == 2 ? 0xFFFF : 0xFF));
     }
     __m256i o;
     if constexpr (sizeof(T) == 4) o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out + j));
-    else o = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(out + j)));
+    else if constexpr (sizeof(T) == 2) o = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(out + j)));
+    else o = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(out + j)));
     __m256i r;
     if constexpr (std::is_same_v<Store, LensStoreDD<T>>) {
       const __m256i take = _mm256_andnot_si256(_mm256_cmpeq_epi32(p, _mm256_set1_epi32(static_cast<int32_t>(st.key))),
@@ -304,9 +306,14 @@ __attribute__((target("avx2"))) int64_t LensSpanAvx2(T* out, int64_t j0, int64_t
     }
     if constexpr (sizeof(T) == 4) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), r);
-    } else {
+    } else if constexpr (sizeof(T) == 2) {
       const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(r, r), 0x08);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), _mm256_castsi256_si128(packed));
+    } else {
+      // Words then bytes within each half, then the two halves' first four bytes together.
+      const __m256i bytes = _mm256_packus_epi16(_mm256_packus_epi32(r, r), zero);
+      const __m256i packed = _mm256_permutevar8x32_epi32(bytes, _mm256_set_epi32(0, 0, 0, 0, 0, 0, 4, 0));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), _mm256_castsi256_si128(packed));
     }
   }
   return j;
