@@ -237,26 +237,26 @@ void LensSpan(T* out, int64_t j0, int64_t j1, const Off* oi, const Off* oj, Lens
 // The source as the vector loop reads it: one block of rows without mirroring, elements (x, y) at
 // x + y x pitch below 2^31; `last` is the last element of the block, past which a 32-bit read of a
 // smaller element would run.
-struct LensVectorSource {
+struct LensBlock {
   const void* base;
   int32_t pitch, last;
-  int sw, sh, scx, scy;
 };
 
-// Eight points at a time of LensSpan for the DirectDraw stores and the Direct3D
-// 32-bit store without a pair (the gathered pixels, compares and masks of the same rules); returns
-// the first point it left to LensSpan.
+// The stores the vector loop knows.
 template <class T, class Store>
 constexpr bool kLensVector = std::is_same_v<Store, LensStoreDD<T>> || std::is_same_v<Store, LensStore3D32<false>>;
 
+// Eight points at a time of LensSpan (narrow offsets) for the DirectDraw stores and the Direct3D
+// 32-bit store without a pair: the same rules as gathers, compares and masks. Returns the first
+// point it left to LensSpan.
 template <class T, class Store>
 __attribute__((target("avx2"))) int64_t LensSpanAvx2(T* out, int64_t j0, int64_t j1, const int32_t* oi,
-                                                     const int32_t* oj, const LensVectorSource& v,
-                                                     const LensSource<T>& s, const Store& st) {
+                                                     const int32_t* oj, const LensBlock& v, const LensSource<T>& s,
+                                                     const Store& st) {
   const __m256i sign = _mm256_set1_epi32(INT32_MIN);
-  const __m256i swBiased = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(v.sw) ^ 0x80000000u));
-  const __m256i shBiased = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(v.sh) ^ 0x80000000u));
-  const __m256i scx = _mm256_set1_epi32(v.scx), scy = _mm256_set1_epi32(v.scy), pitch = _mm256_set1_epi32(v.pitch);
+  const __m256i swBiased = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(s.sw) ^ 0x80000000u));
+  const __m256i shBiased = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(s.sh) ^ 0x80000000u));
+  const __m256i scx = _mm256_set1_epi32(s.scx), scy = _mm256_set1_epi32(s.scy), pitch = _mm256_set1_epi32(v.pitch);
   const __m256i reverse = _mm256_set_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   // A 32-bit read from element x runs past the block when x > last + 1 - 4 / sizeof(T).
   const __m256i limit = _mm256_set1_epi32(v.last + 1 - static_cast<int32_t>(4 / sizeof(T)));
@@ -341,15 +341,14 @@ void LensDraw(const LensGeometry& g, const cDDEffectLocks& locks, int mirrorW, i
   }
   const LensSource<T> src{rows.data(), mirrorW > 0 ? cols.data() : nullptr, sd->nWidth, sd->nHeight, g.scx, g.scy};
 #if defined(LENS_AVX2)
-  // Eight points at a time from one unmirrored block of rows, apart from a destination that is its
+  // Eight points at a time from the (unmirrored) block of rows, apart from a destination that is its
   // own source (whose points must go in order).
   const int64_t elements = int64_t{in.m_nPitch} * std::max(sd->nHeight, 0);
   bool vector = false;
   if constexpr (std::is_same_v<Off, int32_t> && kLensVector<T, Store>)
-    vector = LensAvx2() && !locks.Same() && mirrorW <= 0 && mirrorH <= 0 && elements < (int64_t{1} << 31);
-  const LensVectorSource vsrc{DDRowOf<T>(in, 0), in.m_nPitch,
-                              static_cast<int32_t>(vector ? in.m_nPitch * (sd->nHeight - 1) + sd->nWidth - 1 : 0),
-                              sd->nWidth, sd->nHeight, g.scx, g.scy};
+    vector = LensAvx2() && !locks.Same() && elements < (int64_t{1} << 31);
+  const LensBlock block{DDRowOf<T>(in, 0), in.m_nPitch,
+                        static_cast<int32_t>(vector ? in.m_nPitch * (sd->nHeight - 1) + sd->nWidth - 1 : 0)};
 #endif
   thread_local LensQuarter<Off> q;
   q.Resize(static_cast<size_t>(g.reach) + 1);
@@ -373,7 +372,7 @@ void LensDraw(const LensGeometry& g, const cDDEffectLocks& locks, int mirrorW, i
     auto side = [&](int64_t from, int64_t to, const Off* oj) {
 #if defined(LENS_AVX2)
       if constexpr (std::is_same_v<Off, int32_t> && kLensVector<T, Store>)
-        if (vector) from = LensSpanAvx2(out, from, to, oi, oj, vsrc, src, st);
+        if (vector) from = LensSpanAvx2(out, from, to, oi, oj, block, src, st);
 #endif
       LensSpan(out, from, to, oi, oj, src, st);
     };
@@ -402,7 +401,8 @@ void LensDraw(const LensGeometry& g, const cDDEffectLocks& locks, int mirrorW, i
 }
 
 // Picks the offsets' width: narrow while every radicand, offset and source point stays exact in
-// double precision and 32 bits; a mirrored alias goes through the wide form's row and column maps.
+// double precision and 32 bits and the source is not mirrored; a mirrored alias goes through the
+// wide form's row and column maps.
 template <class T, class Store>
 void LensWith(const LensGeometry& g, const cDDEffectLocks& locks, int mirrorW, int mirrorH, const Store& st) {
   const DDSURFACEDATA* sd = locks.SrcSD();
