@@ -294,57 +294,143 @@ TEST_F(PixelFxReference, WhiteAtTheLargestPackedSumsStaysWhite) {
   }
 }
 
+namespace {
+
+// The lens rules walked point by point over the (2R + 1) square about (cx, cy) of a dw x dh
+// destination; `at` gives the source pixel at a point of the source (null outside it).
+struct LensCall {
+  int cx, cy, radius, depth, scx, scy, keyed, clear;
+};
+void LensWalk(const LensCall& l, int dw, int dh, const std::function<const uint32_t*(int64_t, int64_t)>& at,
+              Pixels& out) {
+  const int64_t k = static_cast<int64_t>(std::sqrt(static_cast<double>(l.depth * l.depth + l.radius * l.radius)));
+  if (l.depth >= k) return;
+  const bool clears = lpDTCon && DDScreenBpp == 32 && l.clear;
+  for (int i = -l.radius; i <= l.radius; ++i) {
+    for (int j = -l.radius; j <= l.radius; ++j) {
+      const int dx = l.cx + j, dy = l.cy + i;
+      if (dx < 0 || dy < 0 || dx >= dw || dy >= dh) continue;
+      uint32_t& o = out[static_cast<size_t>(dy * dw + dx)];
+      const int64_t d2 = i * i + j * j;
+      if (d2 > l.radius * l.radius) {
+        if (clears) o = 0;
+        continue;
+      }
+      int64_t oi = i, oj = j;
+      const double root = std::sqrt(static_cast<double>(k * k - d2));
+      if (root != 0) {
+        oi = static_cast<int64_t>(i * (l.depth / root) + 0.5);
+        oj = static_cast<int64_t>(j * (l.depth / root) + 0.5);
+      }
+      const uint32_t* from = at(l.scx + oj, l.scy + oi);
+      if (!from) {
+        if (clears) o = 0;
+        continue;
+      }
+      const uint32_t p = *from;
+      if (!lpDTCon) {
+        if (p != DDColorKey) o = p;
+      } else if (DDScreenBpp == 16) {
+        if (!l.keyed || (p & 0xA000) != 0) o = p;
+      } else if ((p >> 24) != 0) {
+        o = p;
+      } else if (clears) {
+        o = 0;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+// Small pictures with discs of every size against them, and larger ones where whole runs of points
+// go eight at a time, their edges cut by both surfaces.
 TEST_F(PixelFxReference, LensMatchesThePlainDiscWalk) {
   for (const DrawMode& mode : kReferenceModes) {
     SCOPED_TRACE(mode.name);
     StartReference(mode);
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 100; ++round) {
       Case c = RandomCase();
-      const int radius = Rand(0, 14), depth = Rand(0, 16), clear = Rand(0, 1);
-      const int cx = Rand(-4, c.dw + 3), cy = Rand(-4, c.dh + 3), scx = Rand(-4, c.sw + 3), scy = Rand(-4, c.sh + 3);
-      const int64_t k = static_cast<int64_t>(std::sqrt(static_cast<double>(depth * depth + radius * radius)));
-      const bool drawn = depth < k;
+      const bool large = round >= 60;
+      if (large) c.sw = Rand(1, 64), c.sh = Rand(1, 64), c.dw = Rand(1, 64), c.dh = Rand(1, 64);
+      const int reach = large ? 48 : 14;
+      LensCall l{Rand(-4, c.dw + 3), Rand(-4, c.dh + 3), Rand(0, reach), Rand(0, reach + 2),
+                 Rand(-4, c.sw + 3), Rand(-4, c.sh + 3), c.keyed, Rand(0, 1)};
+      // Some discs centred on the source's last pixel, which every point of depth 0 reads.
+      if (round % 10 == 9) l.scx = c.sw - 1, l.scy = c.sh - 1, l.depth = Rand(0, 2);
+      const int64_t k = static_cast<int64_t>(std::sqrt(static_cast<double>(l.depth * l.depth + l.radius * l.radius)));
       Compare(
           c, [&](DDSURFACEDATA* dst, DDSURFACEDATA* src) {
-            EXPECT_EQ(DDLensBlt(dst, cx, cy, radius, depth, src, scx, scy, c.keyed, clear, nullptr), drawn);
+            EXPECT_EQ(DDLensBlt(dst, l.cx, l.cy, l.radius, l.depth, src, l.scx, l.scy, l.keyed, l.clear, nullptr),
+                      l.depth < k);
           },
           [&](const Pixels& source, Pixels& out) {
-            if (!drawn) return;
-            const bool clears = lpDTCon && DDScreenBpp == 32 && clear;
-            for (int i = -radius; i <= radius; ++i) {
-              for (int j = -radius; j <= radius; ++j) {
-                const int dx = cx + j, dy = cy + i;
-                if (dx < 0 || dy < 0 || dx >= c.dw || dy >= c.dh) continue;
-                uint32_t& o = out[static_cast<size_t>(dy * c.dw + dx)];
-                const int64_t d2 = i * i + j * j;
-                if (d2 > radius * radius) {
-                  if (clears) o = 0;
-                  continue;
-                }
-                int64_t oi = i, oj = j;
-                const double root = std::sqrt(static_cast<double>(k * k - d2));
-                if (root != 0) {
-                  oi = static_cast<int64_t>(i * (depth / root) + 0.5);
-                  oj = static_cast<int64_t>(j * (depth / root) + 0.5);
-                }
-                const int64_t px = scx + oj, py = scy + oi;
-                if (px < 0 || py < 0 || px >= c.sw || py >= c.sh) {
-                  if (clears) o = 0;
-                  continue;
-                }
-                const uint32_t p = source[static_cast<size_t>(py * c.sw + px)];
-                if (!lpDTCon) {
-                  if (p != DDColorKey) o = p;
-                } else if (DDScreenBpp == 16) {
-                  if (!c.keyed || (p & 0xA000) != 0) o = p;
-                } else if ((p >> 24) != 0) {
-                  o = p;
-                } else if (clears) {
-                  o = 0;
-                }
-              }
-            }
+            LensWalk(l, c.dw, c.dh, [&](int64_t x, int64_t y) -> const uint32_t* {
+              if (x < 0 || y < 0 || x >= c.sw || y >= c.sh) return nullptr;
+              return &source[static_cast<size_t>(y * c.sw + x)];
+            }, out);
           });
+    }
+    DDRelease();
+  }
+}
+
+// A destination that is its own source goes row by row from the top, each row from the left, every
+// point reading the picture as the points before it left it.
+TEST_F(PixelFxReference, LensOntoItsOwnSourceReadsWhatEarlierPointsWrote) {
+  for (const DrawMode& mode : kReferenceModes) {
+    SCOPED_TRACE(mode.name);
+    StartReference(mode);
+    for (int round = 0; round < 30; ++round) {
+      const int w = Rand(1, 40), h = Rand(1, 40);
+      const LensCall l{Rand(-2, w + 1), Rand(-2, h + 1), Rand(1, 30), Rand(0, 30), Rand(-2, w + 1), Rand(-2, h + 1),
+                       Rand(0, 1), Rand(0, 1)};
+      DDSURFACEDATA sd;
+      ASSERT_TRUE(DDCreateSurface(&sd, w, h, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+      Pixels expected = RandomPicture(w * h);
+      Put(&sd, expected);
+      DDLensBlt(&sd, l.cx, l.cy, l.radius, l.depth, &sd, l.scx, l.scy, l.keyed, l.clear, nullptr);
+      LensWalk(l, w, h, [&](int64_t x, int64_t y) -> const uint32_t* {
+        if (x < 0 || y < 0 || x >= w || y >= h) return nullptr;
+        return &expected[static_cast<size_t>(y * w + x)];
+      }, expected);
+      EXPECT_EQ(Read(&sd), expected) << w << "x" << h << " disc " << l.cx << "," << l.cy << " R " << l.radius
+                                     << " D " << l.depth << " from " << l.scx << "," << l.scy;
+      DDReleaseSurface(&sd);
+    }
+    DDRelease();
+  }
+}
+
+// In Direct3D an alias mirrored in cells reads each cell of its partner backwards; a point whose
+// mirrored place lies beyond the partner (a last cell cut short) has no source pixel.
+TEST_F(PixelFxReference, LensReadsAMirroredAliasCellByCell) {
+  for (const DrawMode& mode : {DrawMode{"D3D32", 1, 32}, DrawMode{"D3D16", 1, 16}}) {
+    SCOPED_TRACE(mode.name);
+    StartReference(mode);
+    for (int round = 0; round < 30; ++round) {
+      const int sw = Rand(1, 40), sh = Rand(1, 40), dw = Rand(1, 40), dh = Rand(1, 40), cell = Rand(1, 12);
+      const LensCall l{Rand(-2, dw + 1), Rand(-2, dh + 1), Rand(1, 30), Rand(0, 30), Rand(-2, sw + 1),
+                       Rand(-2, sh + 1), Rand(0, 1), Rand(0, 1)};
+      DDSURFACEDATA sheet, alias, dst;
+      ASSERT_TRUE(DDCreateSurface(&sheet, sw, sh, 1, 0, DTMEMORYTYPE_SYSTEM, nullptr, 0));
+      WritePicture("alias.bmp", std::vector<std::string>(static_cast<size_t>(sh), std::string(static_cast<size_t>(sw), 'R')));
+      ASSERT_EQ(DDCreateSurfaceFromFile(&alias, "alias.bmp", 1, DDScreenBpp, 0, 0, &sheet, 0, cell, 0, 0), 0);
+      ASSERT_TRUE(DDCreateSurface(&dst, dw, dh, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+      const Pixels source = RandomPicture(sw * sh);
+      Pixels expected = RandomPicture(dw * dh);
+      Put(&sheet, source);
+      Put(&dst, expected);
+      DDLensBlt(&dst, l.cx, l.cy, l.radius, l.depth, &alias, l.scx, l.scy, l.keyed, l.clear, nullptr);
+      LensWalk(l, dw, dh, [&](int64_t x, int64_t y) -> const uint32_t* {
+        if (x < 0 || y < 0 || x >= sw || y >= sh) return nullptr;
+        const int64_t mirrored = x - x % cell + cell - 1 - x % cell;
+        if (mirrored >= sw) return nullptr;
+        return &source[static_cast<size_t>(y * sw + mirrored)];
+      }, expected);
+      EXPECT_EQ(Read(&dst), expected) << sw << "x" << sh << " cell " << cell << " disc " << l.cx << "," << l.cy
+                                      << " R " << l.radius << " D " << l.depth << " from " << l.scx << "," << l.scy;
+      for (DDSURFACEDATA* sd : {&dst, &alias, &sheet}) DDReleaseSurface(sd);
     }
     DDRelease();
   }
