@@ -44,8 +44,9 @@ struct LensGeometry {
 
 // The source offsets of the rows +a and -a for the column distances k = 0..n-1: the row offsets of
 // row +a (`down`) and row -a (`up`), and the column offsets of the columns +k (`right`) and -k
-// (`left`). Each point's scale D / sqrt(K^2 - a^2 - k^2) serves all four; an offset is the scaled
-// distance plus 0.5 truncated toward zero, and a point on the rim (a root of 0) keeps its own.
+// (`left`). Each point's root s = sqrt(K^2 - a^2 - k^2) serves all four; an offset is the distance
+// times D, divided by s, plus 0.5, truncated toward zero, and a point on the rim (a root of 0) keeps
+// its own.
 template <class Off>
 struct LensQuarter {
   std::vector<Off> down, up, right, left;
@@ -66,14 +67,13 @@ bool LensAvx2() {
 // returns how many it did.
 __attribute__((target("avx2"))) size_t NarrowQuarterAvx2(double base, double depth, double ad, size_t n,
                                                           int32_t* down, int32_t* up, int32_t* right, int32_t* left) {
-  const __m256d vbase = _mm256_set1_pd(base), vdepth = _mm256_set1_pd(depth), va = _mm256_set1_pd(ad);
+  const __m256d vbase = _mm256_set1_pd(base), vdepth = _mm256_set1_pd(depth), vad = _mm256_set1_pd(ad * depth);
   const __m256d one = _mm256_set1_pd(1.0), half = _mm256_set1_pd(0.5), four = _mm256_set1_pd(4.0);
   __m256d kd = _mm256_set_pd(3.0, 2.0, 1.0, 0.0);
   size_t k = 0;
   for (; k + 4 <= n; k += 4, kd = _mm256_add_pd(kd, four)) {
     const __m256d root = _mm256_max_pd(_mm256_sqrt_pd(_mm256_sub_pd(vbase, _mm256_mul_pd(kd, kd))), one);
-    const __m256d scale = _mm256_div_pd(vdepth, root);
-    const __m256d x = _mm256_mul_pd(va, scale), y = _mm256_mul_pd(kd, scale);
+    const __m256d x = _mm256_div_pd(vad, root), y = _mm256_div_pd(_mm256_mul_pd(kd, vdepth), root);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(down + k), _mm256_cvttpd_epi32(_mm256_add_pd(x, half)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(up + k), _mm256_cvttpd_epi32(_mm256_sub_pd(half, x)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(right + k), _mm256_cvttpd_epi32(_mm256_add_pd(y, half)));
@@ -94,13 +94,12 @@ void NarrowQuarter(const LensGeometry& g, int64_t a, size_t n, LensQuarter<int32
   if (LensAvx2()) k = NarrowQuarterAvx2(base, g.depth, ad, n, down, up, right, left);
 #endif
 #if defined(__SSE2__)
-  const __m128d vbase = _mm_set1_pd(base), vdepth = _mm_set1_pd(g.depth), va = _mm_set1_pd(ad);
+  const __m128d vbase = _mm_set1_pd(base), vdepth = _mm_set1_pd(g.depth), vad = _mm_set1_pd(ad * g.depth);
   const __m128d one = _mm_set1_pd(1.0), half = _mm_set1_pd(0.5), two = _mm_set1_pd(2.0);
   __m128d kd = _mm_set_pd(static_cast<double>(k + 1), static_cast<double>(k));
   for (; k + 2 <= n; k += 2, kd = _mm_add_pd(kd, two)) {
     const __m128d root = _mm_max_pd(_mm_sqrt_pd(_mm_sub_pd(vbase, _mm_mul_pd(kd, kd))), one);
-    const __m128d scale = _mm_div_pd(vdepth, root);
-    const __m128d x = _mm_mul_pd(va, scale), y = _mm_mul_pd(kd, scale);
+    const __m128d x = _mm_div_pd(vad, root), y = _mm_div_pd(_mm_mul_pd(kd, vdepth), root);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(down + k), _mm_cvttpd_epi32(_mm_add_pd(x, half)));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(up + k), _mm_cvttpd_epi32(_mm_sub_pd(half, x)));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(right + k), _mm_cvttpd_epi32(_mm_add_pd(y, half)));
@@ -109,8 +108,8 @@ void NarrowQuarter(const LensGeometry& g, int64_t a, size_t n, LensQuarter<int32
 #endif
   for (; k < n; ++k) {
     const double kd = static_cast<double>(k);
-    const double scale = g.depth / std::max(std::sqrt(base - kd * kd), 1.0);
-    const double x = ad * scale, y = kd * scale;
+    const double root = std::max(std::sqrt(base - kd * kd), 1.0);
+    const double x = ad * g.depth / root, y = kd * g.depth / root;
     down[k] = static_cast<int32_t>(x + 0.5);
     up[k] = static_cast<int32_t>(0.5 - x);
     right[k] = static_cast<int32_t>(y + 0.5);
@@ -137,7 +136,7 @@ void WideQuarter(const LensGeometry& g, int64_t a, size_t n, LensQuarter<int64_t
       q.down[k] = a, q.up[k] = -a, q.right[k] = kk, q.left[k] = -kk;
       continue;
     }
-    const double scale = g.depth / root, x = ad * scale, y = static_cast<double>(kk) * scale;
+    const double x = ad * g.depth / root, y = static_cast<double>(kk) * g.depth / root;
     q.down[k] = static_cast<int64_t>(x + 0.5);
     q.up[k] = static_cast<int64_t>(0.5 - x);
     q.right[k] = static_cast<int64_t>(y + 0.5);

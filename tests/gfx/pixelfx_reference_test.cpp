@@ -319,8 +319,8 @@ void LensWalk(const LensCall& l, int dw, int dh, const std::function<const uint3
       int64_t oi = i, oj = j;
       const double root = std::sqrt(static_cast<double>(k * k - d2));
       if (root != 0) {
-        oi = static_cast<int64_t>(i * (l.depth / root) + 0.5);
-        oj = static_cast<int64_t>(j * (l.depth / root) + 0.5);
+        oi = static_cast<int64_t>(static_cast<double>(i) * l.depth / root + 0.5);
+        oj = static_cast<int64_t>(static_cast<double>(j) * l.depth / root + 0.5);
       }
       const uint32_t* from = at(l.scx + oj, l.scy + oi);
       if (!from) {

@@ -389,6 +389,11 @@ TEST_F(PixelFx, LensReadsTheSourceAtScaledOffsets) {
   for (const auto& o : offsets)
     EXPECT_EQ(At(&dst, 32 + o[0], 32) & 0xFFFF, 32u << 8 | uint32_t(32 + o[1])) << o[0];
   EXPECT_EQ(At(&dst, 43, 32), 0xFF777777u);  // outside the disc
+  // R 30, D 15 (K 33) at row offset 11, column offset 22: s = 22, so 11 x 15 / 22 = 7.5 reads row
+  // offset 8 (scaling by 15 / 22 first gives just under 7.5 and 7) and 22 x 15 / 22 column offset 15.
+  Fill(&dst, 0xFF777777);
+  EXPECT_TRUE(DDLensBlt(&dst, 20, 20, 30, 15, &src, 20, 20, 1, 0, nullptr));
+  EXPECT_EQ(At(&dst, 20 + 22, 20 + 11) & 0xFFFF, uint32_t(20 + 8) << 8 | uint32_t(20 + 15));
 
   // Depth 0: the centre pixel everywhere inside except the four rim points, which read their own.
   Fill(&dst, 0xFF777777);
