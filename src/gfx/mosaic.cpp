@@ -72,23 +72,23 @@ void SumRow(const T* in, int dx, int i0, int i1, int block, int64_t edge, BlockS
   }
 }
 
-// Adds a row of n 16-bit source pixels (a format known when compiling) to the column sums of red,
-// green and blue in 0..255 and of the count, several columns at a time.
+// Adds a row of n 16-bit source pixels (a format known when compiling) to the column sums, in
+// 0..255 per channel and two sums to a word as AddColumns32 keeps them.
 template <bool Keyed, int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB>
-VIDEO_WIDE_VECTORS void AddColumns(const uint16_t* __restrict in, size_t n, uint32_t* __restrict r, uint32_t* __restrict g,
-                uint32_t* __restrict b, uint32_t* __restrict count, uint32_t key) {
+VIDEO_WIDE_VECTORS void AddColumns16(const uint16_t* __restrict in, size_t n, uint32_t* __restrict rb,
+                                     uint32_t* __restrict gn, uint32_t key) {
   for (size_t i = 0; i < n; ++i) {
     const uint32_t p = in[i];
     const uint32_t on = Keyed ? 0u - static_cast<uint32_t>(p != key) : 0xFFFFFFFFu;
     const uint32_t vr = static_cast<uint16_t>(static_cast<uint16_t>(((p >> SR) & MR) * 255) / MR);
     const uint32_t vg = static_cast<uint16_t>(static_cast<uint16_t>(((p >> SG) & MG) * 255) / MG);
     const uint32_t vb = static_cast<uint16_t>(static_cast<uint16_t>(((p >> SB) & MB) * 255) / MB);
-    r[i] += vr & on, g[i] += vg & on, b[i] += vb & on, count[i] += on & 1;
+    rb[i] += (vr << 16 | vb) & on, gn[i] += (vg | 0x10000) & on;
   }
 }
 
-// The same for a row of n 32-bit source pixels, two sums to a word: red and blue as in the pixel,
-// green below the count. Blocks of at most 256 rows keep every half below 2^16.
+// Adds a row of n 32-bit source pixels to the column sums, two sums to a word: red and blue as in
+// the pixel, green below the count. Blocks of at most 256 rows keep every half below 2^16.
 template <bool Keyed>
 VIDEO_WIDE_VECTORS void AddColumns32(const uint32_t* __restrict in, size_t n, uint32_t* __restrict rb,
                                      uint32_t* __restrict gn, uint32_t key) {
@@ -99,10 +99,139 @@ VIDEO_WIDE_VECTORS void AddColumns32(const uint32_t* __restrict in, size_t n, ui
   }
 }
 
-// out[i] = (out[i] & keep[i]) | pattern[i] for a row of pixels.
+using Words8 = uint32_t __attribute__((vector_size(32)));
+using Halves16 = uint16_t __attribute__((vector_size(32)));
+using Bytes32 = uint8_t __attribute__((vector_size(32)));
+
+// Column sums for windows of at most 256 pixels, in two planes of 32-bit words: red and green in
+// the low and high halves of one, blue and the count in the other (the mosaic keeps red | blue and
+// green | count). A window's sum of each half
+// stays below 2^16 (at most 255 x 256), so sums of whole words, taken modulo 2^32, are the halves'
+// sums: carries between the halves cancel out.
+struct PlaneColumns {
+  uint32_t* __restrict rg;
+  uint32_t* __restrict bk;
+};
+
+// Running sums of both planes: out[0] = 0 and out[k + 1] = in[0] + ... + in[k] for k < n, eight
+// words at a time (sums within each group of eight by shifted copies, then the carry of the groups
+// before).
+VIDEO_WIDE_VECTORS void PlanePrefixSums(PlaneColumns in, size_t n, PlaneColumns out) {
+  const Words8 zero = {};
+  Words8 carryA = {}, carryB = {};
+  auto scan = [&](const uint32_t* from, Words8& x) {
+    std::memcpy(&x, from, sizeof x);
+    x += __builtin_shufflevector(zero, x, 0, 8, 9, 10, 11, 12, 13, 14);
+    x += __builtin_shufflevector(zero, x, 0, 1, 8, 9, 10, 11, 12, 13);
+    x += __builtin_shufflevector(zero, x, 0, 1, 2, 3, 8, 9, 10, 11);
+  };
+  out.rg[0] = 0, out.bk[0] = 0;
+  size_t k = 0;
+  for (; k + 8 <= n; k += 8) {
+    Words8 a, b;
+    scan(in.rg + k, a);
+    scan(in.bk + k, b);
+    const Words8 sumA = a + carryA, sumB = b + carryB;
+    std::memcpy(out.rg + k + 1, &sumA, sizeof sumA);
+    std::memcpy(out.bk + k + 1, &sumB, sizeof sumB);
+    carryA += __builtin_shufflevector(a, a, 7, 7, 7, 7, 7, 7, 7, 7);
+    carryB += __builtin_shufflevector(b, b, 7, 7, 7, 7, 7, 7, 7, 7);
+  }
+  uint32_t runA = carryA[0], runB = carryB[0];
+  for (; k < n; ++k) out.rg[k + 1] = runA += in.rg[k], out.bk[k + 1] = runB += in.bk[k];
+}
+
+// The column sums of AddColumns32 over `rows` rows at once (row j at in + j * stride), each group of
+// eight columns held in registers while its rows are added.
+template <bool Keyed>
+VIDEO_WIDE_VECTORS void BlockColumns32(const uint32_t* in, ptrdiff_t stride, int rows, size_t n, uint32_t* rb,
+                                       uint32_t* gn, uint32_t key) {
+  const Words8 keys = {key, key, key, key, key, key, key, key};
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    Words8 sumRB = {}, sumGN = {};
+    for (int j = 0; j < rows; ++j) {
+      Words8 p;
+      std::memcpy(&p, in + j * stride + static_cast<ptrdiff_t>(i), sizeof p);
+      Words8 add = p & 0xFF00FF, addGN = ((p >> 8) & 0xFF) | 0x10000;
+      if constexpr (Keyed) {
+        const Words8 on = reinterpret_cast<Words8>(p != keys);
+        add &= on, addGN &= on;
+      }
+      sumRB += add, sumGN += addGN;
+    }
+    std::memcpy(rb + i, &sumRB, sizeof sumRB);
+    std::memcpy(gn + i, &sumGN, sizeof sumGN);
+  }
+  if (i == n) return;
+  std::fill(rb + i, rb + n, 0u);
+  std::fill(gn + i, gn + n, 0u);
+  for (int j = 0; j < rows; ++j) AddColumns32<Keyed>(in + j * stride + static_cast<ptrdiff_t>(i), n - i, rb + i, gn + i, key);
+}
+
+// The column sums of AddColumns16 over `rows` rows at once (at most 256), sixteen columns at a time
+// in 16-bit lanes, interleaved into the two words per column at the end.
+template <bool Keyed, int SR, int SG, int SB, uint16_t MR, uint16_t MG, uint16_t MB>
+VIDEO_WIDE_VECTORS void BlockColumns16(const uint16_t* in, ptrdiff_t stride, int rows, size_t n, uint32_t* rb,
+                                       uint32_t* gn, uint16_t key) {
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    Halves16 r = {}, g = {}, b = {}, count = {};
+    for (int j = 0; j < rows; ++j) {
+      Halves16 p;
+      std::memcpy(&p, in + j * stride + static_cast<ptrdiff_t>(i), sizeof p);
+      Halves16 vr = ((p >> SR) & MR) * 255 / MR, vg = ((p >> SG) & MG) * 255 / MG, vb = ((p >> SB) & MB) * 255 / MB;
+      Halves16 one = p * 0 + 1;
+      if constexpr (Keyed) {
+        const Halves16 on = reinterpret_cast<Halves16>(p != key);
+        vr &= on, vg &= on, vb &= on, one &= on;
+      }
+      r += vr, g += vg, b += vb, count += one;
+    }
+    const Halves16 rbLow = __builtin_shufflevector(b, r, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    const Halves16 rbHigh = __builtin_shufflevector(b, r, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    const Halves16 gnLow = __builtin_shufflevector(g, count, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    const Halves16 gnHigh =
+        __builtin_shufflevector(g, count, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    std::memcpy(rb + i, &rbLow, sizeof rbLow);
+    std::memcpy(rb + i + 8, &rbHigh, sizeof rbHigh);
+    std::memcpy(gn + i, &gnLow, sizeof gnLow);
+    std::memcpy(gn + i + 8, &gnHigh, sizeof gnHigh);
+  }
+  if (i == n) return;
+  std::fill(rb + i, rb + n, 0u);
+  std::fill(gn + i, gn + n, 0u);
+  for (int j = 0; j < rows; ++j)
+    AddColumns16<Keyed, SR, SG, SB, MR, MG, MB>(in + j * stride + static_cast<ptrdiff_t>(i), n - i, rb + i, gn + i, key);
+}
+
+// Exact integer division by a count that repeats from pixel to pixel. Up to 4,096 counted pixels
+// (sums of at most 255 per pixel) a 64-bit multiply by the rounded-up reciprocal gives the quotient
+// exactly; larger counts divide.
+struct Divisor {
+  uint32_t k = 0;
+  uint64_t m = 0;
+  void Set(uint32_t count) {
+    k = count;
+    m = count <= 4096 ? ((uint64_t{1} << 32) + count - 1) / count : 0;
+  }
+  uint32_t Of(uint32_t sum) const {
+    return m ? static_cast<uint32_t>((uint64_t{sum} * m) >> 32) : sum / k;
+  }
+};
+
+// out[i] = (out[i] & keep[i]) | pattern[i] for a row of pixels, or with keepAll in place of every
+// keep[i] when keep is null (no read of the row when that is 0).
 template <class T>
-VIDEO_WIDE_VECTORS void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep, size_t n) {
-  for (size_t i = 0; i < n; ++i) out[i] = static_cast<T>((out[i] & keep[i]) | pattern[i]);
+VIDEO_WIDE_VECTORS void LayRow(T* __restrict out, const uint32_t* __restrict pattern, const uint32_t* __restrict keep,
+                               uint32_t keepAll, size_t n) {
+  if (keep) {
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<T>((out[i] & keep[i]) | pattern[i]);
+  } else if (keepAll) {
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<T>((out[i] & keepAll) | pattern[i]);
+  } else {
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<T>(pattern[i]);
+  }
 }
 
 }  // namespace
@@ -148,47 +277,82 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
   const bool wide = depth == 32 && block > 256;  // red and blue of a block's row would not fit side by side
   const bool r565 = f[0] == 11 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 63 && f[6] == 31;
   const bool r555 = f[0] == 10 && f[1] == 5 && f[2] == 0 && f[4] == 31 && f[5] == 31 && f[6] == 31;
-  const bool columnSums = average && walk.dx == 1 && ((depth == 16 && (r565 || r555)) || (depth == 32 && !wide));
+  const bool columnSums = average && walk.dx == 1 && block <= 256 && (depth == 32 || r565 || r555);
+  // Up to 16 x 16 pixels a block's sums stay below 2^16 and can be added two to a word.
+  const bool packedBlocks = block <= 16;
+  // The divisors of every count a block can have, when there are few.
+  static thread_local std::vector<Divisor> t_divisors;
+  t_divisors.resize(average && packedBlocks ? static_cast<size_t>(block * block) + 1 : 0);
+  for (size_t c = 1; c < t_divisors.size(); ++c) t_divisors[c].Set(static_cast<uint32_t>(c));
   static thread_local std::vector<uint32_t> t_columns;
   for (int64_t by = firstY; by < endY; by += block) {
     const int64_t bh = std::min<int64_t>(block, h - by);
     // Each block's colour, or that it draws nothing.
     if (average) {
+      // A block's average colour, or that it draws nothing.
+      auto setColour = [&](size_t k, const BlockSums& bs) {
+        t_draw[k] = bs.n != 0;
+        if (!bs.n) return;
+        Divisor count;
+        if (bs.n < t_divisors.size()) count = t_divisors[bs.n];
+        else count.Set(bs.n);
+        const uint32_t r = count.Of(bs.r), g = count.Of(bs.g), b = count.Of(bs.b);
+        uint32_t colour;
+        if (depth == 16) {
+          colour = r * static_cast<uint32_t>(f[4]) / 255 << f[0] | g * static_cast<uint32_t>(f[5]) / 255 << f[1] |
+                   b * static_cast<uint32_t>(f[6]) / 255 << f[2];
+          colour &= 0xFFFF;
+        } else {
+          colour = r << 16 | g << 8 | b;
+        }
+        if (keyed && colour == key) t_draw[k] = 0;
+        t_colours[k] = colour;
+      };
+      bool coloured = false;
       t_sums.assign(blocks, BlockSums{});
       const int64_t r0 = std::max<int64_t>(by, inside.j0), r1 = std::min<int64_t>(by + bh, inside.j1);
       if (columnSums && sumX0 < sumX1) {
         // Column by column over the block row's rows, then each block's columns.
         const size_t n = static_cast<size_t>(sumX1 - sumX0);
-        t_columns.assign(4 * n, 0);
-        uint32_t *cr = t_columns.data(), *cg = cr + n, *cb = cg + n, *cn = cb + n;
-        for (int64_t j = r0; j < r1; ++j) {
-          const int row = walk.Y(static_cast<int>(j)), col = walk.X(static_cast<int>(sumX0));
-          if (depth == 32) {
-            const uint32_t* in = DDRowOf<uint32_t>(locks.Src(), row) + col;
-            keyed ? AddColumns32<true>(in, n, cr, cg, key) : AddColumns32<false>(in, n, cr, cg, key);
-            continue;
-          }
-          const uint16_t* in = DDRowOf<uint16_t>(locks.Src(), row) + col;
+        t_columns.resize(4 * n + 2);
+        uint32_t *crb = t_columns.data(), *cgn = crb + n, *runRB = cgn + n, *runGN = runRB + n + 1;
+        const int row0 = walk.Y(static_cast<int>(r0)), col = walk.X(static_cast<int>(sumX0));
+        const int rows = static_cast<int>(r1 - r0);
+        if (depth == 32) {
+          const uint32_t* in = DDRowOf<uint32_t>(locks.Src(), row0) + col;
+          const ptrdiff_t stride =
+              rows > 1 ? DDRowOf<uint32_t>(locks.Src(), row0 + walk.dy) - DDRowOf<uint32_t>(locks.Src(), row0) : 0;
+          keyed ? BlockColumns32<true>(in, stride, rows, n, crb, cgn, key)
+                : BlockColumns32<false>(in, stride, rows, n, crb, cgn, key);
+        } else {
+          const uint16_t* in = DDRowOf<uint16_t>(locks.Src(), row0) + col;
+          const ptrdiff_t stride =
+              rows > 1 ? DDRowOf<uint16_t>(locks.Src(), row0 + walk.dy) - DDRowOf<uint16_t>(locks.Src(), row0) : 0;
+          const uint16_t key16 = static_cast<uint16_t>(key);
           if (r565)
-            keyed ? AddColumns<true, 11, 5, 0, 31, 63, 31>(in, n, cr, cg, cb, cn, key)
-                  : AddColumns<false, 11, 5, 0, 31, 63, 31>(in, n, cr, cg, cb, cn, key);
+            keyed ? BlockColumns16<true, 11, 5, 0, 31, 63, 31>(in, stride, rows, n, crb, cgn, key16)
+                  : BlockColumns16<false, 11, 5, 0, 31, 63, 31>(in, stride, rows, n, crb, cgn, key16);
           else
-            keyed ? AddColumns<true, 10, 5, 0, 31, 31, 31>(in, n, cr, cg, cb, cn, key)
-                  : AddColumns<false, 10, 5, 0, 31, 31, 31>(in, n, cr, cg, cb, cn, key);
+            keyed ? BlockColumns16<true, 10, 5, 0, 31, 31, 31>(in, stride, rows, n, crb, cgn, key16)
+                  : BlockColumns16<false, 10, 5, 0, 31, 31, 31>(in, stride, rows, n, crb, cgn, key16);
         }
+        // Small blocks: a block's sums as the difference of two running sums (whole words modulo
+        // 2^32, as each half stays below 2^16).
+        if (packedBlocks) PlanePrefixSums({crb, cgn}, n, {runRB, runGN});
         for (size_t k = 0; k < blocks; ++k) {
           const int64_t bx = firstX + static_cast<int64_t>(k) * block;
-          const int64_t c0 = std::max(bx, sumX0), c1 = std::min<int64_t>(bx + block, sumX1);
-          BlockSums& bs = t_sums[k];
-          for (int64_t i = c0; i < c1; ++i) {
-            const size_t at = static_cast<size_t>(i - sumX0);
-            if (depth == 32) {
-              bs.r += cr[at] >> 16, bs.b += cr[at] & 0xFFFF, bs.g += cg[at] & 0xFFFF, bs.n += cg[at] >> 16;
-              continue;
-            }
-            bs.r += cr[at], bs.g += cg[at], bs.b += cb[at], bs.n += cn[at];
+          const int64_t from = std::clamp(bx, sumX0, sumX1), to = std::clamp<int64_t>(bx + block, from, sumX1);
+          const size_t c0 = static_cast<size_t>(from - sumX0), c1 = static_cast<size_t>(to - sumX0);
+          if (packedBlocks) {
+            const uint32_t rb = runRB[c1] - runRB[c0], gn = runGN[c1] - runGN[c0];
+            setColour(k, BlockSums{rb >> 16, gn & 0xFFFF, rb & 0xFFFF, gn >> 16});
+            continue;
           }
+          BlockSums& bs = t_sums[k];
+          for (size_t at = c0; at < c1; ++at)
+            bs.r += crb[at] >> 16, bs.b += crb[at] & 0xFFFF, bs.g += cgn[at] & 0xFFFF, bs.n += cgn[at] >> 16;
         }
+        coloured = packedBlocks;
       }
       for (int64_t j = r0; j < r1 && sumX0 < sumX1 && !columnSums; ++j) {
         const int row = walk.Y(static_cast<int>(j));
@@ -217,22 +381,8 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
         if (depth == 16) sumRow(static_cast<const uint16_t*>(DDRowOf<uint16_t>(locks.Src(), row)));
         else sumRow(static_cast<const uint32_t*>(DDRowOf<uint32_t>(locks.Src(), row)));
       }
-      for (size_t k = 0; k < blocks; ++k) {
-        const BlockSums& bs = t_sums[k];
-        t_draw[k] = bs.n != 0;
-        if (!bs.n) continue;
-        uint32_t colour;
-        if (depth == 16) {
-          colour = (bs.r / bs.n) * static_cast<uint32_t>(f[4]) / 255 << f[0] |
-                   (bs.g / bs.n) * static_cast<uint32_t>(f[5]) / 255 << f[1] |
-                   (bs.b / bs.n) * static_cast<uint32_t>(f[6]) / 255 << f[2];
-          colour &= 0xFFFF;
-        } else {
-          colour = (bs.r / bs.n) << 16 | (bs.g / bs.n) << 8 | (bs.b / bs.n);
-        }
-        if (keyed && colour == key) t_draw[k] = 0;
-        t_colours[k] = colour;
-      }
+      if (!coloured)
+        for (size_t k = 0; k < blocks; ++k) setColour(k, t_sums[k]);
     } else {
       const bool rowInside = by >= inside.j0 && by < inside.j1;
       for (size_t k = 0; k < blocks; ++k) {
@@ -253,24 +403,36 @@ bool DDMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int block, DDSURFA
     const int64_t u0 = std::max<int64_t>(firstX, -int64_t{x});
     if (t0 >= t1 || u0 >= endX) continue;
     const size_t span = static_cast<size_t>(endX - u0);
-    t_pattern.resize(span);
-    t_keep.resize(span);
+    // Room for sixteen words past the span: blocks of up to 16 pixels are laid as sixteen words,
+    // left to right, each block's surplus covered by the next.
+    t_pattern.resize(span + 16);
+    t_keep.resize(span + 16);
+    bool allDrawn = true;
     for (size_t k = 0; k < blocks; ++k) {
       const int64_t bx = firstX + static_cast<int64_t>(k) * block;
       const int64_t c0 = std::max(bx, u0), c1 = std::min<int64_t>(bx + block, endX);
+      if (c0 >= c1) continue;
+      allDrawn = allDrawn && t_draw[k];
       const uint32_t colour = t_draw[k] ? t_colours[k] : 0;
       const uint32_t keep = !t_draw[k] ? 0xFFFFFFFFu : keepTop ? 0xFF000000u : 0;
-      for (int64_t i = c0; i < c1; ++i) {
-        t_pattern[static_cast<size_t>(i - u0)] = colour;
-        t_keep[static_cast<size_t>(i - u0)] = keep;
+      const size_t at = static_cast<size_t>(c0 - u0);
+      if (block <= 16) {
+        std::fill_n(&t_pattern[at], 16, colour);
+        std::fill_n(&t_keep[at], 16, keep);
+        continue;
       }
+      std::fill(t_pattern.begin() + static_cast<ptrdiff_t>(at), t_pattern.begin() + (c1 - u0), colour);
+      std::fill(t_keep.begin() + static_cast<ptrdiff_t>(at), t_keep.begin() + (c1 - u0), keep);
     }
     for (int64_t j = t0; j < t1; ++j) {
       const int ty = static_cast<int>(y + j), tx = static_cast<int>(x + u0);
+      // Every block drawn: the bits kept are the same all along the row.
+      const uint32_t* keep = allDrawn ? nullptr : t_keep.data();
+      const uint32_t keepAll = keepTop ? 0xFF000000u : 0;
       switch (depth) {
-        case 8: LayRow(DDRowOf<uint8_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
-        case 16: LayRow(DDRowOf<uint16_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
-        default: LayRow(DDRowOf<uint32_t>(locks.Dst(), ty) + tx, t_pattern.data(), t_keep.data(), span); break;
+        case 8: LayRow(DDRowOf<uint8_t>(locks.Dst(), ty) + tx, t_pattern.data(), keep, keepAll, span); break;
+        case 16: LayRow(DDRowOf<uint16_t>(locks.Dst(), ty) + tx, t_pattern.data(), keep, keepAll, span); break;
+        default: LayRow(DDRowOf<uint32_t>(locks.Dst(), ty) + tx, t_pattern.data(), keep, keepAll, span); break;
       }
     }
   }
@@ -298,21 +460,6 @@ uint32_t BlurPixel(const uint32_t* avg, const cDDColorOp& op, const DDSURFACEDAT
   if (lpDTCon) return 0xFF000000u | (op.Apply(rgb) & 0xFFFFFF);
   return (old & 0xFF000000u) | rgb;
 }
-
-// Exact integer division by a count that repeats from pixel to pixel. Up to 4,096 counted pixels
-// (sums of at most 255 per pixel) a 64-bit multiply by the rounded-up reciprocal gives the quotient
-// exactly; larger counts divide.
-struct Divisor {
-  uint32_t k = 0;
-  uint64_t m = 0;
-  void Set(uint32_t count) {
-    k = count;
-    m = count <= 4096 ? ((uint64_t{1} << 32) + count - 1) / count : 0;
-  }
-  uint32_t Of(uint32_t sum) const {
-    return m ? static_cast<uint32_t>((uint64_t{sum} * m) >> 32) : sum / k;
-  }
-};
 
 // Which source pixels a blur counts: all of them, all but the colour-key value (DirectDraw), or all
 // but the transparent ones by their alpha (Direct3D).
@@ -354,18 +501,6 @@ VIDEO_WIDE_VECTORS void AddRow(const T* in, size_t n, const BlurColumns& c) {
     }
   }
 }
-
-using Words8 = uint32_t __attribute__((vector_size(32)));
-using Bytes32 = uint8_t __attribute__((vector_size(32)));
-
-// Column sums for windows of at most 256 pixels, in two planes of 32-bit words: red and green in
-// the low and high halves of one, blue and the count in the other. A window's sum of each half
-// stays below 2^16 (at most 255 x 256), so sums of whole words, taken modulo 2^32, are the halves'
-// sums: carries between the halves cancel out.
-struct PlaneColumns {
-  uint32_t* __restrict rg;
-  uint32_t* __restrict bk;
-};
 
 template <class T, int Count>
 inline uint32_t RedGreen(uint32_t p, const BlurColumns& c) {
@@ -447,7 +582,6 @@ VIDEO_WIDE_VECTORS void SwapRowPlanes32(const uint32_t* newIn, const uint32_t* o
 template <int Count>
 VIDEO_WIDE_VECTORS void SwapRowPlanes16(const uint16_t* newIn, const uint16_t* oldIn, size_t n, PlaneColumns col,
                                         BlurColumns c) {
-  using Halves16 = uint16_t __attribute__((vector_size(32)));
   const int s0 = c.shift[0], s1 = c.shift[1], s2 = c.shift[2];
   const uint16_t m0 = static_cast<uint16_t>(c.mask[0]), m1 = static_cast<uint16_t>(c.mask[1]),
                  m2 = static_cast<uint16_t>(c.mask[2]), key = static_cast<uint16_t>(c.key);
@@ -485,34 +619,6 @@ VIDEO_WIDE_VECTORS void SwapRowPlanes16(const uint16_t* newIn, const uint16_t* o
     }
   }
   SwapRowPlanes<uint16_t, Count, 1>(newIn + k, oldIn + k, n - k, {col.rg + k, col.bk + k}, c);
-}
-
-// Running sums of both planes: out[0] = 0 and out[k + 1] = in[0] + ... + in[k] for k < n, eight
-// words at a time (sums within each group of eight by shifted copies, then the carry of the groups
-// before).
-VIDEO_WIDE_VECTORS void PlanePrefixSums(PlaneColumns in, size_t n, PlaneColumns out) {
-  const Words8 zero = {};
-  Words8 carryA = {}, carryB = {};
-  auto scan = [&](const uint32_t* from, Words8& x) {
-    std::memcpy(&x, from, sizeof x);
-    x += __builtin_shufflevector(zero, x, 0, 8, 9, 10, 11, 12, 13, 14);
-    x += __builtin_shufflevector(zero, x, 0, 1, 8, 9, 10, 11, 12, 13);
-    x += __builtin_shufflevector(zero, x, 0, 1, 2, 3, 8, 9, 10, 11);
-  };
-  out.rg[0] = 0, out.bk[0] = 0;
-  size_t k = 0;
-  for (; k + 8 <= n; k += 8) {
-    Words8 a, b;
-    scan(in.rg + k, a);
-    scan(in.bk + k, b);
-    const Words8 sumA = a + carryA, sumB = b + carryB;
-    std::memcpy(out.rg + k + 1, &sumA, sizeof sumA);
-    std::memcpy(out.bk + k + 1, &sumB, sizeof sumB);
-    carryA += __builtin_shufflevector(a, a, 7, 7, 7, 7, 7, 7, 7, 7);
-    carryB += __builtin_shufflevector(b, b, 7, 7, 7, 7, 7, 7, 7, 7);
-  }
-  uint32_t runA = carryA[0], runB = carryB[0];
-  for (; k < n; ++k) out.rg[k + 1] = runA += in.rg[k], out.bk[k + 1] = runB += in.bk[k];
 }
 
 // The average of a 16-bit half-word sum: trunc(sum x reciprocal), where the reciprocal is

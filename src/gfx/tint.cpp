@@ -21,6 +21,50 @@ int SoftwareShare(int level) {
   return level >= 1 && level <= 4 ? kShare[level - 1] : 0;
 }
 
+// The tint's share of the source and the tint colour, and the rest (1 - f) t, per channel.
+struct TintShares32 {
+  float f;
+  uint32_t tb, tg, tr;
+  float rb, rg, rr;
+};
+
+// The Direct3D 32-bit tint of a row without a colour pair: level 1 the half mix with the tint colour,
+// other levels S f + (1 - f) t in single precision, truncated; the result opaque.
+template <bool Keyed, bool Half, int Step>
+VIDEO_WIDE_VECTORS void TintRow32Direct3D(uint32_t* out, const uint32_t* in, int n, TintShares32 c) {
+  const uint32_t tb = c.tb, tg = c.tg, tr = c.tr;
+  for (int k = 0; k < n; ++k) {
+    const uint32_t s = in[k * Step], d = out[k];
+    const uint32_t sb = s & 0xFF, sg = (s >> 8) & 0xFF, sr = (s >> 16) & 0xFF;
+    uint32_t b, g, r;
+    if constexpr (Half) {
+      b = (sb + tb) >> 1, g = (sg + tg) >> 1, r = (sr + tr) >> 1;
+    } else {
+      b = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sb)) * c.f + c.rb));
+      g = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sg)) * c.f + c.rg));
+      r = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sr)) * c.f + c.rr));
+    }
+    const uint32_t m = 0xFF000000u | (r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF);
+    // Chosen by mask, so that the float steps are done for every pixel and the loop has no branch.
+    const uint32_t keep = Keyed ? 0u - static_cast<uint32_t>((s >> 24) == 0) : 0u;
+    out[k] = (d & keep) | (m & ~keep);
+  }
+}
+
+// The DirectDraw 32-bit tint of a row: L half mixes toward t as (v + (2^L - 1) t) >> L for each
+// byte; the fourth byte stays the destination's.
+template <bool Keyed, int Step>
+VIDEO_WIDE_VECTORS void TintRow32DirectDraw(uint32_t* out, const uint32_t* in, int n, uint32_t key, uint32_t cr,
+                                            uint32_t cg, uint32_t cb, int mixes) {
+  for (int k = 0; k < n; ++k) {
+    const uint32_t s = in[k * Step], d = out[k];
+    const uint32_t r = (((s >> 16) & 0xFF) + cr) >> mixes, g = (((s >> 8) & 0xFF) + cg) >> mixes,
+                   b = ((s & 0xFF) + cb) >> mixes;
+    const uint32_t m = (d & 0xFF000000u) | r << 16 | g << 8 | b;
+    out[k] = Keyed && s == key ? d : m;
+  }
+}
+
 void TintDirect3D(const cDDEffectLocks& locks, int x, int y, int w, int h, const DDSourceWalk& walk, bool keyed,
                   const BYTE* entry, int level, const cDDColorOp& op) {
   const float f = static_cast<float>(SoftwareShare(level)) * (1.0f / 255.0f);
@@ -62,24 +106,14 @@ void TintDirect3D(const cDDEffectLocks& locks, int x, int y, int w, int h, const
   for (int c = 0; c < 3; ++c) rest[c] = (1.0f - f) * static_cast<float>(t[c]);
   if (!op.Active()) {
     // The row loops without the pair, several pixels at a time.
-    const uint32_t tb = t[0], tg = t[1], tr = t[2];
-    const float rb = rest[0], rg = rest[1], rr = rest[2];
-    DDEachEffectRow<uint32_t>(locks, x, y, w, h, walk, [=](uint32_t* out, const uint32_t* in, int n, auto step) {
-      for (int k = 0; k < n; ++k) {
-        const uint32_t s = in[k * step()], d = out[k];
-        const uint32_t sb = s & 0xFF, sg = (s >> 8) & 0xFF, sr = (s >> 16) & 0xFF;
-        uint32_t b, g, r;
-        if (half) {
-          b = (sb + tb) >> 1, g = (sg + tg) >> 1, r = (sr + tr) >> 1;
-        } else {
-          b = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sb)) * f + rb));
-          g = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sg)) * f + rg));
-          r = static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(sr)) * f + rr));
-        }
-        const uint32_t m = 0xFF000000u | (r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF);
-        out[k] = keyed && (s >> 24) == 0 ? d : m;
-      }
-    });
+    const TintShares32 shares{f, t[0], t[1], t[2], rest[0], rest[1], rest[2]};
+    auto rows = [&](auto keyedFlag, auto halfFlag) {
+      DDEachEffectRow<uint32_t>(locks, x, y, w, h, walk, [&](uint32_t* out, const uint32_t* in, int n, auto step) {
+        TintRow32Direct3D<keyedFlag(), halfFlag(), decltype(step)::value>(out, in, n, shares);
+      });
+    };
+    if (keyed) half ? rows(std::true_type{}, std::true_type{}) : rows(std::true_type{}, std::false_type{});
+    else half ? rows(std::false_type{}, std::true_type{}) : rows(std::false_type{}, std::false_type{});
     return;
   }
   DDEachEffectPixel<uint32_t>(locks, x, y, w, h, walk, [&](uint32_t& d, uint32_t s) {
@@ -226,14 +260,8 @@ void TintDirectDraw(const cDDEffectLocks& locks, int x, int y, int w, int h, con
       const uint32_t weight = (1u << mixes) - 1;
       const uint32_t cr = entry[0] * weight, cg = entry[1] * weight, cb = entry[2] * weight;
       auto rows = [&](auto keyedFlag) {
-        DDEachEffectRow<uint32_t>(locks, x, y, w, h, walk, [=](uint32_t* out, const uint32_t* in, int count, auto step) {
-          for (int k = 0; k < count; ++k) {
-            const uint32_t s = in[k * step()], d = out[k];
-            const uint32_t r = (((s >> 16) & 0xFF) + cr) >> mixes, g = (((s >> 8) & 0xFF) + cg) >> mixes,
-                           b = ((s & 0xFF) + cb) >> mixes;
-            const uint32_t m = (d & 0xFF000000u) | r << 16 | g << 8 | b;
-            out[k] = keyedFlag() && s == key ? d : m;
-          }
+        DDEachEffectRow<uint32_t>(locks, x, y, w, h, walk, [&](uint32_t* out, const uint32_t* in, int count, auto step) {
+          TintRow32DirectDraw<keyedFlag(), decltype(step)::value>(out, in, count, key, cr, cg, cb, mixes);
         });
       };
       if (keyed) rows(std::true_type{});
