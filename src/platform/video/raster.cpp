@@ -409,6 +409,60 @@ bool StageFnsOf(const RasterState& s, uint32_t diffuse, bool opaqueTexture, Chan
   return true;
 }
 
+// Eight 32-bit pixels as sixteen 16-bit lanes: a lane's low byte is blue or red, its high byte green
+// or alpha. Split into low and high bytes, every lane holds one channel in 16 bits, room for the
+// product of two channels, and wide vectors take sixteen channels an instruction. Helpers change
+// their lanes in place: vectors wider than the base machine's are not passed by value.
+typedef uint16_t PixelLanes __attribute__((vector_size(32)));
+// The same eight pixels as bytes.
+typedef uint8_t PixelBytes __attribute__((vector_size(32)));
+
+// (v + 127) / 255 in each lane, as ((w + (w >> 8)) >> 8) with w = v + 128: exact up to 255 x 255.
+[[gnu::always_inline]] inline void Div255InPlace(PixelLanes& v) {
+  v += 128;
+  v = (v + (v >> 8)) >> 8;
+}
+
+// Lane i of the pattern holds the parameter of the channel in the low (high) byte of lane i.
+struct LanePattern {
+  PixelLanes low, high;
+  void Set(uint32_t blue, uint32_t green, uint32_t red, uint32_t alpha) {
+    for (int i = 0; i < 16; i += 2) {
+      low[i] = static_cast<uint16_t>(blue), low[i + 1] = static_cast<uint16_t>(red);
+      high[i] = static_cast<uint16_t>(green), high[i + 1] = static_cast<uint16_t>(alpha);
+    }
+  }
+};
+
+// Every pixel but the transparent ones blended by source alpha over its inverse (which copies opaque
+// ones), as BlendStandard does.
+template <bool kTargetX8>
+[[gnu::always_inline]] inline void BlendSpan32(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
+  const uint16_t o = kTargetX8 ? 0xFF00 : 0;
+  const PixelLanes opaque = {0, o, 0, o, 0, o, 0, o, 0, o, 0, o, 0, o, 0, o};
+  const PixelLanes alphaOf = {1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15};
+  int k = 0;
+  for (; k + 8 <= n; k += 8) {
+    PixelLanes src, dst;
+    std::memcpy(&src, s + k, sizeof src);
+    std::memcpy(&dst, d + k, sizeof dst);
+    PixelLanes a = __builtin_shuffle(PixelLanes(src >> 8), alphaOf), ia = 255 - a, back = dst | opaque;
+    PixelLanes low = (src & 0xFF) * a + (back & 0xFF) * ia, high = (src >> 8) * a + (back >> 8) * ia;
+    Div255InPlace(low);
+    Div255InPlace(high);
+    PixelLanes mixed = low | high << 8 | opaque;
+    mixed = a != 0 ? mixed : dst;
+    std::memcpy(d + k, &mixed, sizeof mixed);
+  }
+  const uint32_t opaque32 = kTargetX8 ? 0xFF000000u : 0u;
+  for (; k < n; ++k)
+    if (s[k] >> 24) d[k] = BlendStandard(s[k], d[k] | opaque32) | opaque32;
+}
+
+// What a row of stage results may hold, as the caller knows it from the stage: any alpha, or never
+// an opaque pixel (an alpha scaled below 255).
+enum class RowAlpha { Any, NeverOpaque };
+
 // Per-byte loops over a row of ARGB pixels (bytes blue, green, red, alpha), with the parameters of
 // each byte's channel repeated along the row; 8- and 16-bit arithmetic, so that vectors hold many.
 VIDEO_WIDE_VECTORS void SaturateBytes(const uint8_t* __restrict in, uint8_t* __restrict out,
@@ -484,6 +538,7 @@ class StageKernel {
     alphaMul_ = a.mul, alphaAdd_ = a.add;
     for (int c = 0; c < 4; ++c) muls_[c] = fns[c].mul;
     addAG_ = a.add << 16 | fns[1].add;
+    neverOpaque_ = a.Apply(255) < 255;  // the channel functions never fall as the texel rises
     if (colourIdentity && a.Identity()) kind_ = Kind::Identity;
     else if (colourIdentity && a.Plain()) kind_ = Kind::Alpha;
     else if (sharedMul) kind_ = Kind::SharedMul;
@@ -501,6 +556,8 @@ class StageKernel {
     }
   }
   bool Identity() const { return kind_ == Kind::Identity; }
+  // What the rows it makes may hold.
+  RowAlpha Alpha() const { return neverOpaque_ ? RowAlpha::NeverOpaque : RowAlpha::Any; }
   // n texels from `in` into another row `out`.
   void Run(const uint32_t* in, uint32_t* out, int n) const {
     const auto* bi = reinterpret_cast<const uint8_t*>(in);
@@ -524,6 +581,7 @@ class StageKernel {
  private:
   enum class Kind { Identity, Alpha, SharedMul, Plain, Saturate, Channels };
   Kind kind_ = Kind::Identity;
+  bool neverOpaque_ = false;
   uint32_t mul_ = 255, addRB_ = 0, addG_ = 0, alphaMul_ = 255, alphaAdd_ = 0, addAG_ = 0;
   uint32_t muls_[4] = {255, 255, 255, 255};
   std::vector<uint16_t> mul16_, add16_;
@@ -531,37 +589,41 @@ class StageKernel {
 };
 
 // A row of stage results blended into a 32-bit target row: replaced, or by source alpha over its
-// inverse, as WritePixel does: transparent pixels left and opaque ones copied, and when the row has
-// pixels between the two, every pixel but the transparent ones blended (which copies opaque ones).
+// inverse, as WritePixel does. Opaque pixels are copied and transparent ones left in one pass; a row
+// with pixels between the two is then blended (which copies opaque pixels again). A row that is never
+// opaque goes to the blend from its first pixel that is not transparent.
 template <bool kTargetX8>
-VIDEO_WIDE_VECTORS void BlendRow32(uint32_t* __restrict d, const uint32_t* __restrict s, int n, bool replace) {
+VIDEO_WIDE_VECTORS void BlendRow32(uint32_t* __restrict d, const uint32_t* __restrict s, int n, bool replace,
+                                   RowAlpha alpha) {
   const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
   if (replace) {
     for (int k = 0; k < n; ++k) d[k] = s[k] | opaque;
     return;
   }
-  uint32_t partial = 0;
-  for (int k = 0; k < n; ++k) {
-    uint32_t a = s[k] >> 24;
-    partial |= static_cast<uint32_t>(a != 0 && a != 0xFF);
-  }
-  if (!partial) {
-    for (int k = 0; k < n; ++k) {
-      uint32_t keep = 0u - (s[k] >> 31);  // alpha 0 or 255 here
-      d[k] = (s[k] & keep) | (d[k] & ~keep);
+  if (alpha == RowAlpha::NeverOpaque) {
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+      uint32_t any = 0;
+      for (int j = 0; j < 8; ++j) any |= s[k + j];
+      if (any >> 24) break;
     }
+    BlendSpan32<kTargetX8>(d + k, s + k, n - k);
     return;
   }
+  uint32_t partial = 0;
   for (int k = 0; k < n; ++k) {
-    uint32_t p = s[k];
-    uint32_t blended = BlendStandard(p, d[k] | opaque) | opaque;
-    d[k] = (p >> 24) != 0 ? blended : d[k];
+    uint32_t p = s[k], a = p >> 24;
+    uint32_t keep = 0u - static_cast<uint32_t>(a == 0xFF);
+    d[k] = (p & keep) | (d[k] & ~keep);
+    partial |= ~keep & static_cast<uint32_t>(a != 0);
   }
+  if (partial) BlendSpan32<kTargetX8>(d, s, n);
 }
 
-void BlendRow(PixelFormat targetFormat, uint32_t* d, const uint32_t* s, int n, BlendMode mode) {
-  if (targetFormat == PixelFormat::X8R8G8B8) BlendRow32<true>(d, s, n, mode == BlendMode::Replace);
-  else BlendRow32<false>(d, s, n, mode == BlendMode::Replace);
+void BlendRow(PixelFormat targetFormat, uint32_t* d, const uint32_t* s, int n, BlendMode mode,
+              RowAlpha alpha = RowAlpha::Any) {
+  if (targetFormat == PixelFormat::X8R8G8B8) BlendRow32<true>(d, s, n, mode == BlendMode::Replace, alpha);
+  else BlendRow32<false>(d, s, n, mode == BlendMode::Replace, alpha);
 }
 
 // Reusable rows for the kernels (the texels gathered, the stage results), so that a draw does not
@@ -711,7 +773,7 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
         t_kernel.Run(in, shaded, n);
         in = shaded;
       }
-      BlendRow(tf, reinterpret_cast<uint32_t*>(target.Row(py0 + j)) + px0, in, n, mode);
+      BlendRow(tf, reinterpret_cast<uint32_t*>(target.Row(py0 + j)) + px0, in, n, mode, t_kernel.Alpha());
     }
     return true;
   }
@@ -850,6 +912,7 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
                       (!sampler.Bound() || (Is32(texture->Format()) &&
                                             StageFnsOf(s, diffuse, texture->Format() == PixelFormat::X8R8G8B8, fns)));
   const uint32_t constant = ShadeTexel(s, 0xFFFFFFFF, diffuse);  // the stage without a texture
+  const RowAlpha flatAlpha = (constant >> 24) == 0xFF ? RowAlpha::Any : RowAlpha::NeverOpaque;
   if (rows32) {
     t_gathered.resize(static_cast<size_t>(px1 - px0 + 1));
     t_shaded.resize(static_cast<size_t>(px1 - px0 + 1));
@@ -884,7 +947,7 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
       int n = xr - xl + 1;
       uint32_t* row = reinterpret_cast<uint32_t*>(target.Row(y)) + xl;
       if (!sampler.Bound()) {
-        if (rows32) BlendRow(target.Format(), row, t_shaded.data(), n, mode);
+        if (rows32) BlendRow(target.Format(), row, t_shaded.data(), n, mode, flatAlpha);
         else for (int x = xl; x <= xr; ++x) WritePixel(target, mode, s, x, y, constant);
         continue;
       }
@@ -908,7 +971,7 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
           }
         }
         if (!t_kernel.Identity()) t_kernel.Run(gathered, shaded, n);
-        BlendRow(target.Format(), row, t_kernel.Identity() ? gathered : shaded, n, mode);
+        BlendRow(target.Format(), row, t_kernel.Identity() ? gathered : shaded, n, mode, t_kernel.Alpha());
         continue;
       }
       for (int x = xl; x <= xr; ++x) {
