@@ -463,129 +463,98 @@ template <bool kTargetX8>
 // an opaque pixel (an alpha scaled below 255).
 enum class RowAlpha { Any, NeverOpaque };
 
-// Per-byte loops over a row of ARGB pixels (bytes blue, green, red, alpha), with the parameters of
-// each byte's channel repeated along the row; 8- and 16-bit arithmetic, so that vectors hold many.
-VIDEO_WIDE_VECTORS void SaturateBytes(const uint8_t* __restrict in, uint8_t* __restrict out,
-                                      const uint8_t* __restrict up, const uint8_t* __restrict down, size_t bytes) {
-  for (size_t i = 0; i < bytes; ++i) {
-    uint8_t t = in[i];
-    uint8_t sum = static_cast<uint8_t>(t + up[i]);
-    sum = sum < t ? 255 : sum;
-    uint8_t diff = static_cast<uint8_t>(sum - down[i]);
-    out[i] = diff > sum ? 0 : diff;
+// Every byte of a row of pixels plus `up` capped at 255, then minus `down` floored at 0, each
+// channel's own values repeated along the pattern.
+VIDEO_WIDE_VECTORS void SaturatePixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
+                                       const PixelBytes& up, const PixelBytes& down) {
+  const PixelBytes room = 255 - up;
+  for (int k = 0; k < n; k += 8) {
+    PixelBytes p;
+    std::memcpy(&p, in + k, sizeof p);
+    p = (p < room ? p : room) + up;
+    p = (p > down ? p : down) - down;
+    std::memcpy(out + k, &p, sizeof p);
   }
 }
 
-VIDEO_WIDE_VECTORS void ChannelBytes(const uint8_t* __restrict in, uint8_t* __restrict out,
-                                     const uint16_t* __restrict mul, const uint16_t* __restrict add,
-                                     const uint8_t* __restrict up, const uint8_t* __restrict down, size_t bytes) {
-  for (size_t i = 0; i < bytes; ++i) {
-    // (v + 127) / 255 as ((w + (w >> 8)) >> 8) with w = v + 128: exact for v up to 255 x 255.
-    uint16_t w = static_cast<uint16_t>(in[i] * mul[i] + add[i] + 128);
-    uint16_t v = static_cast<uint16_t>((w + (w >> 8)) >> 8);
-    v = static_cast<uint16_t>(v + up[i]);
-    v = v > 255 ? 255 : v;
-    out[i] = static_cast<uint8_t>(v > down[i] ? v - down[i] : 0);
-  }
-}
+// The channel functions of the kernel, lane by lane.
+struct ChannelLanes {
+  LanePattern mul, add, up, down;
+};
 
-// The alpha channel alone through its multiplier and addition, the colour kept.
-VIDEO_WIDE_VECTORS void AlphaPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n, uint32_t mul,
-                                    uint32_t add) {
-  for (int k = 0; k < n; ++k) {
-    uint32_t p = in[k];
-    out[k] = (p & 0x00FFFFFFu) | Div255Lanes((p >> 24) * mul + add) << 24;
-  }
-}
-
-// The colour channels through one shared multiplier with their own additions; the alpha channel
-// kept, or through its own multiplier and addition.
-template <bool kKeepAlpha>
-VIDEO_WIDE_VECTORS void SharedMulPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n, uint32_t mul,
-                                        uint32_t addRB, uint32_t addG, uint32_t alphaMul, uint32_t alphaAdd) {
-  for (int k = 0; k < n; ++k) {
-    uint32_t p = in[k];
-    uint32_t rb = Div255Lanes((p & 0x00FF00FFu) * mul + addRB);
-    uint32_t g = Div255Lanes(((p >> 8) & 0xFFu) * mul + addG);
-    uint32_t a = kKeepAlpha ? p & 0xFF000000u : Div255Lanes((p >> 24) * alphaMul + alphaAdd) << 24;
-    out[k] = rb | g << 8 | a;
-  }
-}
-
-// Every channel through its own multiplier and addition, two channels a 32-bit word.
-VIDEO_WIDE_VECTORS void PlainPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
-                                    const uint32_t mul[4], uint32_t addRB, uint32_t addAG) {
-  const uint32_t mb = mul[0], mg = mul[1], mr = mul[2], ma = mul[3];
-  for (int k = 0; k < n; ++k) {
-    uint32_t p = in[k];
-    uint32_t rb = Div255Lanes((p & 0xFFu) * mb + (((p >> 16) & 0xFFu) * mr << 16) + addRB);
-    uint32_t ag = Div255Lanes(((p >> 8) & 0xFFu) * mg + ((p >> 24) * ma << 16) + addAG);
-    out[k] = rb | ag << 8;
+// Every channel t of a row of pixels through (t x mul + add + 127) / 255, then, with kSaturate, plus
+// up capped at 255 and minus down floored at 0.
+template <bool kSaturate>
+VIDEO_WIDE_VECTORS void ChannelPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
+                                      const ChannelLanes& c) {
+  for (int k = 0; k < n; k += 8) {
+    PixelLanes p;
+    std::memcpy(&p, in + k, sizeof p);
+    PixelLanes low = (p & 0xFF) * c.mul.low + c.add.low, high = (p >> 8) * c.mul.high + c.add.high;
+    Div255InPlace(low);
+    Div255InPlace(high);
+    if (kSaturate) {
+      low += c.up.low, high += c.up.high;
+      low = low < 255 ? low : 255, high = high < 255 ? high : 255;
+      low = (low > c.down.low ? low : c.down.low) - c.down.low;
+      high = (high > c.down.high ? high : c.down.high) - c.down.high;
+    }
+    p = low | high << 8;
+    std::memcpy(out + k, &p, sizeof p);
   }
 }
 
 // Stage 0 applied to a row of 32-bit texels, in the cheapest form the channel functions allow.
 class StageKernel {
  public:
-  void Init(const ChannelFn fns[4], int width) {
-    const ChannelFn& a = fns[3];
-    bool colourIdentity = fns[0].Identity() && fns[1].Identity() && fns[2].Identity();
-    bool sharedMul = fns[0].Plain() && fns[1].Plain() && fns[2].Plain() && a.Plain() && fns[0].mul == fns[1].mul &&
-                     fns[1].mul == fns[2].mul;
-    bool saturate = true;
-    for (int c = 0; c < 4; ++c) saturate = saturate && fns[c].mul == 255 && fns[c].add == 0;
-    mul_ = fns[0].mul, addRB_ = fns[2].add << 16 | fns[0].add, addG_ = fns[1].add;
-    alphaMul_ = a.mul, alphaAdd_ = a.add;
-    for (int c = 0; c < 4; ++c) muls_[c] = fns[c].mul;
-    addAG_ = a.add << 16 | fns[1].add;
-    neverOpaque_ = a.Apply(255) < 255;  // the channel functions never fall as the texel rises
-    if (colourIdentity && a.Identity()) kind_ = Kind::Identity;
-    else if (colourIdentity && a.Plain()) kind_ = Kind::Alpha;
-    else if (sharedMul) kind_ = Kind::SharedMul;
-    else if (fns[0].Plain() && fns[1].Plain() && fns[2].Plain() && a.Plain()) kind_ = Kind::Plain;
-    else if (saturate) kind_ = Kind::Saturate;
-    else kind_ = Kind::Channels;
-    if (kind_ == Kind::Saturate || kind_ == Kind::Channels) {
-      size_t bytes = static_cast<size_t>(width) * 4;
-      mul16_.resize(bytes), add16_.resize(bytes), up8_.resize(bytes), down8_.resize(bytes);
-      for (size_t i = 0; i < bytes; ++i) {
-        const ChannelFn& fn = fns[i & 3];
-        mul16_[i] = static_cast<uint16_t>(fn.mul), add16_[i] = static_cast<uint16_t>(fn.add);
-        up8_[i] = static_cast<uint8_t>(fn.up), down8_[i] = static_cast<uint8_t>(fn.down);
-      }
+  void Init(const ChannelFn fns[4]) {
+    bool identity = true, plain = true, saturate = true;
+    for (int c = 0; c < 4; ++c) {
+      identity = identity && fns[c].Identity();
+      plain = plain && fns[c].Plain();
+      saturate = saturate && fns[c].mul == 255 && fns[c].add == 0;
+    }
+    neverOpaque_ = fns[3].Apply(255) < 255;  // the channel functions never fall as the texel rises
+    kind_ = identity ? Kind::Identity : saturate ? Kind::Saturate : plain ? Kind::Plain : Kind::Channels;
+    lanes_.mul.Set(fns[0].mul, fns[1].mul, fns[2].mul, fns[3].mul);
+    lanes_.add.Set(fns[0].add, fns[1].add, fns[2].add, fns[3].add);
+    lanes_.up.Set(fns[0].up, fns[1].up, fns[2].up, fns[3].up);
+    lanes_.down.Set(fns[0].down, fns[1].down, fns[2].down, fns[3].down);
+    for (int i = 0; i < 32; ++i) {
+      up_[i] = static_cast<uint8_t>(fns[i & 3].up);
+      down_[i] = static_cast<uint8_t>(fns[i & 3].down);
     }
   }
   bool Identity() const { return kind_ == Kind::Identity; }
   // What the rows it makes may hold.
   RowAlpha Alpha() const { return neverOpaque_ ? RowAlpha::NeverOpaque : RowAlpha::Any; }
-  // n texels from `in` into another row `out`.
+  // n texels from `in` into another row `out`. The loops take eight pixels at a time: the last few
+  // go through a row of eight.
   void Run(const uint32_t* in, uint32_t* out, int n) const {
-    const auto* bi = reinterpret_cast<const uint8_t*>(in);
-    auto* bo = reinterpret_cast<uint8_t*>(out);
-    size_t bytes = static_cast<size_t>(n) * 4;
-    switch (kind_) {
-      case Kind::Identity: std::memcpy(out, in, bytes); break;
-      case Kind::Alpha: AlphaPixels(in, out, n, alphaMul_, alphaAdd_); break;
-      case Kind::SharedMul:
-        if (alphaMul_ == 255 && alphaAdd_ == 0) SharedMulPixels<true>(in, out, n, mul_, addRB_, addG_, 255, 0);
-        else SharedMulPixels<false>(in, out, n, mul_, addRB_, addG_, alphaMul_, alphaAdd_);
-        break;
-      case Kind::Plain: PlainPixels(in, out, n, muls_, addRB_, addAG_); break;
-      case Kind::Saturate: SaturateBytes(bi, bo, up8_.data(), down8_.data(), bytes); break;
-      case Kind::Channels:
-        ChannelBytes(bi, bo, mul16_.data(), add16_.data(), up8_.data(), down8_.data(), bytes);
-        break;
-    }
+    int whole = n & ~7;
+    Run8(in, out, whole);
+    if (whole == n) return;
+    uint32_t rest[8] = {}, done[8];
+    std::memcpy(rest, in + whole, static_cast<size_t>(n - whole) * 4);
+    Run8(rest, done, 8);
+    std::memcpy(out + whole, done, static_cast<size_t>(n - whole) * 4);
   }
 
  private:
-  enum class Kind { Identity, Alpha, SharedMul, Plain, Saturate, Channels };
+  // n a multiple of eight.
+  void Run8(const uint32_t* in, uint32_t* out, int n) const {
+    switch (kind_) {
+      case Kind::Identity: std::memmove(out, in, static_cast<size_t>(n) * 4); break;
+      case Kind::Saturate: SaturatePixels(in, out, n, up_, down_); break;
+      case Kind::Plain: ChannelPixels<false>(in, out, n, lanes_); break;
+      case Kind::Channels: ChannelPixels<true>(in, out, n, lanes_); break;
+    }
+  }
+  enum class Kind { Identity, Saturate, Plain, Channels };
   Kind kind_ = Kind::Identity;
   bool neverOpaque_ = false;
-  uint32_t mul_ = 255, addRB_ = 0, addG_ = 0, alphaMul_ = 255, alphaAdd_ = 0, addAG_ = 0;
-  uint32_t muls_[4] = {255, 255, 255, 255};
-  std::vector<uint16_t> mul16_, add16_;
-  std::vector<uint8_t> up8_, down8_;
+  ChannelLanes lanes_;
+  PixelBytes up_, down_;
 };
 
 // A row of stage results blended into a 32-bit target row: replaced, or by source alpha over its
@@ -756,7 +725,7 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
     return true;
   }
   if (kernel) {
-    t_kernel.Init(fns, n);
+    t_kernel.Init(fns);
     t_gathered.resize(static_cast<size_t>(n));
     t_shaded.resize(static_cast<size_t>(n));
     uint32_t *gathered = t_gathered.data(), *shaded = t_shaded.data();
@@ -916,7 +885,7 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
   if (rows32) {
     t_gathered.resize(static_cast<size_t>(px1 - px0 + 1));
     t_shaded.resize(static_cast<size_t>(px1 - px0 + 1));
-    if (sampler.Bound()) t_kernel.Init(fns, px1 - px0 + 1);
+    if (sampler.Bound()) t_kernel.Init(fns);
     else std::fill(t_shaded.begin(), t_shaded.end(), constant);
   }
   // Otherwise stage 0 through its table for a uniform colour, or texel by texel.
