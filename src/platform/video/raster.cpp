@@ -504,6 +504,20 @@ VIDEO_WIDE_VECTORS void ChannelPixels(const uint32_t* __restrict in, uint32_t* _
   }
 }
 
+// The alpha channel of a row of pixels through (t x mul + add + 127) / 255, the colour kept: the high
+// lanes only, green through a multiplier of 255, which keeps it.
+VIDEO_WIDE_VECTORS void AlphaPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
+                                    const ChannelLanes& c) {
+  for (int k = 0; k < n; k += 8) {
+    PixelLanes p;
+    std::memcpy(&p, in + k, sizeof p);
+    PixelLanes high = (p >> 8) * c.mul.high + c.add.high;
+    Div255InPlace(high);
+    p = (p & 0xFF) | high << 8;
+    std::memcpy(out + k, &p, sizeof p);
+  }
+}
+
 // Stage 0 applied to a row of 32-bit texels, in the cheapest form the channel functions allow.
 class StageKernel {
  public:
@@ -515,7 +529,12 @@ class StageKernel {
       saturate = saturate && fns[c].mul == 255 && fns[c].add == 0;
     }
     neverOpaque_ = fns[3].Apply(255) < 255;  // the channel functions never fall as the texel rises
-    kind_ = identity ? Kind::Identity : saturate ? Kind::Saturate : plain ? Kind::Plain : Kind::Channels;
+    const bool colourKept = fns[0].Identity() && fns[1].Identity() && fns[2].Identity();
+    kind_ = identity       ? Kind::Identity
+            : saturate     ? Kind::Saturate
+            : !plain       ? Kind::Channels
+            : colourKept   ? Kind::Alpha
+                           : Kind::Plain;
     lanes_.mul.Set(fns[0].mul, fns[1].mul, fns[2].mul, fns[3].mul);
     lanes_.add.Set(fns[0].add, fns[1].add, fns[2].add, fns[3].add);
     lanes_.up.Set(fns[0].up, fns[1].up, fns[2].up, fns[3].up);
@@ -546,11 +565,12 @@ class StageKernel {
     switch (kind_) {
       case Kind::Identity: std::memmove(out, in, static_cast<size_t>(n) * 4); break;
       case Kind::Saturate: SaturatePixels(in, out, n, up_, down_); break;
+      case Kind::Alpha: AlphaPixels(in, out, n, lanes_); break;
       case Kind::Plain: ChannelPixels<false>(in, out, n, lanes_); break;
       case Kind::Channels: ChannelPixels<true>(in, out, n, lanes_); break;
     }
   }
-  enum class Kind { Identity, Saturate, Plain, Channels };
+  enum class Kind { Identity, Saturate, Alpha, Plain, Channels };
   Kind kind_ = Kind::Identity;
   bool neverOpaque_ = false;
   ChannelLanes lanes_;
