@@ -418,9 +418,11 @@ typedef uint16_t PixelLanes __attribute__((vector_size(32)));
 typedef uint8_t PixelBytes __attribute__((vector_size(32)));
 
 // (v + 127) / 255 in each lane, as ((w + (w >> 8)) >> 8) with w = v + 128: exact up to 255 x 255.
+// The first takes w, for callers that fold the 128 into a constant.
+[[gnu::always_inline]] inline void Div255Rounded(PixelLanes& w) { w = (w + (w >> 8)) >> 8; }
 [[gnu::always_inline]] inline void Div255InPlace(PixelLanes& v) {
   v += 128;
-  v = (v + (v >> 8)) >> 8;
+  Div255Rounded(v);
 }
 
 // Lane i of the pattern holds the parameter of the channel in the low (high) byte of lane i.
@@ -435,23 +437,23 @@ struct LanePattern {
 };
 
 // Every pixel but the transparent ones blended by source alpha over its inverse (which copies opaque
-// ones), as BlendStandard does.
+// ones), as BlendStandard does. A transparent pixel blends to the target pixel as it was, but for the
+// alpha that an X8 target takes opaque only where the source shows.
 template <bool kTargetX8>
 [[gnu::always_inline]] inline void BlendSpan32(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
-  const uint16_t o = kTargetX8 ? 0xFF00 : 0;
-  const PixelLanes opaque = {0, o, 0, o, 0, o, 0, o, 0, o, 0, o, 0, o, 0, o};
   const PixelLanes alphaOf = {1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15};
+  const PixelLanes opaque = {0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00};
   int k = 0;
   for (; k + 8 <= n; k += 8) {
     PixelLanes src, dst;
     std::memcpy(&src, s + k, sizeof src);
     std::memcpy(&dst, d + k, sizeof dst);
-    PixelLanes a = __builtin_shuffle(PixelLanes(src >> 8), alphaOf), ia = 255 - a, back = dst | opaque;
-    PixelLanes low = (src & 0xFF) * a + (back & 0xFF) * ia, high = (src >> 8) * a + (back >> 8) * ia;
+    PixelLanes a = __builtin_shuffle(PixelLanes(src >> 8), alphaOf), ia = 255 - a;
+    PixelLanes low = (src & 0xFF) * a + (dst & 0xFF) * ia, high = (src >> 8) * a + (dst >> 8) * ia;
     Div255InPlace(low);
     Div255InPlace(high);
-    PixelLanes mixed = low | high << 8 | opaque;
-    mixed = a != 0 ? mixed : dst;
+    PixelLanes mixed = low | high << 8;
+    if (kTargetX8) mixed |= PixelLanes(a != 0) & opaque;
     std::memcpy(d + k, &mixed, sizeof mixed);
   }
   const uint32_t opaque32 = kTargetX8 ? 0xFF000000u : 0u;
@@ -477,7 +479,7 @@ VIDEO_WIDE_VECTORS void SaturatePixels(const uint32_t* __restrict in, uint32_t* 
   }
 }
 
-// The channel functions of the kernel, lane by lane.
+// The channel functions of the kernel, lane by lane; `add` holds the 128 of the rounding too.
 struct ChannelLanes {
   LanePattern mul, add, up, down;
 };
@@ -491,8 +493,8 @@ VIDEO_WIDE_VECTORS void ChannelPixels(const uint32_t* __restrict in, uint32_t* _
     PixelLanes p;
     std::memcpy(&p, in + k, sizeof p);
     PixelLanes low = (p & 0xFF) * c.mul.low + c.add.low, high = (p >> 8) * c.mul.high + c.add.high;
-    Div255InPlace(low);
-    Div255InPlace(high);
+    Div255Rounded(low);
+    Div255Rounded(high);
     if (kSaturate) {
       low += c.up.low, high += c.up.high;
       low = low < 255 ? low : 255, high = high < 255 ? high : 255;
@@ -512,7 +514,7 @@ VIDEO_WIDE_VECTORS void AlphaPixels(const uint32_t* __restrict in, uint32_t* __r
     PixelLanes p;
     std::memcpy(&p, in + k, sizeof p);
     PixelLanes high = (p >> 8) * c.mul.high + c.add.high;
-    Div255InPlace(high);
+    Div255Rounded(high);
     p = (p & 0xFF) | high << 8;
     std::memcpy(out + k, &p, sizeof p);
   }
@@ -536,7 +538,7 @@ class StageKernel {
             : colourKept   ? Kind::Alpha
                            : Kind::Plain;
     lanes_.mul.Set(fns[0].mul, fns[1].mul, fns[2].mul, fns[3].mul);
-    lanes_.add.Set(fns[0].add, fns[1].add, fns[2].add, fns[3].add);
+    lanes_.add.Set(fns[0].add + 128, fns[1].add + 128, fns[2].add + 128, fns[3].add + 128);
     lanes_.up.Set(fns[0].up, fns[1].up, fns[2].up, fns[3].up);
     lanes_.down.Set(fns[0].down, fns[1].down, fns[2].down, fns[3].down);
     for (int i = 0; i < 32; ++i) {
