@@ -532,11 +532,11 @@ class StageKernel {
     }
     neverOpaque_ = fns[3].Apply(255) < 255;  // the channel functions never fall as the texel rises
     const bool colourKept = fns[0].Identity() && fns[1].Identity() && fns[2].Identity();
-    kind_ = identity       ? Kind::Identity
-            : saturate     ? Kind::Saturate
-            : !plain       ? Kind::Channels
-            : colourKept   ? Kind::Alpha
-                           : Kind::Plain;
+    if (identity) kind_ = Kind::Identity;
+    else if (saturate) kind_ = Kind::Saturate;
+    else if (!plain) kind_ = Kind::Channels;
+    else if (colourKept) kind_ = Kind::Alpha;
+    else kind_ = Kind::Plain;
     lanes_.mul.Set(fns[0].mul, fns[1].mul, fns[2].mul, fns[3].mul);
     lanes_.add.Set(fns[0].add + 128, fns[1].add + 128, fns[2].add + 128, fns[3].add + 128);
     lanes_.up.Set(fns[0].up, fns[1].up, fns[2].up, fns[3].up);
