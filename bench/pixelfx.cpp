@@ -65,6 +65,9 @@ void Run(benchmark::State& state, Setup setup, Fx fx) {
   if (setup.virtualMode) DDSetVirtualBackBuffer(1);
   DDSURFACEDATA* dst = &BackBuffer;
   const DWORD add[2] = {0xFF402010, D3DTOP_ADD}, subtract[2] = {0xFF402010, D3DTOP_SUBTRACT};
+  // The colour change works on the destination itself: give it the picture first, so that it has
+  // opaque pixels to change (a virtual back buffer starts transparent everywhere).
+  if (fx == Fx::ChangeColor) DDBlt(dst, 0, 0, 640, 480, &src, 0, 0, 1);
   for (auto _ : state) {
     switch (fx) {
       case Fx::Baseline: DDBlt(dst, 0, 0, 640, 480, &src, 0, 0, 1); break;

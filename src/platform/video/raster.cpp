@@ -409,159 +409,212 @@ bool StageFnsOf(const RasterState& s, uint32_t diffuse, bool opaqueTexture, Chan
   return true;
 }
 
-// Per-byte loops over a row of ARGB pixels (bytes blue, green, red, alpha), with the parameters of
-// each byte's channel repeated along the row; 8- and 16-bit arithmetic, so that vectors hold many.
-VIDEO_WIDE_VECTORS void SaturateBytes(const uint8_t* __restrict in, uint8_t* __restrict out,
-                                      const uint8_t* __restrict up, const uint8_t* __restrict down, size_t bytes) {
-  for (size_t i = 0; i < bytes; ++i) {
-    uint8_t t = in[i];
-    uint8_t sum = static_cast<uint8_t>(t + up[i]);
-    sum = sum < t ? 255 : sum;
-    uint8_t diff = static_cast<uint8_t>(sum - down[i]);
-    out[i] = diff > sum ? 0 : diff;
+// Eight 32-bit pixels as sixteen 16-bit lanes: a lane's low byte is blue or red, its high byte green
+// or alpha. Split into low and high bytes, every lane holds one channel in 16 bits, room for the
+// product of two channels, and wide vectors take sixteen channels an instruction. Helpers change
+// their lanes in place: vectors wider than the base machine's are not passed by value.
+typedef uint16_t PixelLanes __attribute__((vector_size(32)));
+// The same eight pixels as bytes.
+typedef uint8_t PixelBytes __attribute__((vector_size(32)));
+
+// (v + 127) / 255 in each lane, as ((w + (w >> 8)) >> 8) with w = v + 128: exact up to 255 x 255.
+// The first takes w, for callers that fold the 128 into a constant.
+[[gnu::always_inline]] inline void Div255Rounded(PixelLanes& w) { w = (w + (w >> 8)) >> 8; }
+[[gnu::always_inline]] inline void Div255InPlace(PixelLanes& v) {
+  v += 128;
+  Div255Rounded(v);
+}
+
+// Lane i of the pattern holds the parameter of the channel in the low (high) byte of lane i.
+struct LanePattern {
+  PixelLanes low, high;
+  void Set(uint32_t blue, uint32_t green, uint32_t red, uint32_t alpha) {
+    for (int i = 0; i < 16; i += 2) {
+      low[i] = static_cast<uint16_t>(blue), low[i + 1] = static_cast<uint16_t>(red);
+      high[i] = static_cast<uint16_t>(green), high[i + 1] = static_cast<uint16_t>(alpha);
+    }
+  }
+};
+
+// Every pixel but the transparent ones blended by source alpha over its inverse (which copies opaque
+// ones), as BlendStandard does. A transparent pixel blends to the target pixel as it was, but for the
+// alpha that an X8 target takes opaque only where the source shows.
+template <bool kTargetX8>
+[[gnu::always_inline]] inline void BlendSpan32(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
+  const PixelLanes alphaOf = {1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15};
+  const PixelLanes opaque = {0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00};
+  int k = 0;
+  for (; k + 8 <= n; k += 8) {
+    PixelLanes src, dst;
+    std::memcpy(&src, s + k, sizeof src);
+    std::memcpy(&dst, d + k, sizeof dst);
+    PixelLanes a = __builtin_shuffle(PixelLanes(src >> 8), alphaOf), ia = 255 - a;
+    PixelLanes low = (src & 0xFF) * a + (dst & 0xFF) * ia, high = (src >> 8) * a + (dst >> 8) * ia;
+    Div255InPlace(low);
+    Div255InPlace(high);
+    PixelLanes mixed = low | high << 8;
+    if (kTargetX8) mixed |= PixelLanes(a != 0) & opaque;
+    std::memcpy(d + k, &mixed, sizeof mixed);
+  }
+  const uint32_t opaque32 = kTargetX8 ? 0xFF000000u : 0u;
+  for (; k < n; ++k)
+    if (s[k] >> 24) d[k] = BlendStandard(s[k], d[k] | opaque32) | opaque32;
+}
+
+// What a row of stage results may hold, as the caller knows it from the stage: any alpha, or never
+// an opaque pixel (an alpha scaled below 255).
+enum class RowAlpha { Any, NeverOpaque };
+
+// Every byte of a row of pixels plus `up` capped at 255, then minus `down` floored at 0, each
+// channel's own values repeated along the pattern.
+VIDEO_WIDE_VECTORS void SaturatePixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
+                                       const PixelBytes& up, const PixelBytes& down) {
+  const PixelBytes room = 255 - up;
+  for (int k = 0; k < n; k += 8) {
+    PixelBytes p;
+    std::memcpy(&p, in + k, sizeof p);
+    p = (p < room ? p : room) + up;
+    p = (p > down ? p : down) - down;
+    std::memcpy(out + k, &p, sizeof p);
   }
 }
 
-VIDEO_WIDE_VECTORS void ChannelBytes(const uint8_t* __restrict in, uint8_t* __restrict out,
-                                     const uint16_t* __restrict mul, const uint16_t* __restrict add,
-                                     const uint8_t* __restrict up, const uint8_t* __restrict down, size_t bytes) {
-  for (size_t i = 0; i < bytes; ++i) {
-    // (v + 127) / 255 as ((w + (w >> 8)) >> 8) with w = v + 128: exact for v up to 255 x 255.
-    uint16_t w = static_cast<uint16_t>(in[i] * mul[i] + add[i] + 128);
-    uint16_t v = static_cast<uint16_t>((w + (w >> 8)) >> 8);
-    v = static_cast<uint16_t>(v + up[i]);
-    v = v > 255 ? 255 : v;
-    out[i] = static_cast<uint8_t>(v > down[i] ? v - down[i] : 0);
+// The channel functions of the kernel, lane by lane; `add` holds the 128 of the rounding too.
+struct ChannelLanes {
+  LanePattern mul, add, up, down;
+};
+
+// Every channel t of a row of pixels through (t x mul + add + 127) / 255, then, with kSaturate, plus
+// up capped at 255 and minus down floored at 0.
+template <bool kSaturate>
+VIDEO_WIDE_VECTORS void ChannelPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
+                                      const ChannelLanes& c) {
+  for (int k = 0; k < n; k += 8) {
+    PixelLanes p;
+    std::memcpy(&p, in + k, sizeof p);
+    PixelLanes low = (p & 0xFF) * c.mul.low + c.add.low, high = (p >> 8) * c.mul.high + c.add.high;
+    Div255Rounded(low);
+    Div255Rounded(high);
+    if (kSaturate) {
+      low += c.up.low, high += c.up.high;
+      low = low < 255 ? low : 255, high = high < 255 ? high : 255;
+      low = (low > c.down.low ? low : c.down.low) - c.down.low;
+      high = (high > c.down.high ? high : c.down.high) - c.down.high;
+    }
+    p = low | high << 8;
+    std::memcpy(out + k, &p, sizeof p);
   }
 }
 
-// The alpha channel alone through its multiplier and addition, the colour kept.
-VIDEO_WIDE_VECTORS void AlphaPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n, uint32_t mul,
-                                    uint32_t add) {
-  for (int k = 0; k < n; ++k) {
-    uint32_t p = in[k];
-    out[k] = (p & 0x00FFFFFFu) | Div255Lanes((p >> 24) * mul + add) << 24;
-  }
-}
-
-// The colour channels through one shared multiplier with their own additions; the alpha channel
-// kept, or through its own multiplier and addition.
-template <bool kKeepAlpha>
-VIDEO_WIDE_VECTORS void SharedMulPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n, uint32_t mul,
-                                        uint32_t addRB, uint32_t addG, uint32_t alphaMul, uint32_t alphaAdd) {
-  for (int k = 0; k < n; ++k) {
-    uint32_t p = in[k];
-    uint32_t rb = Div255Lanes((p & 0x00FF00FFu) * mul + addRB);
-    uint32_t g = Div255Lanes(((p >> 8) & 0xFFu) * mul + addG);
-    uint32_t a = kKeepAlpha ? p & 0xFF000000u : Div255Lanes((p >> 24) * alphaMul + alphaAdd) << 24;
-    out[k] = rb | g << 8 | a;
-  }
-}
-
-// Every channel through its own multiplier and addition, two channels a 32-bit word.
-VIDEO_WIDE_VECTORS void PlainPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
-                                    const uint32_t mul[4], uint32_t addRB, uint32_t addAG) {
-  const uint32_t mb = mul[0], mg = mul[1], mr = mul[2], ma = mul[3];
-  for (int k = 0; k < n; ++k) {
-    uint32_t p = in[k];
-    uint32_t rb = Div255Lanes((p & 0xFFu) * mb + (((p >> 16) & 0xFFu) * mr << 16) + addRB);
-    uint32_t ag = Div255Lanes(((p >> 8) & 0xFFu) * mg + ((p >> 24) * ma << 16) + addAG);
-    out[k] = rb | ag << 8;
+// The alpha channel of a row of pixels through (t x mul + add + 127) / 255, the colour kept: the high
+// lanes only, green through a multiplier of 255, which keeps it.
+VIDEO_WIDE_VECTORS void AlphaPixels(const uint32_t* __restrict in, uint32_t* __restrict out, int n,
+                                    const ChannelLanes& c) {
+  for (int k = 0; k < n; k += 8) {
+    PixelLanes p;
+    std::memcpy(&p, in + k, sizeof p);
+    PixelLanes high = (p >> 8) * c.mul.high + c.add.high;
+    Div255Rounded(high);
+    p = (p & 0xFF) | high << 8;
+    std::memcpy(out + k, &p, sizeof p);
   }
 }
 
 // Stage 0 applied to a row of 32-bit texels, in the cheapest form the channel functions allow.
 class StageKernel {
  public:
-  void Init(const ChannelFn fns[4], int width) {
-    const ChannelFn& a = fns[3];
-    bool colourIdentity = fns[0].Identity() && fns[1].Identity() && fns[2].Identity();
-    bool sharedMul = fns[0].Plain() && fns[1].Plain() && fns[2].Plain() && a.Plain() && fns[0].mul == fns[1].mul &&
-                     fns[1].mul == fns[2].mul;
-    bool saturate = true;
-    for (int c = 0; c < 4; ++c) saturate = saturate && fns[c].mul == 255 && fns[c].add == 0;
-    mul_ = fns[0].mul, addRB_ = fns[2].add << 16 | fns[0].add, addG_ = fns[1].add;
-    alphaMul_ = a.mul, alphaAdd_ = a.add;
-    for (int c = 0; c < 4; ++c) muls_[c] = fns[c].mul;
-    addAG_ = a.add << 16 | fns[1].add;
-    if (colourIdentity && a.Identity()) kind_ = Kind::Identity;
-    else if (colourIdentity && a.Plain()) kind_ = Kind::Alpha;
-    else if (sharedMul) kind_ = Kind::SharedMul;
-    else if (fns[0].Plain() && fns[1].Plain() && fns[2].Plain() && a.Plain()) kind_ = Kind::Plain;
+  void Init(const ChannelFn fns[4]) {
+    bool identity = true, plain = true, saturate = true;
+    for (int c = 0; c < 4; ++c) {
+      identity = identity && fns[c].Identity();
+      plain = plain && fns[c].Plain();
+      saturate = saturate && fns[c].mul == 255 && fns[c].add == 0;
+    }
+    neverOpaque_ = fns[3].Apply(255) < 255;  // the channel functions never fall as the texel rises
+    const bool colourKept = fns[0].Identity() && fns[1].Identity() && fns[2].Identity();
+    if (identity) kind_ = Kind::Identity;
     else if (saturate) kind_ = Kind::Saturate;
-    else kind_ = Kind::Channels;
-    if (kind_ == Kind::Saturate || kind_ == Kind::Channels) {
-      size_t bytes = static_cast<size_t>(width) * 4;
-      mul16_.resize(bytes), add16_.resize(bytes), up8_.resize(bytes), down8_.resize(bytes);
-      for (size_t i = 0; i < bytes; ++i) {
-        const ChannelFn& fn = fns[i & 3];
-        mul16_[i] = static_cast<uint16_t>(fn.mul), add16_[i] = static_cast<uint16_t>(fn.add);
-        up8_[i] = static_cast<uint8_t>(fn.up), down8_[i] = static_cast<uint8_t>(fn.down);
-      }
+    else if (!plain) kind_ = Kind::Channels;
+    else if (colourKept) kind_ = Kind::Alpha;
+    else kind_ = Kind::Plain;
+    lanes_.mul.Set(fns[0].mul, fns[1].mul, fns[2].mul, fns[3].mul);
+    lanes_.add.Set(fns[0].add + 128, fns[1].add + 128, fns[2].add + 128, fns[3].add + 128);
+    lanes_.up.Set(fns[0].up, fns[1].up, fns[2].up, fns[3].up);
+    lanes_.down.Set(fns[0].down, fns[1].down, fns[2].down, fns[3].down);
+    for (int i = 0; i < 32; ++i) {
+      up_[i] = static_cast<uint8_t>(fns[i & 3].up);
+      down_[i] = static_cast<uint8_t>(fns[i & 3].down);
     }
   }
   bool Identity() const { return kind_ == Kind::Identity; }
-  // n texels from `in` into another row `out`.
+  // What the rows it makes may hold.
+  RowAlpha Alpha() const { return neverOpaque_ ? RowAlpha::NeverOpaque : RowAlpha::Any; }
+  // n texels from `in` into another row `out`. The loops take eight pixels at a time: the last few
+  // go through a row of eight.
   void Run(const uint32_t* in, uint32_t* out, int n) const {
-    const auto* bi = reinterpret_cast<const uint8_t*>(in);
-    auto* bo = reinterpret_cast<uint8_t*>(out);
-    size_t bytes = static_cast<size_t>(n) * 4;
-    switch (kind_) {
-      case Kind::Identity: std::memcpy(out, in, bytes); break;
-      case Kind::Alpha: AlphaPixels(in, out, n, alphaMul_, alphaAdd_); break;
-      case Kind::SharedMul:
-        if (alphaMul_ == 255 && alphaAdd_ == 0) SharedMulPixels<true>(in, out, n, mul_, addRB_, addG_, 255, 0);
-        else SharedMulPixels<false>(in, out, n, mul_, addRB_, addG_, alphaMul_, alphaAdd_);
-        break;
-      case Kind::Plain: PlainPixels(in, out, n, muls_, addRB_, addAG_); break;
-      case Kind::Saturate: SaturateBytes(bi, bo, up8_.data(), down8_.data(), bytes); break;
-      case Kind::Channels:
-        ChannelBytes(bi, bo, mul16_.data(), add16_.data(), up8_.data(), down8_.data(), bytes);
-        break;
-    }
+    int whole = n & ~7;
+    Run8(in, out, whole);
+    if (whole == n) return;
+    uint32_t rest[8] = {}, done[8];
+    std::memcpy(rest, in + whole, static_cast<size_t>(n - whole) * 4);
+    Run8(rest, done, 8);
+    std::memcpy(out + whole, done, static_cast<size_t>(n - whole) * 4);
   }
 
  private:
-  enum class Kind { Identity, Alpha, SharedMul, Plain, Saturate, Channels };
+  // n a multiple of eight.
+  void Run8(const uint32_t* in, uint32_t* out, int n) const {
+    switch (kind_) {
+      case Kind::Identity: std::memmove(out, in, static_cast<size_t>(n) * 4); break;
+      case Kind::Saturate: SaturatePixels(in, out, n, up_, down_); break;
+      case Kind::Alpha: AlphaPixels(in, out, n, lanes_); break;
+      case Kind::Plain: ChannelPixels<false>(in, out, n, lanes_); break;
+      case Kind::Channels: ChannelPixels<true>(in, out, n, lanes_); break;
+    }
+  }
+  enum class Kind { Identity, Saturate, Alpha, Plain, Channels };
   Kind kind_ = Kind::Identity;
-  uint32_t mul_ = 255, addRB_ = 0, addG_ = 0, alphaMul_ = 255, alphaAdd_ = 0, addAG_ = 0;
-  uint32_t muls_[4] = {255, 255, 255, 255};
-  std::vector<uint16_t> mul16_, add16_;
-  std::vector<uint8_t> up8_, down8_;
+  bool neverOpaque_ = false;
+  ChannelLanes lanes_;
+  PixelBytes up_, down_;
 };
 
 // A row of stage results blended into a 32-bit target row: replaced, or by source alpha over its
-// inverse, as WritePixel does: transparent pixels left and opaque ones copied, and when the row has
-// pixels between the two, every pixel but the transparent ones blended (which copies opaque ones).
+// inverse, as WritePixel does. Opaque pixels are copied and transparent ones left in one pass; a row
+// with pixels between the two is then blended (which copies opaque pixels again). A row that is never
+// opaque goes to the blend from its first pixel that is not transparent.
 template <bool kTargetX8>
-VIDEO_WIDE_VECTORS void BlendRow32(uint32_t* __restrict d, const uint32_t* __restrict s, int n, bool replace) {
+VIDEO_WIDE_VECTORS void BlendRow32(uint32_t* __restrict d, const uint32_t* __restrict s, int n, bool replace,
+                                   RowAlpha alpha) {
   const uint32_t opaque = kTargetX8 ? 0xFF000000u : 0u;
   if (replace) {
     for (int k = 0; k < n; ++k) d[k] = s[k] | opaque;
     return;
   }
-  uint32_t partial = 0;
-  for (int k = 0; k < n; ++k) {
-    uint32_t a = s[k] >> 24;
-    partial |= static_cast<uint32_t>(a != 0 && a != 0xFF);
-  }
-  if (!partial) {
-    for (int k = 0; k < n; ++k) {
-      uint32_t keep = 0u - (s[k] >> 31);  // alpha 0 or 255 here
-      d[k] = (s[k] & keep) | (d[k] & ~keep);
+  if (alpha == RowAlpha::NeverOpaque) {
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+      uint32_t any = 0;
+      for (int j = 0; j < 8; ++j) any |= s[k + j];
+      if (any >> 24) break;
     }
+    BlendSpan32<kTargetX8>(d + k, s + k, n - k);
     return;
   }
+  uint32_t partial = 0;
   for (int k = 0; k < n; ++k) {
-    uint32_t p = s[k];
-    uint32_t blended = BlendStandard(p, d[k] | opaque) | opaque;
-    d[k] = (p >> 24) != 0 ? blended : d[k];
+    uint32_t p = s[k], a = p >> 24;
+    uint32_t keep = 0u - static_cast<uint32_t>(a == 0xFF);
+    d[k] = (p & keep) | (d[k] & ~keep);
+    partial |= ~keep & static_cast<uint32_t>(a != 0);
   }
+  if (partial) BlendSpan32<kTargetX8>(d, s, n);
 }
 
-void BlendRow(PixelFormat targetFormat, uint32_t* d, const uint32_t* s, int n, BlendMode mode) {
-  if (targetFormat == PixelFormat::X8R8G8B8) BlendRow32<true>(d, s, n, mode == BlendMode::Replace);
-  else BlendRow32<false>(d, s, n, mode == BlendMode::Replace);
+void BlendRow(PixelFormat targetFormat, uint32_t* d, const uint32_t* s, int n, BlendMode mode,
+              RowAlpha alpha = RowAlpha::Any) {
+  if (targetFormat == PixelFormat::X8R8G8B8) BlendRow32<true>(d, s, n, mode == BlendMode::Replace, alpha);
+  else BlendRow32<false>(d, s, n, mode == BlendMode::Replace, alpha);
 }
 
 // Reusable rows for the kernels (the texels gathered, the stage results), so that a draw does not
@@ -694,7 +747,7 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
     return true;
   }
   if (kernel) {
-    t_kernel.Init(fns, n);
+    t_kernel.Init(fns);
     t_gathered.resize(static_cast<size_t>(n));
     t_shaded.resize(static_cast<size_t>(n));
     uint32_t *gathered = t_gathered.data(), *shaded = t_shaded.data();
@@ -711,7 +764,7 @@ bool AxisAlignedQuad(PixelBuffer& target, const PixelBuffer* texture, const Rast
         t_kernel.Run(in, shaded, n);
         in = shaded;
       }
-      BlendRow(tf, reinterpret_cast<uint32_t*>(target.Row(py0 + j)) + px0, in, n, mode);
+      BlendRow(tf, reinterpret_cast<uint32_t*>(target.Row(py0 + j)) + px0, in, n, mode, t_kernel.Alpha());
     }
     return true;
   }
@@ -850,10 +903,11 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
                       (!sampler.Bound() || (Is32(texture->Format()) &&
                                             StageFnsOf(s, diffuse, texture->Format() == PixelFormat::X8R8G8B8, fns)));
   const uint32_t constant = ShadeTexel(s, 0xFFFFFFFF, diffuse);  // the stage without a texture
+  const RowAlpha flatAlpha = (constant >> 24) == 0xFF ? RowAlpha::Any : RowAlpha::NeverOpaque;
   if (rows32) {
     t_gathered.resize(static_cast<size_t>(px1 - px0 + 1));
     t_shaded.resize(static_cast<size_t>(px1 - px0 + 1));
-    if (sampler.Bound()) t_kernel.Init(fns, px1 - px0 + 1);
+    if (sampler.Bound()) t_kernel.Init(fns);
     else std::fill(t_shaded.begin(), t_shaded.end(), constant);
   }
   // Otherwise stage 0 through its table for a uniform colour, or texel by texel.
@@ -884,7 +938,7 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
       int n = xr - xl + 1;
       uint32_t* row = reinterpret_cast<uint32_t*>(target.Row(y)) + xl;
       if (!sampler.Bound()) {
-        if (rows32) BlendRow(target.Format(), row, t_shaded.data(), n, mode);
+        if (rows32) BlendRow(target.Format(), row, t_shaded.data(), n, mode, flatAlpha);
         else for (int x = xl; x <= xr; ++x) WritePixel(target, mode, s, x, y, constant);
         continue;
       }
@@ -908,7 +962,7 @@ void RasterTriangle(PixelBuffer& target, const PixelBuffer* texture, const Raste
           }
         }
         if (!t_kernel.Identity()) t_kernel.Run(gathered, shaded, n);
-        BlendRow(target.Format(), row, t_kernel.Identity() ? gathered : shaded, n, mode);
+        BlendRow(target.Format(), row, t_kernel.Identity() ? gathered : shaded, n, mode, t_kernel.Alpha());
         continue;
       }
       for (int x = xl; x <= xr; ++x) {

@@ -498,6 +498,52 @@ TEST(Raster, FastPathsMatchTheGeneralPathForUntexturedQuadsAndATargetThatIsItsOw
   }
 }
 
+TEST(Raster, RowsNeverOpaqueBlendFromTheirFirstPixelThatShows) {
+  // Stages that scale alpha below 255 make rows that are never opaque. Row y of the texture starts
+  // with 2y transparent texels: leads of every length around the eight pixels a row is skipped by,
+  // and rows transparent from end to end. X8 targets hold unused bytes that are not set: a pixel that
+  // stays transparent keeps them.
+  PixelBuffer texture(40, 24, PixelFormat::A8R8G8B8);
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 40; ++x) {
+      uint32_t alpha = x < 2 * y ? 0 : 0x40 + uint32_t(x * 37 + y) % 0xC0;
+      texture.Set(x, y, alpha << 24 | uint32_t(x * 6) << 16 | uint32_t(y * 10) << 8 | uint32_t(x + y));
+    }
+  RasterState s;
+  s.colorArg2 = D3DTA_DIFFUSE;
+  s.alphaOp = D3DTOP_MODULATE, s.alphaArg2 = D3DTA_DIFFUSE;
+  s.blend = true, s.srcBlend = D3DBLEND_SRCALPHA, s.dstBlend = D3DBLEND_INVSRCALPHA;
+  const struct {
+    const char* name;
+    std::array<RasterVertex, 4> quad;
+  } cases[] = {
+      {"translucent", Quad(1.5f, -0.5f, 38.5f, 23.5f, 0, 37 / 40.0f, 0, 1, 0x80FFFFFF)},
+      {"colour change", Quad(1.5f, -0.5f, 38.5f, 23.5f, 0, 37 / 40.0f, 0, 1, 0x9BFF8000)},
+      {"translucent, turned", Turned(20, 12, 37, 24, 30, 0, 0, 37 / 40.0f, 1, 0x80FFFFFF)},
+  };
+  for (const auto& c : cases) {
+    for (PixelFormat format : {PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8}) {
+      SCOPED_TRACE(std::string(c.name) + ", format " + std::to_string(int(format)));
+      PixelBuffer before(40, 24, format);
+      for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 40; ++x) before.Set(x, y, uint32_t(x * 5 + y) << 24 | uint32_t(x * y) * 0x010305u);
+      PixelBuffer fast = before, general = before;
+      video::RasterQuad(fast, &texture, s, c.quad.data());
+      {
+        GeneralPath forced;
+        video::RasterQuad(general, &texture, s, c.quad.data());
+      }
+      int changed = 0;
+      for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 40; ++x) {
+          ASSERT_EQ(fast.Get(x, y), general.Get(x, y)) << x << "," << y;
+          changed += fast.Get(x, y) != before.Get(x, y);
+        }
+      EXPECT_GT(changed, 200);
+    }
+  }
+}
+
 TEST(Raster, ATurnedQuadTakesTheTexelUnderEachPixelCentre) {
   // A picture whose texels hold their own position, turned about its centre (20, 20) and scaled by
   // 1.5: each pixel drawn holds the texel that the pixel centre turned back lands on, on both paths.
