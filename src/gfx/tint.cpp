@@ -223,12 +223,17 @@ void TintDirectDraw(const cDDEffectLocks& locks, int x, int y, int w, int h, con
   switch (DDEffectDepth()) {
     case 8: {
       const std::array<uint8_t, 256> map = LookupMap(table, n, level);
-      DDEachEffectRow<uint8_t>(locks, x, y, w, h, walk, [&](uint8_t* out, const uint8_t* in, int count, auto step) {
-        for (int k = 0; k < count; ++k) {
-          const uint8_t s = in[k * step()];
-          if (!(keyed && s == key)) out[k] = map[s];
-        }
-      });
+      auto rows = [&](auto keyedFlag) {
+        DDEachEffectRow<uint8_t>(locks, x, y, w, h, walk, [&](uint8_t* out, const uint8_t* in, int count, auto step) {
+          // Without branches: a key pixel writes the destination back.
+          for (int k = 0; k < count; ++k) {
+            const uint8_t s = in[k * step()], d = out[k];
+            out[k] = keyedFlag() && s == key ? d : map[s];
+          }
+        });
+      };
+      if (keyed) rows(std::true_type{});
+      else rows(std::false_type{});
       break;
     }
     case 16: {
