@@ -458,11 +458,19 @@ TEST(Raster, FastPathsDrawThePixelsOfTheGeneralPath) {
   EXPECT_GT(changed, 10000);
 }
 
-TEST(Raster, FastPathsMatchTheGeneralPathForUntexturedQuadsAndATargetThatIsItsOwnTexture) {
+namespace {
+// Texture (or diffuse alone) modulated by the diffuse colour, alpha included, blended by source alpha.
+RasterState ModulatedOverTarget() {
   RasterState s;
   s.colorArg2 = D3DTA_DIFFUSE;
   s.alphaOp = D3DTOP_MODULATE, s.alphaArg2 = D3DTA_DIFFUSE;
   s.blend = true, s.srcBlend = D3DBLEND_SRCALPHA, s.dstBlend = D3DBLEND_INVSRCALPHA;
+  return s;
+}
+}  // namespace
+
+TEST(Raster, FastPathsMatchTheGeneralPathForUntexturedQuadsAndATargetThatIsItsOwnTexture) {
+  const RasterState s = ModulatedOverTarget();
   const struct {
     const char* name;
     bool textured;
@@ -509,10 +517,7 @@ TEST(Raster, RowsNeverOpaqueBlendFromTheirFirstPixelThatShows) {
       uint32_t alpha = x < 2 * y ? 0 : 0x40 + uint32_t(x * 37 + y) % 0xC0;
       texture.Set(x, y, alpha << 24 | uint32_t(x * 6) << 16 | uint32_t(y * 10) << 8 | uint32_t(x + y));
     }
-  RasterState s;
-  s.colorArg2 = D3DTA_DIFFUSE;
-  s.alphaOp = D3DTOP_MODULATE, s.alphaArg2 = D3DTA_DIFFUSE;
-  s.blend = true, s.srcBlend = D3DBLEND_SRCALPHA, s.dstBlend = D3DBLEND_INVSRCALPHA;
+  const RasterState s = ModulatedOverTarget();
   const struct {
     const char* name;
     std::array<RasterVertex, 4> quad;
