@@ -4,6 +4,7 @@
 // letters, one letter a colour; a surface is read back as the same letters through the library's
 // lock, with 'T' for a transparent pixel (alpha 0 in Direct3D, the colour-key value in DirectDraw).
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,23 @@ class DrawTest : public GfxTest {
       rows.push_back(row);
     }
     return rows;
+  }
+
+  // Raw pixels of the running depth, rows from the top, written into a surface and read back whole.
+  static void Put(DDSURFACEDATA* sd, const std::vector<uint32_t>& pixels) {
+    cDDLock lock;
+    ASSERT_TRUE(lock.Lock(sd));
+    const int w = lock.m_lpSD->nWidth;
+    for (size_t k = 0; k < pixels.size(); ++k) lock.Set(static_cast<int>(k % w), static_cast<int>(k / w), pixels[k]);
+  }
+  static std::vector<uint32_t> Read(DDSURFACEDATA* sd) {
+    cDDLock lock;
+    EXPECT_TRUE(lock.Lock(sd));
+    std::vector<uint32_t> out;
+    if (!lock.m_pBits) return out;
+    for (int y = 0; y < lock.m_lpSD->nHeight; ++y)
+      for (int x = 0; x < lock.m_lpSD->nWidth; ++x) out.push_back(lock.Get(x, y));
+    return out;
   }
 };
 

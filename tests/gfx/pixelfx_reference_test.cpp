@@ -29,21 +29,6 @@ class PixelFxReference : public DrawTest {
   }
   int Rand(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
 
-  static void Put(DDSURFACEDATA* sd, const Pixels& pixels) {
-    cDDLock lock;
-    ASSERT_TRUE(lock.Lock(sd));
-    const int w = lock.m_lpSD->nWidth;
-    for (size_t k = 0; k < pixels.size(); ++k) lock.Set(static_cast<int>(k % w), static_cast<int>(k / w), pixels[k]);
-  }
-  static Pixels Read(DDSURFACEDATA* sd) {
-    cDDLock lock;
-    EXPECT_TRUE(lock.Lock(sd));
-    Pixels out;
-    if (!lock.m_pBits) return out;
-    for (int y = 0; y < lock.m_lpSD->nHeight; ++y)
-      for (int x = 0; x < lock.m_lpSD->nWidth; ++x) out.push_back(lock.Get(x, y));
-    return out;
-  }
   // Pictures whose opaque pixels have every channel near its top, for the largest window sums.
   bool bright = false;
   static uint32_t NearTop() {

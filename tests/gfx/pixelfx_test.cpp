@@ -27,26 +27,11 @@ class PixelFx : public DrawTest {
     ASSERT_TRUE(DDCreateSurface(sd, w, h, 1, 0, memType, nullptr, 0));
     Put(sd, pixels);
   }
-  static void Put(DDSURFACEDATA* sd, const Pixels& pixels) {
-    cDDLock lock;
-    ASSERT_TRUE(lock.Lock(sd));
-    int w = lock.m_lpSD->nWidth;
-    for (size_t k = 0; k < pixels.size(); ++k) lock.Set(static_cast<int>(k % w), static_cast<int>(k / w), pixels[k]);
-  }
   static void Fill(DDSURFACEDATA* sd, uint32_t pixel) {
     cDDLock lock;
     ASSERT_TRUE(lock.Lock(sd));
     for (int y = 0; y < lock.m_lpSD->nHeight; ++y)
       for (int x = 0; x < lock.m_lpSD->nWidth; ++x) lock.Set(x, y, pixel);
-  }
-  static Pixels Read(DDSURFACEDATA* sd) {
-    cDDLock lock;
-    EXPECT_TRUE(lock.Lock(sd));
-    Pixels out;
-    if (!lock.m_pBits) return out;
-    for (int y = 0; y < lock.m_lpSD->nHeight; ++y)
-      for (int x = 0; x < lock.m_lpSD->nWidth; ++x) out.push_back(lock.Get(x, y));
-    return out;
   }
   static uint32_t At(DDSURFACEDATA* sd, int x, int y) {
     cDDLock lock;
