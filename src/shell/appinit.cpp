@@ -27,6 +27,7 @@
 #include "platform/fs/path.h"
 #include "platform/time/clock.h"
 #include "platform/video/ddraw.h"
+#include "platform/video/display.h"
 #include "platform/video/gdi.h"
 #include "platform/video/window.h"
 #include "scenes/app.h"
@@ -116,14 +117,16 @@ BOOL StartGraphics(int backEnd, HWND hwnd, int depth, const cSystemIni& ini) {
                 g_BitmapSet, kAppSurfaceCount, 0);
 }
 
-// Moves the window to its saved place and size. The outer top-left is the saved x, y; the stand-in
-// window has no frame, so the client area starts there.
+// Moves the window to its saved place and size, kept on the work area. The outer top-left is the
+// saved x, y; the stand-in window has no frame, so the client area starts there.
 void PlaceWindow(HWND hwnd, const cWndPlacement& place, bool resize) {
   RECT client{};
   GetClientRect(hwnd, &client);
   int width = resize ? place.m_nWidth : client.right;
   int height = resize ? place.m_nHeight : client.bottom;
-  video::SetWindowClient(hwnd, place.m_nX, place.m_nY, width, height);
+  const video::Area work = video::WorkArea();
+  video::SetWindowClient(hwnd, KeepOnArea(place.m_nX, width, work.x, work.width),
+                         KeepOnArea(place.m_nY, height, work.y, work.height), width, height);
 }
 
 bool SetPaletteAndTransmit(int depth) {

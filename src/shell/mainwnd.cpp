@@ -12,9 +12,11 @@
 #include "gfx/present.h"
 #include "platform/time/clock.h"
 #include "platform/video/display.h"
+#include "platform/video/presenter.h"
 #include "platform/video/window.h"
 #include "platform/win/dialogs.h"
 #include "platform/win/keys.h"
+#include "platform/win/menu.h"
 #include "platform/win/msgbox.h"
 #include "scenes/app.h"
 #include "scenes/requests.h"
@@ -61,34 +63,90 @@ void RecomputeClientRect(HWND hwnd) {
   DDClientRect = RECT{tl.x, tl.y, br.x, br.y};
 }
 
-// Zooms the window to k times the picture, keeping its horizontal centre inside the work area.
+// The system menu's full-screen entry; ids 1-5 are the zoom sizes.
+constexpr UINT kFullScreenCommand = 0x10;
+
+// The system menu is filled once per window; full screen from the menu shows the window over the
+// whole display, the game still running as in a window.
+bool g_systemMenuBuilt = false;
+bool g_menuFullScreen = false;
+
+void InsertMenuEntry(HMENU menu, UINT type, UINT id, const char* text) {
+  MENUITEMINFOA mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_ID | MIIM_TYPE;
+  mii.fType = type;
+  mii.wID = id;
+  mii.dwTypeData = const_cast<char*>(text);
+  InsertMenuItemA(menu, 0, TRUE, &mii);
+}
+
+// In a window: the zoom sizes that fit the work area (Direct3D back end), a separator, and full
+// screen; each insert goes to the top, so the sizes read from 100 % upwards.
+void BuildSystemMenu(HWND hwnd) {
+  HMENU menu = GetSystemMenu(hwnd, FALSE);
+  InsertMenuEntry(menu, MFT_STRING, kFullScreenCommand, g_SystemIni.English ? "Full screen" : "全画面表示");
+  if (!lpDTCon) return;
+  static const char* const kSizes[5] = {"100% (640*480)", "200% (1280*960)", "300% (1920*1440)", "400% (2560*1920)",
+                                        "500% (3200*2400)"};
+  InsertMenuEntry(menu, MFT_SEPARATOR, 0, nullptr);
+  const video::Area work = video::WorkArea();
+  for (int k = 5; k >= 1; --k)
+    if (work.x + work.width >= k * 640 && work.y + work.height >= k * 480)
+      InsertMenuEntry(menu, MFT_STRING | MFT_RADIOCHECK, static_cast<UINT>(k), kSizes[k - 1]);
+}
+
+void SetMenuFullScreen(bool on) {
+  g_menuFullScreen = on;
+  video::CurrentPresenter()->SetFullScreen(on);
+}
+
+// Zooms the window to k times the picture, keeping its horizontal centre, on the work area.
 void Zoom(HWND hwnd, int k) {
+  if (g_menuFullScreen) SetMenuFullScreen(false);
   RECT client{};
   GetClientRect(hwnd, &client);
-  video::DisplayMode desk = video::DesktopMode();
-  RECT work{0, 0, desk.width, desk.height};
   POINT pos{0, 0};
   ClientToScreen(hwnd, &pos);
-  int x = pos.x + client.right / 2 - k * 320;
-  if (x < 0) x = 0;
-  else if (x + k * 640 >= work.right) x = work.right - k * 640;
-  int y = pos.y;
-  if (y < 0) y = 0;
-  else if (y + k * 480 >= work.bottom) y = work.bottom - k * 480;
+  const video::Area work = video::WorkArea();
+  const int x = KeepOnArea(pos.x + client.right / 2 - k * 320, k * 640, work.x, work.width);
+  const int y = KeepOnArea(pos.y, k * 480, work.y, work.height);
   video::SetWindowClient(hwnd, x, y, k * 640, k * 480);
   PostMessage(hwnd, WM_SIZE, 0, 0);
+}
+
+// Modal work on the window thread: the game threads wait, and a full-screen display can show it.
+template <typename Work>
+auto RunModal(Work work) {
+  DDDialogBoxMode(1);
+  SuspendGameThreads();
+  auto result = work();
+  DDDialogBoxMode(0);
+  ResumeGameThreads();
+  return result;
+}
+
+// The system menu at a point of the picture, the current size and full screen checked; the choice
+// comes back as the command a system menu sends.
+void ShowSystemMenu(HWND hwnd, int x, int y) {
+  if (dlg::ActiveDialog()) return;  // a dialog owns the window
+  HMENU menu = GetSystemMenu(hwnd, FALSE);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  for (int k = 1; k <= 5; ++k)
+    CheckMenuItem(menu, static_cast<UINT>(k),
+                  !g_menuFullScreen && client.right == k * 640 && client.bottom == k * 480 ? MF_CHECKED : MF_UNCHECKED);
+  CheckMenuItem(menu, kFullScreenCommand, g_menuFullScreen ? MF_CHECKED : MF_UNCHECKED);
+  const UINT chosen = static_cast<UINT>(
+      RunModal([&] { return TrackPopupMenu(menu, TPM_RETURNCMD, x, y, 0, hwnd, nullptr); }));
+  if (chosen) PostMessage(hwnd, WM_SYSCOMMAND, chosen, 0);
 }
 
 void CloseProgram() { PostMessage(g_hMainWnd, WM_CLOSE, 0, 0); }
 
 // The modal frame around a request's dialog.
 int RunModalRequest(UINT request, WPARAM wParam, std::string& path) {
-  DDDialogBoxMode(1);
-  SuspendGameThreads();
-  int result = RunRequestDialog(request, wParam, path);
-  DDDialogBoxMode(0);
-  ResumeGameThreads();
-  return result;
+  return RunModal([&] { return RunRequestDialog(request, wParam, path); });
 }
 
 void ServeFileRequest(UINT msg, WPARAM wParam) {
@@ -144,9 +202,9 @@ void ChangeBgmRequest(WPARAM situation, LPARAM music) {
 }
 
 // WM_CLOSE: confirmation, placement, then either only the pause loop ends or every thread and the
-// window do.
+// window do. A close asked for by a later start of the program was confirmed there.
 void QuitSequence(HWND hwnd) {
-  if (!g_bFreeStagePlay && !g_bEditorLaunched && g_bWindowed && cApp::m_nScene != 0) {
+  if (!CloseWasRequested() && !g_bFreeStagePlay && !g_bEditorLaunched && g_bWindowed && cApp::m_nScene != 0) {
     SuspendGameThreads();
     bool quit = QuitConfirm(hwnd, g_SystemIni.English);
     ResumeGameThreads();
@@ -191,9 +249,16 @@ void cMainWnd::SetProc(int, int, void*) { m_pfnProc = &cMainWnd::StaticProc; }
 
 LRESULT cMainWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   m_hWnd = hwnd;
+  if (!g_systemMenuBuilt && g_bWindowed && (lpDTCon || lpDDCon)) {
+    g_systemMenuBuilt = true;
+    BuildSystemMenu(hwnd);
+  }
   switch (msg) {
     case WM_CREATE:
       m_bInited = 1;
+      g_systemMenuBuilt = false;
+      g_menuFullScreen = false;
+      GetSystemMenu(hwnd, TRUE);
       return 0;
     case WM_DESTROY:
       DebugLog("WM_DESTROY");
@@ -224,9 +289,20 @@ LRESULT cMainWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND: {
       WPARAM command = wParam & 0xFFF0;
       if (command == SC_SCREENSAVE || command == SC_MONITORPOWER) return 0;
+      if (command == SC_KEYMENU || command == SC_MOUSEMENU) {
+        // From the keyboard the menu opens at the picture's top-left, from the mouse where it was.
+        const int x = command == SC_MOUSEMENU ? static_cast<int16_t>(lParam & 0xFFFF) : 0;
+        const int y = command == SC_MOUSEMENU ? static_cast<int16_t>((lParam >> 16) & 0xFFFF) : 0;
+        ShowSystemMenu(hwnd, x, y);
+        return 0;
+      }
       int k = static_cast<int>(wParam & 0xFFFF);
       if (k >= 1 && k <= 5) {
         Zoom(hwnd, k);
+        return 0;
+      }
+      if (wParam == kFullScreenCommand) {
+        SetMenuFullScreen(!g_menuFullScreen);
         return 0;
       }
       return DefWindowProcA(hwnd, msg, wParam, lParam);

@@ -3,6 +3,10 @@
 #include "core/log.h"
 #include "core/mainwnd.h"
 #include "core/thread.h"
+#include <cstdio>
+#include <string>
+
+#include "platform/fs/path.h"
 #include "platform/time/clock.h"
 #include "platform/video/display.h"
 #include "platform/video/window.h"
@@ -35,17 +39,32 @@ void CloseMutex(HANDLE mutex) {
   CloseMutexHandle(mutex);
 }
 
-// A second start: true to go on, false to end this copy.
+// How long a second start waits for the running copy to close.
+constexpr DWORD kCloseWaitMs = 10000;
+
+// A second start: true to go on, false to end this copy. A run without a display has nobody to ask:
+// it ends no other program and does not start.
 bool SecondStart(HANDLE mutex) {
+  DWORD pid = MutexOwnerProcessId(mutex);
+  if (msgbox::IsHeadless()) {
+    if (pid)
+      std::fprintf(stderr, "player: this game folder is being played (process %u); a run without a display ends no other program: not started\n",
+                   static_cast<unsigned>(pid));
+    else
+      std::fprintf(stderr, "player: this game folder's lock is held by another program; not started\n");
+    CloseMutex(mutex);
+    return false;
+  }
   if (MessageBoxA(nullptr,
                   "既に起動しています。\n実行中のプログラムを閉じて再起動しますか？\n\nWould you like to restart the game?",
                   "二重起動", MB_YESNO) != IDYES) {
     CloseMutex(mutex);
     return false;
   }
-  DWORD pid = MutexOwnerProcessId(kMutexName);
-  if (pid == 0) return true;  // the running copy has no window (yet): start beside it
-  if (!TerminateProcessById(pid, 500)) {
+  pid = MutexOwnerProcessId(mutex);
+  if (pid == 0) return true;  // no copy of this program plays here: start beside whatever holds it
+  // The running copy is asked to close as its close button would, and this start waits for it.
+  if (!CloseMutexOwner(mutex, pid, kCloseWaitMs)) {
     MessageBoxA(nullptr, "プログラムの終了に失敗しました。", "二重起動", MB_OK);
     CloseMutex(mutex);
     return false;
@@ -62,6 +81,8 @@ void CenterOnScreen(HWND hwnd) {
 }
 
 }  // namespace
+
+std::string SingleInstanceName() { return std::string(kMutexName) + "|" + GetCurrentGameDirectory(); }
 
 void SetMainWindowOpener(MainWindowOpener opener, void (*closer)(), void (*pump)()) {
   g_opener = opener;
@@ -111,8 +132,13 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   SystemReport();
   g_bEditorLaunched = showCmd == 5 ? 1 : 0;
 
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, kMutexName);
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && !SecondStart(mutex)) return 0;
+  // Listening comes first, so that a later start always finds a copy it can ask to close.
+  ListenForCloseRequests(nullptr);
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, SingleInstanceName().c_str());
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && !SecondStart(mutex)) {
+    StopCloseRequests();
+    return 0;
+  }
 
   g_hInstance = instance;
   WNDCLASSEXA wc{};
@@ -123,6 +149,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   wc.lpszClassName = kClassName;
   if (!RegisterClassExA(&wc)) {
     CloseMutex(mutex);
+    StopCloseRequests();
     return 0;
   }
   HWND hwnd = CreateWindowExA(0, kClassName, "", static_cast<DWORD>(WS_POPUP), 100, 100, kMainClientWidth,
@@ -134,6 +161,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   if (!hwnd) {
     ErrorBox("ウインドウが生成出来ません！");
     CloseMutex(mutex);
+    StopCloseRequests();
     return 0;
   }
   g_MainWnd.m_hWnd = hwnd;
@@ -142,6 +170,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   RouteMessageBoxesToMainWindow();
   InstallAppDialogs();
   CenterOnScreen(hwnd);
+  ListenForCloseRequests(hwnd);
   if (g_bEditorLaunched) NotifyEditorStart();
 
   int code = 0;
@@ -161,6 +190,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   if (IsWindow(hwnd)) DestroyWindowStandIn(hwnd);
   dlg::DetachDisplay();
   if (g_closer) g_closer();
+  StopCloseRequests();
   CloseMutex(mutex);
   return code;
 }

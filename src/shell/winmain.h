@@ -1,5 +1,7 @@
 // The program entry on the window thread and the game thread's loop.
 #pragma once
+#include <string>
+
 #include "platform/win/winapp.h"
 
 extern HINSTANCE g_hInstance;
@@ -14,6 +16,10 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char* cmdLine, int sho
 int MessageLoop();
 // The game thread: frames while the program is active, until WM_QUIT or the end of the game.
 unsigned GameLoop(void* unused);
+
+// The name of the single-instance mutex: one per game folder (its absolute path), so that games in
+// different folders run side by side.
+std::string SingleInstanceName();
 
 // The main window's client size.
 constexpr int kMainClientWidth = 640;

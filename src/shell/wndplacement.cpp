@@ -45,3 +45,9 @@ int cWndPlacement::Read(cDataFile& file) {
   m_nHeight = std::clamp(m_nHeight, kMinClientHeight, std::max(areaHeight, kMinClientHeight));
   return 1;
 }
+
+int KeepOnArea(int position, int size, int areaStart, int areaLength) {
+  if (position < areaStart) return areaStart;
+  if (position + size >= areaStart + areaLength) return areaStart + areaLength - size;
+  return position;
+}

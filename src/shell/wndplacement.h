@@ -24,3 +24,7 @@ extern cWndPlacement g_WndPlacement;
 
 constexpr int kMinClientWidth = 100;
 constexpr int kMinClientHeight = 100;
+
+// Where a window's edge goes so that the window lies on an area (one axis): before the area's start it
+// moves to the start, reaching its end it moves back so its far edge lies on the end.
+int KeepOnArea(int position, int size, int areaStart, int areaLength);

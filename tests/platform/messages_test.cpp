@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "platform/win/messages.h"
@@ -61,6 +63,20 @@ TEST(MessageBoxes, HeadlessBoxesAreRecordedAndAnsweredFromTheScript) {
   EXPECT_EQ(r[0].text, "終了しますか？");
   EXPECT_EQ(r[0].caption, "確認");
   EXPECT_EQ(r[0].type, MB_YESNO);
+}
+
+TEST(MessageBoxes, AQuestionThatCannotBeShownIsAnsweredNo) {
+  // No display to show a box on: the box goes to standard error and nothing is done on its account.
+  const char* display = std::getenv("DISPLAY");
+  const std::string saved = display ? display : "";
+  unsetenv("DISPLAY");
+  msgbox::SetHeadless(false);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxA(nullptr, "restart?", "二重起動", MB_YESNO), IDNO);
+  EXPECT_EQ(MessageBoxA(nullptr, "t", "c", MB_OK), IDOK);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("restart?"), std::string::npos);
+  msgbox::SetHeadless(true);
+  if (display) setenv("DISPLAY", saved.c_str(), 1);
 }
 
 }  // namespace

@@ -166,25 +166,40 @@ TEST_F(MainWndTest, TheGameLoopEndsOnItsQuitMessageWhileInactive) {
 bool NoWindow(HWND, int, int) { return false; }
 void Nothing() {}
 
-TEST_F(MainWndTest, ASecondStartAsksAndAWindowThatCannotBeShownEndsTheStart) {
-  HANDLE first = CreateMutexA(nullptr, FALSE, "ゲーム");
+TEST_F(MainWndTest, ASecondStartAsksOnlyWithADisplayAndAWindowThatCannotBeShownEndsTheStart) {
+  HANDLE first = CreateMutexA(nullptr, FALSE, SingleInstanceName().c_str());
   ASSERT_NE(first, nullptr);
   ASSERT_EQ(GetLastError(), 0u);
   SetMainWindowOpener(&NoWindow, &Nothing, &Nothing);
-  msgbox::PushAnswer(IDNO);
-  EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
-  std::vector<MessageBoxRecord> boxes = msgbox::TakeRecords();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "二重起動");
 
-  // Yes, and the running copy has no window to end (it is this process): a start beside it, which
-  // here fails at the window.
-  UnregisterClassesStandIn();
-  msgbox::PushAnswer(IDYES);
+  // Without a display nobody is asked: the start says why on standard error and ends.
+  testing::internal::CaptureStderr();
   EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
-  boxes = msgbox::TakeRecords();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].text, "ウインドウが生成出来ません！");
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("not started"), std::string::npos);
+  EXPECT_TRUE(msgbox::TakeRecords().empty());
+
+  // With a display the user is asked; No ends the start.
+  std::vector<std::string> asked;
+  int answer = IDNO;
+  msgbox::SetHeadless(false);
+  msgbox::SetRouter([&](HWND, const char* text, const char* caption, UINT) {
+    asked.push_back(std::string(caption) + ":" + text);
+    return answer;
+  });
+  UnregisterClassesStandIn();
+  EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].rfind("二重起動:", 0), 0u);
+
+  // Yes, and the holder is no other copy of the program (it is this process): a start beside it,
+  // which here fails at the window.
+  answer = IDYES;
+  UnregisterClassesStandIn();
+  EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_NE(asked[2].find("ウインドウが生成出来ません！"), std::string::npos);
+  msgbox::SetRouter(nullptr);
+  msgbox::SetHeadless(true);
   ReleaseMutex(first);
   CloseMutexHandle(first);
   SetMainWindowOpener(nullptr, nullptr, nullptr);

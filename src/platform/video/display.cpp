@@ -11,6 +11,7 @@ namespace {
 
 struct Machine {
   DisplayMode desktop{1920, 1080, 32, 60};
+  Area work{0, 0, 1920, 1080};
   bool canRunAt60 = true;
   bool rgb555 = false;
   int pitchPad = 0;
@@ -31,6 +32,18 @@ Machine g_machine;
 DisplayMode DesktopMode() {
   std::lock_guard<std::mutex> lock(g_mutex);
   return g_machine.desktop;
+}
+
+Area WorkArea() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return g_machine.work;
+}
+
+void SetDesktopArea(int width, int height, const Area& work) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_machine.desktop.width = width;
+  g_machine.desktop.height = height;
+  g_machine.work = work;
 }
 
 DisplayMode CurrentMode() {
@@ -144,6 +157,7 @@ void SetDesktop(int width, int height, int bpp) {
   g_machine.desktop.width = width;
   g_machine.desktop.height = height;
   g_machine.desktop.bpp = bpp;
+  g_machine.work = Area{0, 0, width, height};
 }
 
 void SetRefresh(int hz, bool canRunAt60) {

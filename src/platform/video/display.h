@@ -16,6 +16,19 @@ struct DisplayMode {
 };
 
 DisplayMode DesktopMode();
+
+// A rectangle of the desktop: its top-left and size.
+struct Area {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+// The part of the desktop that windows may use (the desktop without the panels of the desktop
+// environment); the whole desktop until a display says otherwise.
+Area WorkArea();
+// A real display's desktop size and work area (the depth and refresh stay the machine's).
+void SetDesktopArea(int width, int height, const Area& work);
 // The exclusive mode while a program holds the screen, otherwise the desktop.
 DisplayMode CurrentMode();
 // A program takes the whole screen in a mode of its own (the presenter goes full screen), or gives
@@ -58,6 +71,7 @@ namespace test {
 // switch to 60 Hz, R5G6B5 at 16 bits, no row padding, 256 MB of video memory, textures of any size up
 // to 4096, Direct3D available. Objects still alive are not touched.
 void ResetMachine();
+// The desktop's size and depth; its work area becomes the whole desktop.
 void SetDesktop(int width, int height, int bpp);
 // The desktop's refresh rate and whether it can be switched to 60 Hz.
 void SetRefresh(int hz, bool canRunAt60);

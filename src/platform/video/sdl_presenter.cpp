@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -19,6 +20,8 @@ struct SdlPresenter::Impl {
   bool wantVisible = false;
   bool visibilityChanged = false;
   int wantZoom = 100;
+  bool wantRect = false;
+  SDL_Rect pendingRect{0, 0, 0, 0};
   std::string wantTitle;
   bool titleChanged = false;
   bool changed = false;
@@ -41,6 +44,8 @@ struct SdlPresenter::Impl {
   bool fullScreen = false;
   bool minimized = false;
   int zoom = 100;
+  bool hasRect = false;  // placed holds the window's place in a window
+  SDL_Rect placed{0, 0, 0, 0};
 
   // Called with the mutex held.
   void Wake() {
@@ -153,6 +158,17 @@ void SdlPresenter::SetZoom(int percent) {
   impl_->Wake();
 }
 
+void SdlPresenter::SetWindowRect(int x, int y, int width, int height) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  if (width <= 0 || height <= 0) return;
+  impl_->pendingRect = SDL_Rect{x, y, width, height};
+  impl_->wantRect = true;
+  impl_->changed = true;
+  impl_->Wake();
+}
+
+bool SdlPresenter::IsFullScreen() const { return impl_->fullScreen; }
+
 void SdlPresenter::SetTitle(const std::string& titleUtf8) {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   impl_->wantTitle = titleUtf8;
@@ -172,6 +188,8 @@ bool SdlPresenter::Pump() {
   Frame frame;
   bool hasFrame, changed, wantFull, wantMin, wantCursor, wantVisible, visibilityChanged, capture;
   int wantZoom;
+  bool wantRect;
+  SDL_Rect rect;
   std::string title;
   bool titleChanged;
   {
@@ -189,6 +207,9 @@ bool SdlPresenter::Pump() {
     visibilityChanged = m.visibilityChanged;
     m.visibilityChanged = false;
     wantZoom = m.wantZoom;
+    wantRect = m.wantRect;
+    m.wantRect = false;
+    rect = m.pendingRect;
     capture = m.capture;
     titleChanged = m.titleChanged;
     m.titleChanged = false;
@@ -201,8 +222,37 @@ bool SdlPresenter::Pump() {
       else SDL_HideWindow(m.window);
     }
     if (wantFull != m.fullScreen) {
-      SDL_SetWindowFullscreen(m.window, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+      if (wantFull) {
+        // The window first covers the display itself: a desktop without a window manager takes no
+        // full-screen request, and the picture must fill what is really shown.
+        SDL_Rect bounds{};
+        if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(m.window), 0), &bounds) == 0) {
+          SDL_SetWindowBordered(m.window, SDL_FALSE);
+          SDL_SetWindowPosition(m.window, bounds.x, bounds.y);
+          SDL_SetWindowSize(m.window, bounds.w, bounds.h);
+        }
+        SDL_SetWindowFullscreen(m.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      } else {
+        SDL_SetWindowFullscreen(m.window, 0);
+        SDL_SetWindowBordered(m.window, SDL_TRUE);
+        SDL_SetWindowSize(m.window, m.pictureWidth * m.zoom / 100, m.pictureHeight * m.zoom / 100);
+        if (m.hasRect) SDL_SetWindowPosition(m.window, m.placed.x, m.placed.y);
+      }
       m.fullScreen = wantFull;
+    }
+    if (wantRect) {
+      m.hasRect = true;
+      m.placed = rect;
+      if (m.pictureWidth > 0) wantZoom = rect.w * 100 / m.pictureWidth;
+      {
+        std::lock_guard<std::mutex> lock(m.mutex);
+        m.wantZoom = wantZoom;
+      }
+      if (!m.fullScreen) {
+        SDL_SetWindowPosition(m.window, rect.x, rect.y);
+        SDL_SetWindowSize(m.window, rect.w, rect.h);
+        m.zoom = wantZoom;
+      }
     }
     if (!m.fullScreen && wantZoom != m.zoom) {
       m.zoom = wantZoom;

@@ -33,6 +33,11 @@ class SdlPresenter : public Presenter {
   // The opening thread: whether the window is shown now.
   bool IsShown() const;
   void SetZoom(int percent);
+  // Any thread: the window's client area on the desktop (top-left and size), applied by the next
+  // Pump while the window is not full screen; the size sets the zoom.
+  void SetWindowRect(int x, int y, int width, int height);
+  // The opening thread: whether the window shows full screen now.
+  bool IsFullScreen() const;
   // Any thread: the window's title (UTF-8), applied by the next Pump.
   void SetTitle(const std::string& titleUtf8);
   uint32_t WakeEventType() const;

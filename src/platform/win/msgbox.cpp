@@ -118,9 +118,11 @@ int ShowDirect(HWND owner, const char* text, const char* caption, UINT type) {
   box.buttons = data.data();
   int pressed = -1;
   if (SDL_ShowMessageBox(&box, &pressed) != 0 || pressed < 0) {
-    // No way to show a box: tell the console, and take the first button.
+    // No way to show a box: tell the console, and take the first button; a question nobody saw is
+    // answered No, so that nothing is done on an answer nobody gave.
     std::fprintf(stderr, "%s: %s\n", ucap.c_str(), utext.c_str());
-    return FirstButton(type);
+    const UINT kind = type & MB_TYPEMASK;
+    return kind == MB_YESNO || kind == MB_YESNOCANCEL ? IDNO : FirstButton(type);
   }
   return pressed;
 }

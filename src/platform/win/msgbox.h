@@ -1,5 +1,7 @@
 // Message boxes. Texts are code page 932; the box shows them through SDL. In headless mode (tests,
-// runs without a display) nothing is shown: each box is recorded and answered from a script.
+// runs without a display) nothing is shown: each box is recorded and answered from a script. A box
+// that SDL cannot show is written to standard error and takes its first button, a Yes/No question
+// its No.
 #pragma once
 #include <functional>
 #include <string>

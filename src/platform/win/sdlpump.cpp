@@ -5,10 +5,12 @@
 #include <string>
 
 #include "platform/text/cp932.h"
+#include "platform/video/display.h"
 #include "platform/video/presenter.h"
 #include "platform/video/sdl_presenter.h"
 #include "platform/video/window.h"
 #include "platform/win/keys.h"
+#include "platform/win/menu.h"
 #include "platform/win/messages.h"
 #include "platform/win/sdlinput.h"
 #include "platform/win/winapp.h"
@@ -18,6 +20,37 @@ namespace {
 std::shared_ptr<video::SdlPresenter> g_presenter;
 HWND g_hwnd = nullptr;
 std::string g_title;
+// The window's place as last handed to the display or reported by it.
+RECT g_placed{0, 0, 0, 0};
+// The machine's desktop before a real display's took its place.
+video::DisplayMode g_desktopBefore;
+video::Area g_workBefore;
+
+// Where the shell keeps the window: its client area on the desktop.
+RECT PlaceOfWindow() {
+  RECT client{};
+  GetClientRect(g_hwnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(g_hwnd, &origin);
+  return RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+}
+
+// A place the shell gave the window goes to the display.
+void FollowPlacement() {
+  RECT now = PlaceOfWindow();
+  if (now.left == g_placed.left && now.top == g_placed.top && now.right == g_placed.right &&
+      now.bottom == g_placed.bottom)
+    return;
+  g_placed = now;
+  g_presenter->SetWindowRect(now.left, now.top, now.right - now.left, now.bottom - now.top);
+}
+
+// A point of the window in the picture's coordinates.
+POINT PictureOfWindowPoint(int x, int y) {
+  float lx = 0, ly = 0;
+  SDL_RenderWindowToLogical(static_cast<SDL_Renderer*>(g_presenter->NativeRenderer()), x, y, &lx, &ly);
+  return POINT{static_cast<LONG>(lx), static_cast<LONG>(ly)};
+}
 
 constexpr LPARAM MakeLong(int low, int high) {
   return static_cast<LPARAM>((static_cast<uint32_t>(high & 0xFFFF) << 16) | static_cast<uint32_t>(low & 0xFFFF));
@@ -35,9 +68,12 @@ void HandleWindowEvent(const SDL_WindowEvent& w) {
       PostMessage(g_hwnd, WM_ACTIVATEAPP, 0, 0);
       break;
     case SDL_WINDOWEVENT_MOVED: {
+      // Full screen moves the window over the display; its place in a window stays.
+      if (g_presenter->IsFullScreen()) break;
       RECT client{};
       GetClientRect(g_hwnd, &client);
       video::SetWindowClient(g_hwnd, w.data1, w.data2, client.right, client.bottom);
+      g_placed = PlaceOfWindow();
       PostMessage(g_hwnd, WM_MOVE, 0, MakeLong(w.data1, w.data2));
       break;
     }
@@ -57,6 +93,14 @@ bool OpenSdlMainWindow(HWND hwnd, int width, int height) {
   g_presenter = presenter;
   g_hwnd = hwnd;
   g_title.clear();
+  g_placed = RECT{0, 0, 0, 0};
+  // Windows are placed on the display's own desktop.
+  g_desktopBefore = video::DesktopMode();
+  g_workBefore = video::WorkArea();
+  SDL_DisplayMode mode{};
+  SDL_Rect usable{};
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && SDL_GetDisplayUsableBounds(0, &usable) == 0)
+    video::SetDesktopArea(mode.w, mode.h, video::Area{usable.x, usable.y, usable.w, usable.h});
   video::SetPresenter(presenter);
   OpenSdlJoysticks();
   return true;
@@ -69,12 +113,21 @@ void CloseSdlMainWindow() {
   g_presenter->Close();
   g_presenter.reset();
   g_hwnd = nullptr;
+  video::SetDesktopArea(g_desktopBefore.width, g_desktopBefore.height, g_workBefore);
 }
 
 void PumpSdlMainWindow() {
   if (!g_presenter || !g_presenter->IsOpen()) return;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
+    // The window's menu: the right button on the picture, or Alt+Space (which the game does not see).
+    if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_RIGHT) {
+      POINT at = PictureOfWindowPoint(e.button.x, e.button.y);
+      PostMessage(g_hwnd, WM_SYSCOMMAND, SC_MOUSEMENU, MakeLong(at.x, at.y));
+    } else if (e.type == SDL_KEYDOWN && e.key.keysym.scancode == SDL_SCANCODE_SPACE && (e.key.keysym.mod & KMOD_ALT)) {
+      if (!e.key.repeat) PostMessage(g_hwnd, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+      continue;
+    }
     int vKey = 0;
     bool down = false;
     if (HandleSdlInputEvent(e, &vKey, &down)) {
@@ -90,6 +143,7 @@ void PumpSdlMainWindow() {
     g_title = title;
     g_presenter->SetTitle(Cp932ToUtf8(g_title));
   }
+  FollowPlacement();
   g_presenter->Pump();
 }
 

@@ -3,6 +3,8 @@
 // waiting for messages while the window thread's event source is pumped, and a named mutex that tells
 // a second start of the program from the first.
 #pragma once
+#include <string>
+
 #include "platform/win/messages.h"
 #include "platform/win/types.h"
 #include "platform/video/wintypes.h"
@@ -82,16 +84,34 @@ void RunWindowPumpHook();
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
-// A named mutex held by one process of the user at a time, as a locked file holding the owner's
-// process id. The handle is returned also when another process holds it; GetLastError then gives
-// ERROR_ALREADY_EXISTS. Null when the file cannot be made.
+// A named mutex held by one process of the user at a time: an advisory lock on an open file, kept by
+// the process that holds it and let go by the kernel when that process ends, so a file left behind is
+// never mistaken for a running program. The files live in a folder only the user can use (the runtime
+// folder, or a private folder in the user's cache when that is unset), are opened without following
+// links and only when they are the user's own regular files. The handle is returned also when another
+// process holds the mutex; GetLastError then gives ERROR_ALREADY_EXISTS. Null when the file cannot be
+// used.
 HANDLE CreateMutexA(void* attributes, BOOL initialOwner, const char* name);
 BOOL ReleaseMutex(HANDLE mutex);
 BOOL CloseMutexHandle(HANDLE mutex);
-// The process that holds the named mutex, 0 when none (or this one).
-DWORD MutexOwnerProcessId(const char* name);
-// Ends another process of the user and waits for its end at most waitMs; FALSE when it cannot be
-// ended (not there, or not the user's).
-BOOL TerminateProcessById(DWORD pid, DWORD waitMs);
-// For tests: where the mutex files are kept ("" restores the runtime folder of the user).
+// The process that holds the mutex, when it is this same program running in this process's current
+// folder; 0 when none holds it, or the holder is this process, another program or runs elsewhere.
+DWORD MutexOwnerProcessId(HANDLE mutex);
+// Asks the holder found by MutexOwnerProcessId to close (it gets a close request, below) and waits at
+// most waitMs for the mutex to come free; TRUE when this handle holds it then. Nothing is ever ended by
+// force.
+BOOL CloseMutexOwner(HANDLE mutex, DWORD pid, DWORD waitMs);
+// Close requests from a later start of the program reach this process as WM_CLOSE posted to hwnd. A
+// request that comes while hwnd is null waits for the window. Start listening before the mutex is
+// created, so that no holder is ever without a listener; StopCloseRequests when the program ends.
+void ListenForCloseRequests(HWND hwnd);
+void StopCloseRequests();
+// Whether a close request has come since the listening began (the close needs no confirmation then).
+bool CloseWasRequested();
+// For tests: where the mutex files are kept ("" restores the user's folder).
 void SetMutexFolderStandIn(const char* folder);
+// For tests: the folder the mutex files go to, "" when there is none.
+std::string MutexFolderStandIn();
+// For tests: the program whose running copies count as this program's ("" restores this process's
+// own).
+void SetThisProgramStandIn(const char* path);
