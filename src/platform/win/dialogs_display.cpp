@@ -257,9 +257,12 @@ void Drive(const std::vector<HWND>& open) {
   }
   io.DisplaySize = ImVec2(static_cast<float>(lw), static_cast<float>(lh));
   io.DisplayFramebufferScale = ImVec2(1, 1);
+  // The pointer in the picture's coordinates, past the bars of a full-screen window.
   int mx = 0, my = 0;
   SDL_GetMouseState(&mx, &my);
-  if (ww > 0 && wh > 0) io.MousePos = ImVec2(mx * static_cast<float>(lw) / ww, my * static_cast<float>(lh) / wh);
+  float px = 0, py = 0;
+  SDL_RenderWindowToLogical(u.renderer, mx, my, &px, &py);
+  if (ww > 0 && wh > 0) io.MousePos = ImVec2(px, py);
   ImGui::NewFrame();
   for (size_t i = 0; i < open.size(); ++i) DrawDialog(open[i], i + 1 == open.size());
   ImGui::Render();
@@ -310,11 +313,12 @@ void AttachDisplay(bool builtinFont) {
     if (!presenter || !presenter->IsOpen()) return;
     SDL_Window* window = static_cast<SDL_Window*>(presenter->NativeWindow());
     SDL_Renderer* renderer = static_cast<SDL_Renderer*>(presenter->NativeRenderer());
-    int ww = 0, wh = 0, lw = 0, lh = 0;
-    SDL_GetWindowSize(window, &ww, &wh);
+    int lw = 0, lh = 0;
     SDL_RenderGetLogicalSize(renderer, &lw, &lh);
     if (lw <= 0 || lh <= 0) return;
-    SDL_WarpMouseInWindow(window, x * ww / lw, y * wh / lh);
+    int wx = 0, wy = 0;
+    SDL_RenderLogicalToWindow(renderer, static_cast<float>(x), static_cast<float>(y), &wx, &wy);
+    SDL_WarpMouseInWindow(window, wx, wy);
   });
 }
 
