@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +70,13 @@ class DemoFolders {
   DemoFolders() {
     home_ = fs::current_path();
     root_ = fs::temp_directory_path() / ("wholegame_bench_" + std::to_string(::getpid()));
+    // A runtime folder of the benchmark's own, inherited by the players it starts: their lock is
+    // shared with no other run.
+    const fs::path runtime = root_ / "runtime";
+    std::error_code ec;
+    fs::create_directories(runtime, ec);
+    fs::permissions(runtime, fs::perms::owner_all, ec);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     ok_ = Write(Title(), false) && Write(Boss(), true);
     fs::current_path(home_);
   }

@@ -167,7 +167,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   g_MainWnd.m_hWnd = hwnd;
   g_hMainWnd = hwnd;
   SetWindowPumpHook(g_pump);
-  RouteMessageBoxesToMainWindow();
+  // Only a shown box must come from the window thread; a headless one is answered where it is asked.
+  if (!msgbox::IsHeadless()) RouteMessageBoxesToMainWindow();
   InstallAppDialogs();
   CenterOnScreen(hwnd);
   ListenForCloseRequests(hwnd);

@@ -60,7 +60,7 @@ TEST(Thread, SuspendedLoopStandsStillThenResumesAndExitsCleanly) {
 
   ASSERT_TRUE(t.Suspend());
   int parkedAt = loop.turns;
-  Sleep(5);
+  ASSERT_TRUE(Eventually([&] { return ThreadParked(t.m_hThread); }));
   EXPECT_EQ(loop.turns, parkedAt);
 
   ASSERT_TRUE(t.Resume());

@@ -117,7 +117,7 @@ TEST(SendMessages, ShutDownReleasesAWaitingSenderAndFailsNewSends) {
   SetWindowProcStandIn(w, &CountingProc);
   std::atomic<int> result{-1};
   std::thread sender([&] { result = TrySendMessage(w, WM_USER, 0, 0, nullptr); });
-  Sleep(20);  // the owner never serves it
+  SleepUntilMessage(60000);  // the send has arrived; the owner never serves it
   BeginShutdownStandIn();
   sender.join();
   EXPECT_EQ(result.load(), FALSE);

@@ -20,6 +20,9 @@ struct Probe {
   std::atomic<int> spins{0};
 };
 
+// A park limit that a thread held back by a busy machine still meets.
+constexpr DWORD kPatientParkLimit = 60000;
+
 // Waits for a message of its queue, then notes that it got past the wait.
 unsigned MessageWaitProc(void* arg) {
   auto* p = static_cast<Probe*>(arg);
@@ -48,9 +51,10 @@ unsigned BusyProc(void* arg) {
   return 0;
 }
 
-// The thread, suspended once and woken, stays parked until resumed, then gets past its wait and ends.
+// The thread, suspended once and woken, parks at its next safe point and stays there until resumed,
+// then gets past its wait and ends.
 void ExpectHeldUntilResumed(HTHREAD h, const std::atomic<bool>& pastWait) {
-  Sleep(5);
+  ASSERT_TRUE(Eventually([&] { return ThreadParked(h); }));
   EXPECT_FALSE(pastWait) << "a suspended thread stays parked";
   EXPECT_EQ(ResumeThread(h), 1u);
   EXPECT_EQ(WaitForSingleObject(h, 2000), WAIT_OBJECT_0);
@@ -64,7 +68,7 @@ void ExpectParkedInsideWait(unsigned (*proc)(void*), void (*wake)(Probe&, DWORD 
   HTHREAD h = BeginThread(proc, &p, &id);
   ASSERT_NE(h, nullptr);
   ASSERT_TRUE(Eventually([&] { return p.inWait.load(); }));
-  SetThreadParkLimit(5000);
+  SetThreadParkLimit(kPatientParkLimit);
   EXPECT_EQ(SuspendThread(h), 0u);  // the thread in the wait counts as parked
   wake(p, id);
   ExpectHeldUntilResumed(h, p.pastWait);
@@ -97,7 +101,10 @@ TEST(ThreadStandIn, SuspendReturnsOnlyOnceTheThreadIsParked) {
   HTHREAD h = BeginThread(
       [](void* arg) -> unsigned {
         auto* p = static_cast<Probe*>(arg);
-        while (!p->release) std::this_thread::yield();  // work without a safe point
+        while (!p->release) {  // work without a safe point
+          ++p->spins;
+          std::this_thread::yield();
+        }
         Sleep(0);
         p->pastWait = true;
         return 0;
@@ -106,17 +113,21 @@ TEST(ThreadStandIn, SuspendReturnsOnlyOnceTheThreadIsParked) {
   ASSERT_NE(h, nullptr);
   std::atomic<bool> returned{false};
   std::atomic<DWORD> result{12345};
+  SetThreadParkLimit(kPatientParkLimit);
   std::thread suspender([&] {
     result = SuspendThread(h);
     returned = true;
   });
   // The suspension must be waiting before the thread is let go, or it could finish first.
   ASSERT_TRUE(Eventually([&] { return ThreadSuspendCount(h) == 1; }));
-  Sleep(5);
+  // The thread goes on working with the suspension waiting for it.
+  const int spins = p.spins;
+  ASSERT_TRUE(Eventually([&] { return p.spins > spins + 100; }));
   EXPECT_FALSE(returned) << "the thread is still working";
   p.release = true;
   EXPECT_TRUE(Eventually([&] { return returned.load(); }));
   suspender.join();
+  SetThreadParkLimit(1000);
   EXPECT_EQ(result, 0u);
   ExpectHeldUntilResumed(h, p.pastWait);
 }
@@ -157,7 +168,7 @@ TEST(ThreadStandIn, SuspensionsNestAndSleepIsASafePoint) {
   EXPECT_EQ(SuspendThread(h), 1u);
   EXPECT_EQ(ResumeThread(h), 2u);
   int turns = s.turns;
-  Sleep(5);
+  ASSERT_TRUE(Eventually([&] { return ThreadParked(h); }));
   EXPECT_EQ(s.turns, turns) << "still suspended once";
   EXPECT_EQ(ResumeThread(h), 1u);
   EXPECT_TRUE(Eventually([&] { return s.turns > turns; }));

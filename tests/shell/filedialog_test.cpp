@@ -61,29 +61,52 @@ TEST_F(FileDialogPaletteTest, PaletteEntryZeroIsBlackWhileTheChooserShows) {
   }
 }
 
+// The window thread's procedure, with a look at the box records and the asker's answer around each
+// message it serves.
+struct RoutedBox {
+  static inline std::atomic<int>* answer = nullptr;
+  static inline int served = 0;
+  static inline size_t recordsBefore = 0;
+  static inline int answerBefore = -1;
+  static inline DWORD thread = 0;
+  static LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const size_t before = msgbox::TakeRecords().size();
+    const int answered = answer->load();
+    const LRESULT r = cMainWnd::StaticProc(hwnd, msg, wParam, lParam);
+    const std::vector<MessageBoxRecord> records = msgbox::TakeRecords();
+    if (records.size() == 1 && records[0].text == "質問" && records[0].caption == "題") {
+      ++served;
+      recordsBefore = before;
+      answerBefore = answered;
+      thread = GetCurrentThreadId();
+    }
+    return r;
+  }
+};
+
 TEST(MessageBoxRouter, ABoxFromAnotherThreadIsShownByTheWindowThread) {
+  // Headless, whatever display the machine has: the routed box is answered from the script.
   msgbox::Reset();
-  // Boxes are routed on a display only; the box shown by the window thread then fails to show under
-  // the dummy video driver, and a question nobody saw is answered No.
-  msgbox::SetHeadless(false);
+  msgbox::PushAnswer(IDNO);
   HWND main = CreateWindowStandIn("RouterMain");
-  SetWindowProcStandIn(main, &cMainWnd::StaticProc);
+  SetWindowProcStandIn(main, &RoutedBox::Proc);
   g_hMainWnd = main;
   RouteMessageBoxesToMainWindow();
   std::atomic<int> answer{0};
+  RoutedBox::answer = &answer;
   std::thread other([&] { answer = MessageBoxA(nullptr, "質問", "題", MB_YESNO); });
-  // Nothing is shown until the window thread serves the box.
-  Sleep(100);
-  EXPECT_TRUE(msgbox::TakeRecords().empty());
-  EXPECT_EQ(answer.load(), 0);
   while (answer.load() == 0) {
     MSG m;
     if (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
   }
   other.join();
+  // Nothing was shown or answered until the window thread served the box, which it showed itself.
+  EXPECT_EQ(RoutedBox::served, 1);
+  EXPECT_EQ(RoutedBox::recordsBefore, 0u);
+  EXPECT_EQ(RoutedBox::answerBefore, 0);
+  EXPECT_EQ(RoutedBox::thread, GetCurrentThreadId());
   EXPECT_EQ(answer.load(), IDNO);
   msgbox::SetRouter(nullptr);
-  msgbox::SetHeadless(true);
   g_hMainWnd = nullptr;
   g_MainWnd.m_hWnd = nullptr;
   DestroyWindowStandIn(main);

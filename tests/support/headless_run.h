@@ -1,7 +1,8 @@
 // One run of the whole program in this process, from its entry (WinMain with its game thread, main
 // window, requests, boxes and dialogs), in the current folder:
 // - no window: the frames go to a recording presenter;
-// - no audio device: the null device, pulled by the frames (the game's frame time of samples each);
+// - no audio device: the null device, pulled by the frames (the game's frame time of samples each),
+//   each frame's pull after the SoundFont's load has ended;
 // - a frame clock: the program's time moves by one frame time at each presented frame and by nothing
 //   else, so two runs of one script read the same times and seeds, and pacing never waits;
 // - keys and joysticks set before each input poll, by the poll's number (from 1);
@@ -34,6 +35,7 @@
 #include <vector>
 
 #include "core/mainwnd.h"
+#include "platform/audio/gmsynth.h"
 #include "platform/audio/mixer.h"
 #include "platform/time/clock.h"
 #include "platform/video/presenter.h"
@@ -164,7 +166,7 @@ class HeadlessRun {
   // The loudest sample of the sound pulled at each frame (0: silence).
   std::vector<float> SoundPeaks() const { return frames_ ? frames_->Peaks() : std::vector<float>{}; }
   const std::vector<MessageBoxRecord>& Boxes() const { return boxes_; }
-  // Whether the wall-clock guard fired, and the frames presented by then.
+  // Whether the wall-clock guard fired (also while the run goes on), and the frames presented by then.
   bool TimedOut() const { return timedOut_; }
   int FrameReached() const { return frameReached_; }
 
@@ -191,6 +193,9 @@ class HeadlessRun {
       r.scene = cApp::m_nScene;
       if (cApp::SceneOf(SCENE_PLAY) && g_pScenePlay) r.state = g_pScenePlay->m_nState;
       const int fps = cApp::m_nFps > 0 ? cApp::m_nFps : 60;
+      // The SoundFont loads on a thread of its own in real time: the frame waits for it, so that
+      // music asked for sounds from the same frame however fast the machine reads it.
+      gmsynth::FinishLoading();
       const float peak = PullSound(audio::Rate() / fps);
       clock_->FrameShown(fps);
       int count;
@@ -270,8 +275,8 @@ class HeadlessRun {
     const auto deadline = steady_clock::now() + seconds(wallClockSeconds);
     std::unique_lock<std::mutex> lock(guardMutex_);
     if (guardWake_.wait_until(lock, deadline, [this] { return finished_; })) return;
-    timedOut_ = true;
     frameReached_ = frames_->Count();
+    timedOut_ = true;
     const auto giveUp = steady_clock::now() + seconds(kGraceSeconds);
     int framesBefore = frames_->Count();
     auto lastFrame = steady_clock::now();
@@ -306,7 +311,7 @@ class HeadlessRun {
   std::atomic<HWND> mainWnd_{nullptr};  // as the presenting thread last saw it, for the guard
   std::atomic<bool> guardClose_{false};  // the guard's close, for the next presented frame to post
   bool finished_ = false;
-  bool timedOut_ = false;
+  std::atomic<bool> timedOut_{false};  // read by a look at a running frame
   int frameReached_ = 0;
 };
 

@@ -175,3 +175,9 @@ DWORD ThreadSuspendCount(HTHREAD thread) {
   std::lock_guard<std::mutex> lock(thread->state->mutex);
   return static_cast<DWORD>(thread->state->suspendCount);
 }
+
+bool ThreadParked(HTHREAD thread) {
+  if (!thread) return false;
+  std::lock_guard<std::mutex> lock(thread->state->mutex);
+  return thread->state->parked;
+}

@@ -46,3 +46,5 @@ void SetThreadParkLimit(DWORD ms);
 // The thread's suspension count as it stands, counting a suspension still waiting for the thread to park
 // (for tests that must order their steps against one).
 DWORD ThreadSuspendCount(HTHREAD thread);
+// Whether the thread is held at a safe point until it is resumed (for tests that must see it held).
+bool ThreadParked(HTHREAD thread);

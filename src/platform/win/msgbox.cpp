@@ -133,7 +133,7 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
   std::function<int(HWND, const char*, const char*, UINT)> router;
   {
     std::lock_guard<std::mutex> lock(St().mutex);
-    if (!St().headless) router = St().router;
+    router = St().router;
   }
   if (router) return router(owner, text, caption, type);
   return msgbox::ShowDirect(owner, text, caption, type);

@@ -26,7 +26,8 @@ bool IsHeadless();
 void PushAnswer(int answer);
 std::vector<MessageBoxRecord> TakeRecords();
 void Reset();
-// Lets the shell route boxes (for example to the window thread); null restores the direct route.
+// Lets the shell route boxes (for example to the window thread); null restores the direct route. A
+// router set is taken in headless mode as well, so that the box it routes is answered from the script.
 void SetRouter(std::function<int(HWND, const char*, const char*, UINT)> router);
 // Shows the box on the calling thread without routing (for the router itself).
 int ShowDirect(HWND owner, const char* text, const char* caption, UINT type);
