@@ -262,6 +262,7 @@ LRESULT cMainWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       DebugLog("WM_DESTROY");
+      GetSystemMenu(hwnd, TRUE);
       m_hWnd = nullptr;
       g_hMainWnd = nullptr;
       if (g_bEditorLaunched) NotifyEditor(1);

@@ -1,12 +1,14 @@
 // The dialogs on a display: Dear ImGui over SDL's dummy video driver, fed by pushed SDL events.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "gamedata/option.h"
 #include "platform/video/sdl_presenter.h"
 #include "platform/win/dialogs.h"
 #include "platform/win/keys.h"
+#include "platform/win/menu.h"
 #include "platform/win/msgbox.h"
 #include "platform/win/sdlpump.h"
 #include "scenes/app.h"
@@ -74,6 +76,34 @@ TEST(DialogDisplay, NameEntryDrawsOverTheFrozenFrameAndTakesTypedText) {
   cApp::m_nPlayMode = 0;
   cHook::ResetForTest();
   dlg::ResetForTest();
+}
+
+TEST(DialogDisplay, APopupMenuClosesOnEscOrAClickBesideIt) {
+  dlg::ResetForTest();
+  HWND main = CreateWindowStandIn("DisplayMain");
+  ASSERT_TRUE(OpenSdlMainWindow(main, 640, 480));
+  dlg::AttachDisplay(true);
+  HMENU menu = GetSystemMenu(main, FALSE);
+  for (UINT id : {2u, 1u}) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%u00%%", id);
+    MENUITEMINFOA mii{};
+    mii.fMask = MIIM_ID | MIIM_TYPE;
+    mii.fType = MFT_STRING | MFT_RADIOCHECK;
+    mii.wID = id;
+    mii.dwTypeData = text;
+    InsertMenuItemA(menu, 0, TRUE, &mii);
+  }
+  EXPECT_EQ(GetMenuItemCount(menu), 2);
+  dlg::test::PushDisplayKey(VK_ESCAPE, true);
+  dlg::test::PushDisplayKey(VK_ESCAPE, false);
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, main, nullptr), 0);
+  dlg::test::PushDisplayClick(600, 450);
+  EXPECT_EQ(TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, main, nullptr), 0);
+  GetSystemMenu(main, TRUE);
+  dlg::DetachDisplay();
+  CloseSdlMainWindow();
+  DestroyWindowStandIn(main);
 }
 
 }  // namespace

@@ -288,10 +288,12 @@ void SetDisplayEndHook(std::function<void()> hook);
 void AttachDisplay(bool builtinFont = false);
 void DetachDisplay();
 namespace test {
-// Events as the display would deliver them, for tests of the display path: typed text (UTF-8) and
-// a key press or release.
+// Events as the display would deliver them, for tests of the display path: typed text (UTF-8), a
+// key press or release, a click.
 void PushDisplayText(const std::string& utf8);
 void PushDisplayKey(int vk, bool down);
+// A press and release of the left mouse button at a point of the window.
+void PushDisplayClick(int x, int y);
 }  // namespace test
 // Forgets every dialog, property, hook, answer and step (tests).
 void ResetForTest();

@@ -15,6 +15,7 @@
 #include "platform/video/sdl_presenter.h"
 #include "platform/video/window.h"
 #include "platform/win/dialogs.h"
+#include "platform/win/menu.h"
 #include "platform/win/sdlinput.h"
 #include "platform/win/sdlpump.h"
 
@@ -286,6 +287,16 @@ void Drive(const std::vector<HWND>& open) {
       case SDL_QUIT:
         PostMessage(SdlMainWindowHandle(), WM_CLOSE, 0, 0);  // held back until the dialog ends
         break;
+      case SDL_MOUSEBUTTONDOWN: {
+        // A popup menu closes on a click beside it, as a menu does.
+        HWND top = open.back();
+        if (!GetPropA(top, kPopupMenuProp)) break;
+        float px = 0, py = 0;
+        SDL_RenderWindowToLogical(u.renderer, e.button.x, e.button.y, &px, &py);
+        RECT r = dlg::DialogRect(top);
+        if (px < r.left || px >= r.right || py < r.top || py >= r.bottom) PostMessage(top, WM_CLOSE, 0, 0);
+        break;
+      }
       default:
         break;
     }
@@ -356,6 +367,18 @@ void PushDisplayKey(int vk, bool down) {
     e.key.keysym.sym = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(sc));
     SDL_PushEvent(&e);
     return;
+  }
+}
+
+void PushDisplayClick(int x, int y) {
+  for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+    SDL_Event e{};
+    e.type = type;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.button.x = x;
+    e.button.y = y;
+    SDL_PushEvent(&e);
   }
 }
 

@@ -45,7 +45,7 @@ struct Shown {
 INT_PTR MenuProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) {
     const auto* shown = reinterpret_cast<const Shown*>(lParam);
-    SetPropA(dlg, "menu", reinterpret_cast<HANDLE>(shown->menu));
+    SetPropA(dlg, kPopupMenuProp, reinterpret_cast<HANDLE>(shown->menu));
     for (size_t i = 0; i < shown->menu->entries.size(); ++i)
       if (shown->menu->entries[i].state & MFS_CHECKED)
         SendMessage(GetDlgItem(dlg, kPopupMenuFirstItem + static_cast<int>(i)), BM_SETCHECK, BST_CHECKED, 0);
@@ -60,7 +60,7 @@ INT_PTR MenuProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     const int id = LOWORD(wParam);
-    HMENU menu = reinterpret_cast<HMENU>(GetPropA(dlg, "menu"));
+    HMENU menu = reinterpret_cast<HMENU>(GetPropA(dlg, kPopupMenuProp));
     const int index = id - kPopupMenuFirstItem;
     if (id == IDCANCEL) EndDialog(dlg, 0);
     else if (menu && index >= 0 && index < static_cast<int>(menu->entries.size()))

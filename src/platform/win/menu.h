@@ -41,6 +41,8 @@ constexpr WPARAM SC_MOUSEMENU = 0xF090;
 constexpr WPARAM SC_KEYMENU = 0xF100;
 // The dialog resource id the popup menu shows as.
 constexpr int kPopupMenuResId = 30003;
+// The property that marks the dialog a popup menu shows as (a click beside it closes it).
+constexpr const char* kPopupMenuProp = "popup menu";
 // The control id of the entry at a position (0 first) while the menu shows.
 constexpr int kPopupMenuFirstItem = 1000;
 
