@@ -19,12 +19,14 @@
 namespace {
 
 // Counts the presented frames, tells of each when asked, and asks the main window to close once the
-// limit is reached.
+// limit is reached; frames past the limit are not shown.
 class CountingPresenter : public video::Presenter {
  public:
   CountingPresenter(int limit, bool print) : limit_(limit), print_(print) {}
   void Present(video::Frame) override {
     const int n = ++count_;
+    // The run stops at its limit: a frame drawn while the close is taken is not shown.
+    if (limit_ > 0 && n > limit_) return;
     if (print_) {
       // Frames shown before the first scene exists (the loading picture of start-up) have scene -1.
       const int scene = cApp::SceneOf(cApp::m_nScene) ? cApp::m_nScene : -1;

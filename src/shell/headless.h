@@ -2,7 +2,8 @@
 // program entry takes ahead of the command line's stage.
 //   --headless         no window and no SDL: frames go to a headless presenter, sound to the null
 //                      device, every box and dialog takes its first button (a confirmation: yes)
-//   --frames=N         after N presented frames the main window is asked to close
+//   --frames=N         the run stops at N presented frames: the main window is asked to close, and
+//                      no frame past the N-th is shown
 //   --print-frames     one line per presented frame on standard output: "frame <n> scene <id>", the
 //                      scene -1 for a frame shown before the first scene exists (start-up's picture)
 //   --keys=FILE        keys held at input polls, one line each: "<poll> <vk> <vk> ..." (numbers)

@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "gamefolder/gamefolder.h"
+#include "platform/video/presenter.h"
 #include "shell/headless.h"
+#include "shell/winmain.h"
+#include "support/headless_run.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -80,6 +85,35 @@ TEST_F(HeadlessKeyFileTest, TheKeyFileIsRead) {
   Parsed p = Parse({"--keys=" + path, "--headless"});
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.switches.keysAtPoll, (std::map<int, std::set<int>>{{2, {37}}}));
+}
+
+// The program run headless with a frame limit, as tests and benchmarks start it: it stops at the
+// limit, showing and telling of no frame past it.
+TEST_F(HeadlessRunTest, AHeadlessRunStopsAtItsFrameLimit) {
+  GameFolder demo = DemoGame();
+  ASSERT_TRUE(WriteGameFolder(demo));
+  HeadlessSwitches switches;
+  switches.headless = true;
+  switches.frameLimit = 20;
+  switches.printFrames = true;
+  testing::internal::CaptureStdout();
+  StartHeadlessRun(switches);
+  const int code = WinMain(nullptr, nullptr, "", 1);
+  EndHeadlessRun();
+  const std::string out = testing::internal::GetCapturedStdout();
+  video::SetPresenter(nullptr);
+  SetInputPollHook(nullptr);
+  SetMainWindowOpener(nullptr, nullptr, nullptr);
+  EXPECT_EQ(code, 0);
+  std::vector<int> frames;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    int frame = 0, scene = 0;
+    if (std::sscanf(line.c_str(), "frame %d scene %d", &frame, &scene) == 2) frames.push_back(frame);
+  }
+  ASSERT_EQ(frames.size(), 20u) << out;
+  EXPECT_EQ(frames.back(), 20);
 }
 
 }  // namespace
