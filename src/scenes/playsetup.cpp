@@ -179,6 +179,8 @@ void cScenePlay::SetupStage(int restart, int firstAttempt) {
     m_nPlayFrames = 0;
     m_vSideShot.assign(kSideCount, {});
     m_lShot.clear();
+    m_lSpareShot.clear();
+    m_lSpareSideShot.clear();
     m_vSideChara.assign(kSideCount, {});
     g_lstChara.clear();
     g_lstItem.clear();
