@@ -123,6 +123,7 @@ class Stage {
         const bool block = (row - 10) % kFloorEvery == kFloorEvery - 2 && (col * 7 + row * 3) % 23 == 0;
         if (margin || floor || block) g_MapCells[col + row * stride] = cMapCell(solid);
       }
+    g_MapHits.Rebuild();
     // The hero stands still on the first floor, far from the characters; they walk on the floors.
     cFlowCmd walk;
     walk.m_nKind = CMD_MOVE_STRAIGHT;

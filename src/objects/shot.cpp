@@ -402,7 +402,7 @@ int cShot::IsInBlock() const {
   auto hits = [&](int px, int py) {
     const int64_t index = (px >> 5) + (int64_t{py >> 5} << shift);
     const int i = index < INT_MIN || index > INT_MAX ? -1 : static_cast<int>(index);
-    return CellHitCode(g_MapCells.At(i), m_nSide) != 0;
+    return CellHitCode(i, m_nSide) != 0;
   };
   const int left = TruncToInt(m_dX), right = TruncToInt(m_dRight);
   const int top = TruncToInt(m_dY), bottom = TruncToInt(m_dBottom);

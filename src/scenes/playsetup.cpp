@@ -119,6 +119,7 @@ void BuildMapCells(const cScrollAxis& ax, const cScrollAxis& ay) {
     if (column < 0 || column >= ax.m_nRowStride || row < 0 || row >= ay.m_nMapCells) continue;
     g_MapCells[(row << ax.m_nShift) + column] = cMapCell(b);
   }
+  g_MapHits.Rebuild();
 }
 
 }  // namespace
