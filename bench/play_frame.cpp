@@ -1,11 +1,18 @@
 // The logic of one play frame (input, timers and every sub-step: flows, moves, block collision, block
 // characters, shots, hits), without its drawing, at collision level 10 on a 400 x 60 stage with
-// floors and scattered blocks: about 200 characters of three sides walk along the floors and fire
-// shots by their flows, and about 100 shots are in flight. Goal: a median of 1 ms a frame or less,
-// with no heap allocation once running apart from the shots fired.
+// floors every 6 rows and scattered blocks on them. The characters of three sides walk along their
+// floors, turning at the blocks, and fire shots that fly for a second in the empty row above their
+// heads, on a schedule that keeps a set number of shots in flight. Each run starts the same scene
+// anew, plays a warm-up and then a fixed number of frames, so that its figures do not depend on how
+// many iterations the library picks; the characters and shots of the measured frames are counters.
+// - BM_PlayFrame: 200 characters and 100 shots in flight. Goal: a median of 1 ms a frame or less,
+//   with no heap allocation once running apart from the shots fired.
+// - BM_PlayFrameCrowd: characters from 50 to 6,400 and shots in flight from 0 to 4,000. Goal: the
+//   time linear in each, at most 4 ms a frame for 200 characters and 4,000 shots.
 #include <benchmark/benchmark.h>
 
 #include <climits>
+#include <cstdint>
 
 #include "alloccount.h"
 #include "flow/exectable.h"
@@ -25,45 +32,64 @@ namespace {
 
 constexpr int kStageW = 400;
 constexpr int kStageH = 60;
-constexpr int kCharas = 200;
-constexpr int kFloorEvery = 6;       // a floor every 6 rows
-constexpr int kFirePeriod = 10 * 60;  // sub-steps between two shots of a character (one a second)
-long g_shotsFired = 0;
-bool g_fire = true;  // the characters fire their shots
+constexpr int kFloorEvery = 6;      // a floor every 6 rows
+constexpr int kShotLifeTenths = 10;  // a shot flies for a second
+constexpr int kWarmUpFrames = 90;    // the shots in flight reach their number within the first second
+constexpr int kFrames = 60;          // frames measured in each run
+
+// The firing schedule: over each second, shot j (counted from the start) leaves at sub-step
+// j * steps-per-second / shotsInFlight, fired by character j modulo the crowd.
+struct Schedule {
+  int charas = 0;
+  int shotsInFlight = 0;  // 0: nobody fires
+  long fired = 0;
+} g_schedule;
 
 cEdShot ShotRecord() {
   cEdShot rec;
   rec.SetDefaults();
   rec.m_sSpeed = 40;
-  rec.m_bRangeOn = 1;
-  rec.m_sRange = 32;  // half-blocks: about two seconds of flight
-  rec.m_nPower = 0;   // overlaps are tested, nobody is hurt
+  rec.m_bLifeOn = 1;
+  rec.m_nPower = 0;  // overlaps are tested, nobody is hurt
   rec.m_nImpact = 0;
   return rec;
 }
 
-// The characters' one command: walk along the facing, turning at a wall, and fire now and then.
+int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
+// How many shots of the schedule the character fires in the sub-step.
+int ShotsDue(int index, int64_t step) {
+  const Schedule& s = g_schedule;
+  if (s.shotsInFlight <= 0 || s.charas <= 0) return 0;
+  const int64_t perSecond = int64_t{60} * g_StageData.m_nStepsPerFrame * 10 / kShotLifeTenths;
+  const int64_t from = step * s.shotsInFlight / perSecond, to = (step + 1) * s.shotsInFlight / perSecond;
+  // The j in [from, to) with j = index (mod charas).
+  return static_cast<int>(FloorDiv(to - 1 - index, s.charas) - FloorDiv(from - 1 - index, s.charas));
+}
+
+// The characters' one command: walk along the facing, turning at a block, and fire when due.
 int WalkAndFire(cCharaBase* obj, cCmdInstance*) {
   if (obj->m_bContactLeft) obj->m_nFacing = 1;
   if (obj->m_bContactRight) obj->m_nFacing = 0;
   obj->m_dSpeedX = obj->m_nFacing ? 0.25 : -0.25;
-  if (g_fire && (g_pScenePlay->m_nStepCount + obj->m_nObjNo * 37) % kFirePeriod == 0) {
+  for (int n = ShotsDue(obj->m_nObjNo, g_pScenePlay->m_nStepCount); n > 0; --n) {
     static const cEdShot rec = ShotRecord();
     cShotLaunch l;
     l.m_dSpeed = 4;
     l.m_dVX = obj->m_nFacing ? 4 : -4;
-    l.m_nRange = 32;
-    l.m_nX = static_cast<int>(obj->m_dX) + 8;
-    l.m_nY = static_cast<int>(obj->m_dY) + 8;
-    EmplaceShot(g_pScenePlay->m_lShot, 100000 + static_cast<int>(g_shotsFired), obj, CMD_SHOT, rec, l);
-    ++g_shotsFired;
+    l.m_nLifetime = kShotLifeTenths;
+    l.m_nX = static_cast<int>(obj->m_dX);
+    l.m_nY = static_cast<int>(obj->m_dY) - 24;  // the row above the heads: no block, no character
+    EmplaceShot(g_pScenePlay->m_lShot, 100000 + static_cast<int>(g_schedule.fired), obj, CMD_SHOT, rec, l);
+    ++g_schedule.fired;
   }
   return 0;
 }
 
 class Stage {
  public:
-  Stage() {
+  Stage(int charas, int shotsInFlight) {
+    g_schedule = Schedule{charas, shotsInFlight, 0};
     g_SystemData = cSystemData();
     g_StageData = cStageData();
     g_StageData.SetCollisionLevel(10);
@@ -74,9 +100,9 @@ class Stage {
     scene_.m_nState = PLAY_MAIN;
     scene_.m_bTimeStopped = 1;
     scene_.m_nStageTime = 999;
-    // The shots fly their range wherever they are.
+    // The shots fly their lifetime wherever they are.
     g_StageData.m_Area[AREA_COM_SHOT].Set(0, 0, 0, 0, 0, 0, 0, 0);
-    // The map: floors with gaps, and blocks scattered over them.
+    // The map: whole floors (nobody falls to another band), and blocks scattered over them.
     scene_.m_ScrollX.SetGeometry(0, kStageW, kStageW * 32);
     scene_.m_ScrollY.SetGeometry(1, kStageH, kStageH * 32);
     for (cScrollAxis* a : {&scene_.m_ScrollX, &scene_.m_ScrollY}) {
@@ -93,10 +119,11 @@ class Stage {
     for (int row = 0; row < kStageH + 20; ++row)
       for (int col = 0; col < kStageW + 20; ++col) {
         const bool margin = row < 10 || row >= kStageH + 10 || col < 10 || col >= kStageW + 10;
-        const bool floor = (row - 10) % kFloorEvery == kFloorEvery - 1 && col % 40 != 0;
+        const bool floor = (row - 10) % kFloorEvery == kFloorEvery - 1;
         const bool block = (row - 10) % kFloorEvery == kFloorEvery - 2 && (col * 7 + row * 3) % 23 == 0;
         if (margin || floor || block) g_MapCells[col + row * stride] = cMapCell(solid);
       }
+    g_MapHits.Rebuild();
     // The hero stands still on the first floor, far from the characters; they walk on the floors.
     cFlowCmd walk;
     walk.m_nKind = CMD_MOVE_STRAIGHT;
@@ -107,7 +134,7 @@ class Stage {
     flow.m_vCmd.push_back(walk);
     g_vHero.reserve(1);
     Place(g_vHero.emplace_back(), kHeroObjNo, 0, 12, 0);
-    for (int i = 0; i < kCharas; ++i) {
+    for (int i = 0; i < charas; ++i) {
       cChara& c = g_lstChara.emplace_back();
       c.m_Chara.m_vFlow.assign(1, flow);
       c.AddFlows(c.m_Chara.m_vFlow, 0, 0);
@@ -157,15 +184,12 @@ class Stage {
   cScenePlay scene_;
 };
 
-// Argument 1: the characters fire (the allocations are those of the shots fired); 0: the shots in
-// flight after a second of play finish their range and no more are fired (no allocation expected).
-void BM_PlayFrame(benchmark::State& state) {
-  Stage stage;
-  // A second of play first, so that shots are in flight.
-  g_fire = true;
-  for (int i = 0; i < 60; ++i) stage.Frame();
-  g_fire = state.range(0) != 0;
-  g_shotsFired = 0;
+// Plays the warm-up, then the measured frames (with no more shots fired unless `fire`); the counters
+// are those of the measured frames.
+void RunFrames(benchmark::State& state, Stage& stage, bool fire) {
+  for (int i = 0; i < kWarmUpFrames; ++i) stage.Frame();
+  if (!fire) g_schedule.shotsInFlight = 0;
+  const long firedBefore = g_schedule.fired;
   g_allocations = 0;
   long frames = 0, shots = 0;
   for (auto _ : state) {
@@ -176,14 +200,30 @@ void BM_PlayFrame(benchmark::State& state) {
     shots += static_cast<long>(stage.scene().m_lShot.size());
   }
   const double n = frames ? static_cast<double>(frames) : 1;
-  state.counters["substep"] =
-      benchmark::Counter(static_cast<double>(frames) * g_StageData.m_nStepsPerFrame,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["allocs_per_frame"] = static_cast<double>(g_allocations.exchange(0)) / n;
-  state.counters["shots_fired_per_frame"] = static_cast<double>(g_shotsFired) / n;
+  state.counters["shots_fired_per_frame"] = static_cast<double>(g_schedule.fired - firedBefore) / n;
   state.counters["shots_in_flight"] = static_cast<double>(shots) / n;
   state.counters["charas"] = static_cast<double>(g_lstChara.size());
 }
-BENCHMARK(BM_PlayFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Argument 1: the characters fire (the allocations are those of the shots fired); 0: the shots in
+// flight at the end of the warm-up finish their lifetime within the measured frames and no more are
+// fired (no allocation expected).
+void BM_PlayFrame(benchmark::State& state) {
+  Stage stage(200, 100);
+  RunFrames(state, stage, state.range(0) != 0);
+}
+BENCHMARK(BM_PlayFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(kFrames)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Arguments: the characters and the shots kept in flight.
+void BM_PlayFrameCrowd(benchmark::State& state) {
+  Stage stage(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  RunFrames(state, stage, true);
+}
+BENCHMARK(BM_PlayFrameCrowd)
+    ->ArgNames({"charas", "shots"})
+    ->ArgsProduct({{50, 200, 800, 3200, 6400}, {0, 100, 400, 1000, 2000, 4000}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(kFrames);
 
 }  // namespace

@@ -38,12 +38,7 @@ bool RemoveShotObj(cShot* shot) {
     shot->m_bFinished = 1;
     return false;
   }
-  for (auto it = scene->m_lShot.begin(); it != scene->m_lShot.end(); ++it) {
-    if (&*it != shot) continue;
-    RemoveShot(scene->m_lShot, it);
-    return true;
-  }
-  return false;
+  return RemoveShot(scene->m_lShot, shot);
 }
 
 }  // namespace

@@ -4,30 +4,32 @@
 
 namespace {
 
-// A frame list up to and including its first control frame.
-cAnimSeqFrames TakeSequence(const cAnimSeqFrames& frames) {
-  cAnimSeqFrames seq;
+// A frame list up to and including its first control frame, laid into the storage `seq` holds.
+void TakeSequence(cAnimSeqFrames& seq, const cAnimSeqFrames& frames) {
+  seq.clear();
   for (const cAnimSeqFrame& f : frames) {
     seq.push_back(f);
     if (f.m_nValue < 0) break;
   }
-  return seq;
 }
 
 }  // namespace
 
+// Both lay the sequences into the storage the sequencer already holds, so that an object built again
+// in the same place (a shot fired anew) allocates nothing.
 void cAnimSeq::Build(const cAnimFrameTable* table) {
   if (!table) return;
-  cCheckedVector<cAnimSeqFrames> seqs;
-  seqs.reserve(table->size());
-  for (const cAnimSeqFrames& frames : *table) seqs.push_back(TakeSequence(frames));
-  SetSequences(std::move(seqs));
+  m_vSeq.resize(table->size());
+  for (size_t i = 0; i < table->size(); ++i) TakeSequence(m_vSeq[i], (*table)[i]);
+  m_nSeq = 0;
+  Rewind();
 }
 
 void cAnimSeq::BuildOne(const cAnimSeqFrames& frames) {
-  cCheckedVector<cAnimSeqFrames> seqs;
-  seqs.push_back(TakeSequence(frames));
-  SetSequences(std::move(seqs));
+  m_vSeq.resize(1);
+  TakeSequence(m_vSeq[0], frames);
+  m_nSeq = 0;
+  Rewind();
 }
 
 void cAnimSeq::SetSequences(cCheckedVector<cAnimSeqFrames> sequences) {

@@ -144,7 +144,7 @@ int cGameObj::IsInBlock() const {
     for (int col : {m_nCellLeft, m_nCellRight}) {
       const int64_t index = col + (int64_t{row} << shift);
       const int i = index < INT_MIN || index > INT_MAX ? -1 : static_cast<int>(index);
-      if (CellHitCode(g_MapCells.At(i), m_nSide) != 0) return 1;
+      if (CellHitCode(i, m_nSide) != 0) return 1;
     }
   }
   return 0;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <memory>
 
 #include "gamedata/systemdata.h"
 #include "gamedata/systemini.h"
@@ -400,7 +402,7 @@ int cShot::IsInBlock() const {
   auto hits = [&](int px, int py) {
     const int64_t index = (px >> 5) + (int64_t{py >> 5} << shift);
     const int i = index < INT_MIN || index > INT_MAX ? -1 : static_cast<int>(index);
-    return CellHitCode(g_MapCells.At(i), m_nSide) != 0;
+    return CellHitCode(i, m_nSide) != 0;
   };
   const int left = TruncToInt(m_dX), right = TruncToInt(m_dRight);
   const int top = TruncToInt(m_dY), bottom = TruncToInt(m_dBottom);
@@ -446,33 +448,99 @@ void cShot::AddHit(int objNo) {
 
 namespace {
 
+// The scene's spare nodes when the list is the scene's shot list, otherwise none.
+cScenePlay* PoolOf(const cCheckedList<cShot>& list) {
+  return g_pScenePlay && &list == &g_pScenePlay->m_lShot ? g_pScenePlay : nullptr;
+}
+
 void FileBySide(cShot& shot) {
-  if (g_pScenePlay) g_pScenePlay->m_vSideShot.At(shot.m_Shot.m_nFaction).push_back(&shot);
+  if (!g_pScenePlay) return;
+  cCheckedList<cShot*>& side = g_pScenePlay->m_vSideShot.At(shot.m_Shot.m_nFaction);
+  cCheckedList<cShot*>& spare = g_pScenePlay->m_lSpareSideShot;
+  if (spare.empty()) {
+    side.push_back(&shot);
+  } else {
+    side.splice(side.end(), spare, spare.begin());
+    side.back() = &shot;
+  }
+  shot.m_pSideList = &side;
+  shot.m_itSide = std::prev(side.end());
+}
+
+void UnfileSide(cShot& shot) {
+  if (!shot.m_pSideList) {
+    // A shot filed by other means is looked for in every side's list.
+    if (g_pScenePlay)
+      for (cCheckedList<cShot*>& side : g_pScenePlay->m_vSideShot) side.remove(&shot);
+    return;
+  }
+  if (g_pScenePlay)
+    g_pScenePlay->m_lSpareSideShot.splice(g_pScenePlay->m_lSpareSideShot.end(), *shot.m_pSideList, shot.m_itSide);
+  else
+    shot.m_pSideList->erase(shot.m_itSide);
+  shot.m_pSideList = nullptr;
+}
+
+cShot& FileInList(cCheckedList<cShot>& list, cCheckedList<cShot>::iterator pos) {
+  cShot& shot = *pos;
+  shot.m_pFiledIn = &list;
+  shot.m_itFiled = pos;
+  FileBySide(shot);
+  return shot;
 }
 
 }  // namespace
 
 cShot& AddShotToList(cCheckedList<cShot>& list, const cShot& shot) {
   list.push_back(shot);
-  cShot& added = list.back();
-  FileBySide(added);
-  return added;
+  return FileInList(list, std::prev(list.end()));
 }
 
 cShot& EmplaceShot(cCheckedList<cShot>& list, int objNo, cCharaBase* owner, int cmdKind, const cEdShot& rec,
                    const cShotLaunch& launch) {
-  list.emplace_back();
+  cScenePlay* pool = PoolOf(list);
+  if (pool && !pool->m_lSpareShot.empty())
+    list.splice(list.end(), pool->m_lSpareShot, pool->m_lSpareShot.begin());
+  else
+    list.emplace_back();
   cShot& shot = list.back();
   shot.Init(objNo, owner, cmdKind, rec, launch);
-  FileBySide(shot);
-  return shot;
+  return FileInList(list, std::prev(list.end()));
 }
 
 cCheckedList<cShot>::iterator RemoveShot(cCheckedList<cShot>& list, cCheckedList<cShot>::iterator pos) {
-  if (g_pScenePlay) {
-    for (cCheckedList<cShot*>& side : g_pScenePlay->m_vSideShot) side.remove(&*pos);
+  cShot& shot = *pos;
+  UnfileSide(shot);
+  cScenePlay* pool = PoolOf(list);
+  if (!pool) return list.erase(pos);
+  // The shot ends here as if erased; its node keeps a shot made anew for the next one fired, with the
+  // storage of its frame sequences (the next Init builds them afresh).
+  const auto next = std::next(pos);
+  cAnimSeq frames = std::move(shot.m_AnimSeq);
+  std::destroy_at(&shot);
+  std::construct_at(&shot);
+  shot.m_AnimSeq = std::move(frames);
+  pool->m_lSpareShot.splice(pool->m_lSpareShot.end(), list, pos);
+  return next;
+}
+
+bool RemoveShot(cCheckedList<cShot>& list, cShot* shot) {
+  if (shot->m_pFiledIn == &list) {
+    RemoveShot(list, shot->m_itFiled);
+    return true;
   }
-  return list.erase(pos);
+  // A shot put in the list by other means.
+  for (auto it = list.begin(); it != list.end(); ++it)
+    if (&*it == shot) {
+      RemoveShot(list, it);
+      return true;
+    }
+  return false;
+}
+
+void ClearSideShots(cCheckedVector<cCheckedList<cShot*>>& sides, cCheckedList<cShot>& list) {
+  for (cShot& shot : list) shot.m_pSideList = nullptr;
+  for (cCheckedList<cShot*>& side : sides) side.clear();
 }
 
 std::list<int> CopyRefList(const cShot& shot) { return shot.m_lHitObjects; }

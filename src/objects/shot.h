@@ -96,6 +96,12 @@ class cShot : public cGameObj {
   int m_bReportHit = 0;
   uint8_t m_nReportKey = 0;
   int m_bFinished = 0;  // its move or life has ended: the hit pass removes it
+  // Where AddShotToList or EmplaceShot filed the shot (a copy is filed nowhere): its node in the shot
+  // list and in its side's list, so that taking it out needs no search.
+  cCheckedList<cShot>* m_pFiledIn = nullptr;
+  cCheckedList<cShot>::iterator m_itFiled;
+  cCheckedList<cShot*>* m_pSideList = nullptr;
+  cCheckedList<cShot*>::iterator m_itSide;
 };
 
 // Appends a copy of the shot to the list and files it in the scene's per-side list; returns the
@@ -106,4 +112,8 @@ cShot& EmplaceShot(cCheckedList<cShot>& list, int objNo, cCharaBase* owner, int 
                    const cShotLaunch& launch);
 // Removes the shot from its per-side list and from the list; returns the following position.
 cCheckedList<cShot>::iterator RemoveShot(cCheckedList<cShot>& list, cCheckedList<cShot>::iterator pos);
+// Removes the shot from its per-side list and from the list when it is in the list; false when not.
+bool RemoveShot(cCheckedList<cShot>& list, cShot* shot);
+// Empties the per-side lists while the shots stay in the list.
+void ClearSideShots(cCheckedVector<cCheckedList<cShot*>>& sides, cCheckedList<cShot>& list);
 std::list<int> CopyRefList(const cShot& shot);

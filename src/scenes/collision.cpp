@@ -77,9 +77,7 @@ int cScenePlay::SegmentCell(cCharaBase* obj, double x1d, double y1d, double x2d,
     int y = y1;
     for (int i = 0; i < samples; ++i) {
       const int index = CellIndexOf(column, Clamp(y, 0, h - 1) >> 5);
-      cMapCell& cell = g_MapCells.At(index);
-      conditions = conditions || !cell.m_vCond.empty();
-      const int code = CellHitCode(cell, obj->m_nSide);
+      const int code = CellHitCode(index, obj->m_nSide, conditions);
       if (code > best) {
         best = code;
         bestIndex = index;
@@ -96,9 +94,7 @@ int cScenePlay::SegmentCell(cCharaBase* obj, double x1d, double y1d, double x2d,
     for (int i = 0; i < samples; ++i) {
       const int cx = Clamp(x, 0, w - 1);
       const int index = CellIndexOf(cx >> 5, row);
-      cMapCell& cell = g_MapCells.At(index);
-      conditions = conditions || !cell.m_vCond.empty();
-      const int code = CellHitCode(cell, obj->m_nSide);
+      const int code = CellHitCode(index, obj->m_nSide, conditions);
       const int distance = std::abs(cx - middle);
       if (code > best || (code == best && distance < bestDistance)) {
         best = code;
@@ -124,7 +120,7 @@ int cScenePlay::FindFootCell(cCharaBase* obj) {
   for (int i = 0; i < count; ++i) {
     const int x = Clamp(i == count - 1 ? right : left + i * step, 0, w - 1);
     const int index = CellIndexOf(x >> 5, row);
-    const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
+    const int code = CellHitCode(index, obj->m_nSide);
     const int distance = std::abs(x - middle);
     if (code > best || (code == best && distance < bestDistance)) {
       best = code;
@@ -140,7 +136,7 @@ int cScenePlay::FindCornerCell(int left, int top, int right, int bottom, int kin
                           CellIndexOf(right, bottom)};
   int best = -1, bestIndex = corners[0];
   for (int index : corners) {
-    const int code = CellHitCode(g_MapCells.At(index), kind);
+    const int code = CellHitCode(index, kind);
     if (code > best) {
       best = code;
       bestIndex = index;
@@ -166,7 +162,7 @@ int cScenePlay::CollideLeft(cCharaBase* obj) {
   if (m_bSideMemoOn && m_SideMemo[0] == key) return 0;
   bool conditions = false;
   const int index = SegmentCell(obj, left, key.m_nTop, left, key.m_nBottom, conditions);
-  const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
+  const int code = CellHitCode(index, obj->m_nSide);
   if (code != 1 && code != 2) {
     if (m_bSideMemoOn && !conditions) m_SideMemo[0] = key;
     return 0;
@@ -194,7 +190,7 @@ int cScenePlay::CollideRight(cCharaBase* obj) {
   if (m_bSideMemoOn && m_SideMemo[1] == key) return 0;
   bool conditions = false;
   const int index = SegmentCell(obj, right, key.m_nTop, right, key.m_nBottom, conditions);
-  const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
+  const int code = CellHitCode(index, obj->m_nSide);
   if (code != 1 && code != 2) {
     if (m_bSideMemoOn && !conditions) m_SideMemo[1] = key;
     return 0;
@@ -223,7 +219,7 @@ int cScenePlay::CollideCeiling(cCharaBase* obj) {
   if (mode == MOVE_FLY_THROUGH) return 0;
   const int top = TruncToInt(obj->m_dY);
   const int index = FindSegmentCell(obj, TruncToInt(obj->m_dX), top, TruncToInt(obj->m_dRight), top);
-  const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
+  const int code = CellHitCode(index, obj->m_nSide);
   if (code != 1 && code != 2) return 0;
   if (code == 2 && IsHeroObject(obj)) return 2;
   if (mode == MOVE_FLY_DEADLY) return 2;
@@ -314,7 +310,7 @@ int cScenePlay::RecheckBlocksY(cCharaBase* obj) {
   if (mode == MOVE_FLY_THROUGH) return 0;
   const int bottom = TruncToInt(obj->m_dBottom);
   const int index = FindSegmentCell(obj, TruncToInt(obj->m_dX), bottom, TruncToInt(obj->m_dRight), bottom);
-  const int code = CellHitCode(g_MapCells.At(index), obj->m_nSide);
+  const int code = CellHitCode(index, obj->m_nSide);
   const bool risingWalker = mode == MOVE_WALK && obj->m_dSpeedY < 0 && !LandRisingOn();
   if (code == 1) {
     if (mode == MOVE_FLY_DEADLY) return 2;
@@ -370,7 +366,7 @@ int cScenePlay::IsBoxBlocked(cCharaBase* obj) {
   if (MoveModeOf(*obj) == MOVE_FLY_THROUGH) return 0;
   const int corner = FindCornerCell(obj->m_nCellLeft, obj->m_nCellTop, obj->m_nCellRight, obj->m_nCellBottom,
                                     obj->m_nSide);
-  if (CellHitCode(g_MapCells.At(corner), obj->m_nSide) != 0) return 1;
+  if (CellHitCode(corner, obj->m_nSide) != 0) return 1;
   return OverlapsAnyBlockChara(obj, g_lstChara);
 }
 
@@ -464,7 +460,7 @@ void cScenePlay::GlueToFloor(cCharaBase* obj) {
   if (obj->m_dSpeedY < 0 || obj->m_dSpeedY > 1.0 / steps || obj->m_pRide || obj->m_bInAir) return;
   const double below = obj->m_dBottom + 4;
   const int index = FindSegmentCell(obj, obj->m_dX + obj->m_dSpeedX, below, obj->m_dRight + obj->m_dSpeedX, below);
-  if (CellHitCode(g_MapCells.At(index), obj->m_nSide) != 0) obj->m_dSpeedY = 7.0 / steps;
+  if (CellHitCode(index, obj->m_nSide) != 0) obj->m_dSpeedY = 7.0 / steps;
 }
 
 int NoFloorLimit() { return g_StageData.m_nSteps8; }

@@ -84,7 +84,7 @@ bool BoxInBlockAt(const cCharaBase& obj, double x, double y) {
   const int rows[2] = {TruncToInt(y) >> 5, TruncToInt(y + obj.m_nHitH - 1) >> 5};
   for (int r : rows)
     for (int c : cols)
-      if (CellHitCode(g_MapCells.At(CellIndexOf(c, r)), obj.m_nSide) != 0) return true;
+      if (CellHitCode(CellIndexOf(c, r), obj.m_nSide) != 0) return true;
   return false;
 }
 

@@ -38,11 +38,7 @@ void RaiseTouch(cCharaBase& touched, cCharaBase& toucher) {
 }  // namespace
 
 void cScenePlay::EraseShot(cShot* shot) {
-  for (auto it = m_lShot.begin(); it != m_lShot.end(); ++it)
-    if (&*it == shot) {
-      RemoveShot(m_lShot, it);
-      return;
-    }
+  if (RemoveShot(m_lShot, shot)) return;
   for (cCheckedList<cShot*>& side : m_vSideShot) side.remove(shot);
 }
 

@@ -119,6 +119,7 @@ void BuildMapCells(const cScrollAxis& ax, const cScrollAxis& ay) {
     if (column < 0 || column >= ax.m_nRowStride || row < 0 || row >= ay.m_nMapCells) continue;
     g_MapCells[(row << ax.m_nShift) + column] = cMapCell(b);
   }
+  g_MapHits.Rebuild();
 }
 
 }  // namespace
@@ -179,6 +180,8 @@ void cScenePlay::SetupStage(int restart, int firstAttempt) {
     m_nPlayFrames = 0;
     m_vSideShot.assign(kSideCount, {});
     m_lShot.clear();
+    m_lSpareShot.clear();
+    m_lSpareSideShot.clear();
     m_vSideChara.assign(kSideCount, {});
     g_lstChara.clear();
     g_lstItem.clear();

@@ -13,6 +13,7 @@
 #include "gamedata/worldmap.h"
 #include "objects/meswindow.h"
 #include "objects/objlists.h"
+#include "objects/shot.h"
 #include "platform/time/clock.h"
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
@@ -169,7 +170,7 @@ int cScenePlay::NextSceneAfterClear() {
     if (!LoadStageForPlay(path.c_str(), 0, &g_PlayStageData, &g_HeroCharaData)) return false;
     g_lstChara.clear();
     for (auto& list : m_vSideChara) list.clear();
-    for (auto& list : m_vSideShot) list.clear();
+    ClearSideShots(m_vSideShot, m_lShot);
     return true;
   };
   switch (cApp::m_nPlayMode) {

@@ -33,9 +33,12 @@ void SetDisplayWait(cDisplayWait* wait, int mode, int waitKey, int frames, int n
 cScenePlay::cScenePlay() : m_vSideChara(kSideCount), m_vSideShot(kSideCount), m_vStageVar(kStageVarCount), m_vSwitch(kSwitchCount) {
   m_ScreenColor.m_nStrength = 255;
   g_nStageBgm = 0;
+  // A map laid before this scene is read from its records until the scene builds its own.
+  g_MapHits.Clear();
 }
 
 cScenePlay::~cScenePlay() {
+  g_MapHits.Clear();
   for (int i = 0; i < kAppSurfaceCount; ++i)
     if (IsPlaySceneSurface(i)) DDReleaseSurface(&g_AppSurface[i]);
   DDReleaseSurfaceVector(g_vCharaBmpSD);

@@ -336,6 +336,11 @@ class cScenePlay : public cScene {
   // ---- end of the states ----
   // Shots and swords in the order they were made (the element type is complete where the list is used).
   cCheckedList<cShot> m_lShot;
+  // The nodes of shots removed from m_lShot (each holding a shot made anew) and of their places in
+  // the per-side lists, taken again by the next shots made, so that firing allocates nothing once the
+  // scene has held as many shots.
+  cCheckedList<cShot> m_lSpareShot;
+  cCheckedList<cShot*> m_lSpareSideShot;
   // ---- The play step ----
   // Steps 1-9 of a play frame (input, timers and the sub-steps): 1 when the frame goes on to its
   // drawing, 0 when it ended early (the next frame runs the state it left).

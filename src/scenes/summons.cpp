@@ -88,26 +88,32 @@ int cScenePlay::PutMapBlock(double x, double y, const cFlowCmd& summon, const cB
     case 0: {
       const cMapCell before = cell;
       Replace(cell, cMapCell(def));
+      g_MapHits.Refresh(index);
       if (CellHitsObjects(index, column, row, summon) == 1 && refuses) {
         cell = before;
+        g_MapHits.Refresh(index);
         return 0;
       }
       return 1;
     }
     case 1:
       Replace(cell, EmptyCell());
+      g_MapHits.Refresh(index);
       return 1;
     case 2: {
       if (std::find(m_vChangedCell.begin(), m_vChangedCell.end(), index) != m_vChangedCell.end()) return 0;
       m_vChangedCell.push_back(index);
       if (shows()) {
         Replace(cell, EmptyCell());
+        g_MapHits.Refresh(index);
         return 1;
       }
       const cMapCell before = cell;
       Replace(cell, cMapCell(def));
+      g_MapHits.Refresh(index);
       if (refuses && CellHitsObjects(index, column, row, summon) == 1) {
         cell = before;
+        g_MapHits.Refresh(index);
         return 0;
       }
       return 1;

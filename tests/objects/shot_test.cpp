@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
+#include <type_traits>
+#include <vector>
 
 #include "core/random.h"
 #include "objects/shot.h"
@@ -199,6 +202,49 @@ TEST_F(ShotTest, LinksClearedWhenOwnerOrTargetGoes) {
   RemoveShot(scene_.m_lShot, scene_.m_lShot.begin());
   EXPECT_TRUE(owner_->m_vShotLink.empty()) << "removal unlinks from the owner";
   EXPECT_TRUE(scene_.m_vSideShot[0].empty());
+}
+
+// Every way a shot leaves the scene takes it out of the shot list and its side's list, the others
+// keeping their order; the next shots made take the nodes freed, as new shots at the ends.
+TEST_F(ShotTest, RemovalKeepsOrderAndNewShotsComeLast) {
+  auto objNos = [](const auto& list) {
+    std::vector<int> v;
+    for (const auto& s : list) {
+      if constexpr (std::is_pointer_v<std::decay_t<decltype(s)>>) v.push_back(s->m_nObjNo);
+      else v.push_back(s.m_nObjNo);
+    }
+    return v;
+  };
+  std::vector<cShot*> shots;
+  for (int i = 0; i < 6; ++i) {
+    rec_.m_nFaction = i % 2;
+    shots.push_back(&EmplaceShot(scene_.m_lShot, 10 + i, owner_, CMD_SHOT, rec_, Launch(1, 0)));
+  }
+  shots[1]->AddHit(99);
+  shots[1]->m_bFinished = 1;
+  EXPECT_TRUE(RemoveShot(scene_.m_lShot, shots[1]));
+  scene_.EraseShot(shots[4]);
+  RemoveShot(scene_.m_lShot, std::next(scene_.m_lShot.begin(), 2));  // objNo 13
+  EXPECT_EQ(objNos(scene_.m_lShot), (std::vector<int>{10, 12, 15}));
+  EXPECT_EQ(objNos(scene_.m_vSideShot[0]), (std::vector<int>{10, 12}));
+  EXPECT_EQ(objNos(scene_.m_vSideShot[1]), (std::vector<int>{15}));
+  for (int i = 0; i < 4; ++i) {
+    rec_.m_nFaction = 1;
+    cShot& s = EmplaceShot(scene_.m_lShot, 20 + i, owner_, CMD_SHOT, rec_, Launch(1, 0));
+    EXPECT_FALSE(s.HasHit(99)) << "a shot made again starts with nothing of the last";
+    EXPECT_EQ(s.m_bFinished, 0);
+  }
+  EXPECT_EQ(objNos(scene_.m_lShot), (std::vector<int>{10, 12, 15, 20, 21, 22, 23}));
+  EXPECT_EQ(objNos(scene_.m_vSideShot[1]), (std::vector<int>{15, 20, 21, 22, 23}));
+  // A shot put in the list by other means, and a side list emptied under its shots.
+  cShot& plain = scene_.m_lShot.emplace_back();
+  plain.m_nObjNo = 30;
+  scene_.EraseShot(&plain);
+  EXPECT_EQ(objNos(scene_.m_lShot), (std::vector<int>{10, 12, 15, 20, 21, 22, 23}));
+  ClearSideShots(scene_.m_vSideShot, scene_.m_lShot);
+  for (auto it = scene_.m_lShot.begin(); it != scene_.m_lShot.end();) it = RemoveShot(scene_.m_lShot, it);
+  EXPECT_TRUE(scene_.m_lShot.empty());
+  EXPECT_TRUE(scene_.m_vSideShot[1].empty());
 }
 
 TEST_F(ShotTest, BadSideIsFiledInFirstList) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "gamedata/systemdata.h"
+#include "objects/cellhit.h"
+#include "objects/objlists.h"
 #include "scenes/map_fixture.h"
 #include "stagedata/edshot.h"
 #include "stagedata/palette.h"
@@ -51,6 +53,44 @@ TEST_F(SummonTest, PutClearAndToggleWithMemory) {
   Record().m_nBlockMode = 3;
   EXPECT_EQ(Put(15, 18), 0);
   EXPECT_EQ(Cell(15, 18).m_sGraphic, 0);
+}
+
+// With the compact grid of the play scene's map built, every summon's change reaches it, and objects
+// probing the map meet the new block: the grid answers as the cells do after each step.
+TEST_F(SummonTest, ChangesReachTheCompactGrid) {
+  g_MapHits.Rebuild();
+  auto agrees = [] {
+    for (int i = 0; i < g_MapCells.Size(); ++i)
+      for (int side : {0, 1})
+        if (CellHitCode(i, side) != CellHitCode(g_MapCells[i], side)) return false;
+    return true;
+  };
+  cChara& c = g_lstChara.emplace_back();
+  Place(c, 12 * 32 + 8, 18 * 32 + 4, 16, 16);
+  EXPECT_EQ(c.IsInBlock(), 0);
+  EXPECT_EQ(Put(12, 18), 1);
+  EXPECT_TRUE(agrees());
+  EXPECT_EQ(c.IsInBlock(), 1);
+  CommonPalette().List<cBlockData>().assign(1, cBlockData());
+  Record().m_nBlockMode = 1;
+  EXPECT_EQ(Put(12, 18), 1);
+  EXPECT_TRUE(agrees());
+  EXPECT_EQ(c.IsInBlock(), 0);
+  Record().m_nBlockMode = 2;
+  block_.m_cHitExempt = 1;
+  EXPECT_EQ(Put(12, 18), 1);
+  EXPECT_TRUE(agrees());
+  EXPECT_EQ(c.IsInBlock(), 1);
+  // A summon refused for the object standing there puts the cell back as it was.
+  Record().m_nBlockMode = 0;
+  Record().m_nReserved57 = 1;
+  c.m_bActive = 1;
+  block_.m_cHit = 2;
+  block_.m_cHitExempt = -1;
+  EXPECT_EQ(Put(12, 18), 0);
+  EXPECT_TRUE(agrees());
+  EXPECT_EQ(Cell(12, 18).m_cHit, 1);
+  g_lstChara.clear();
 }
 
 TEST_F(SummonTest, PointsOutsideTheMapChangeNothing) {
