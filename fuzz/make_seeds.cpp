@@ -9,6 +9,8 @@
 
 #include "core/datafile.h"
 #include "fuzz_record.h"
+#include "gamedata/input.h"
+#include "gfx/font.h"
 #include "gamedata/option.h"
 #include "gamedata/ranking.h"
 #include "gamedata/replay.h"
@@ -21,8 +23,12 @@
 #include "authoring/stageauthor.h"
 #include "support/stage_fixture.h"
 #include "gamedata/system_fixture.h"
+#include "gamefolder/gamefolder.h"
+#include "shell/startupsetting.h"
+#include "shell/wndplacement.h"
 #include "support.h"
 #include "support/bytes.h"
+#include "support/ogg_writer.h"
 
 namespace {
 
@@ -237,6 +243,77 @@ void PlayerFileSeeds() {
   g_ReplayData.ClearRecording();
 }
 
+void UserFileSeeds() {
+  KEYCONFIG keys;
+  DefaultKeyConfig(&keys);
+  const auto bytesOf = [](const KEYCONFIG& k) {
+    const auto* p = reinterpret_cast<const uint8_t*>(&k);
+    return std::vector<uint8_t>(p, p + sizeof k);
+  };
+  Seed("keyconfig", "default", bytesOf(keys));
+  keys.bUse = 1;
+  keys.nJoystickCount = 2;
+  keys.Entry[4] = KEYCONFIGENTRY{1, 4, 0};
+  keys.Entry[0] = KEYCONFIGENTRY{0, 256, 0};
+  Seed("keyconfig", "joysticks", bytesOf(keys));
+
+  cWndPlacement window;
+  window.m_nX = 40;
+  window.m_nY = 30;
+  window.m_nWidth = 1280;
+  window.m_nHeight = 960;
+  window.m_bMaximized = 1;
+  Seed("window", "v914", FuzzWrittenBytes(window));
+
+  cStartupSetting boot;
+  boot.m_nDrawMode = 0;
+  boot.m_bNoAsk = 1;
+  Seed("boot", "v914", FuzzWrittenBytes(boot));
+}
+
+// The demo's waves and tune, and an Ogg clip.
+void SoundSeeds() {
+  GameFolder demo = DemoGame();
+  FUZZ_CHECK(MakeGameDirectory("wave"));
+  for (size_t i = 0; i < demo.waves.size(); ++i) {
+    SynthWave w = demo.waves[i];
+    w.path = "wave\\seed.wav";
+    FUZZ_CHECK(WriteSynthWave(w));
+    Seed("wave", "demo" + std::to_string(i), FuzzReadFile(w.path));
+  }
+  Seed("midi", "demo", DemoTuneBytes());
+  Seed("ogg", "sine", OggSineBytes(22050, 0.05, 440, 0.5));
+}
+
+// Every text of a flow command of the demo's stages and of a sample stage, and lines of the code
+// language's every form.
+void CodeSeeds() {
+  std::vector<std::string> lines = {"C1 = (2 + 3) * 4", "C(my.v1 + 1) = 9", "C1 = 2*rand(1, 6)",
+                                    "tg1.hp = tg.hp - 1", "my.hp = my.hp + 10", "S3 = 5 * 5 % 7 - -2",
+                                    "v8 = v1 + 3", "C1 = rand(-2147483648, 2147483647)", "sys.hp = 1"};
+  auto collect = [&](cStageData& stage) {
+    for (const cPaletteRef& ref : {stage.Palette(), stage.Placed()})
+      for (const cCharaData& chara : ref.m_vChara)
+        for (const cFlow& flow : chara.m_vFlow)
+          for (const cFlowCmd& cmd : flow.m_vCmd)
+            if (!cmd.m_strText.empty()) lines.push_back(cmd.m_strText);
+  };
+  GameFolder demo = DemoGame();
+  for (auto& [path, stage] : demo.stages) collect(stage);
+  cStageData sample;
+  BuildSampleStage(sample, 20, 15);
+  collect(sample);
+  int n = 0;
+  for (const std::string& line : lines) Seed("code", "line" + std::to_string(n++), Text(line));
+}
+
+// Font names the games use, each with a text: the fixed glyph list, and kanji and half-width letters.
+void FontSeeds() {
+  Seed("font", "gothic", Text(std::string("ＭＳ ゴシック\n") + DDFixedFullWidthChars));
+  Seed("font", "pmincho", Text("ＭＳ Ｐ明朝\n漢字とｶﾀｶﾅ、ABC 123「」\r\n次の行"));
+  Seed("font", "testface", Text("TestFont\n\x88\x9F\x88\xA0 text"));
+}
+
 void BitmapSeeds() {
   using video::BmpImage;
   std::vector<uint8_t> indices;
@@ -304,6 +381,10 @@ int main(int argc, char** argv) {
   PlayerFileSeeds();
   BitmapSeeds();
   PathSeeds();
+  UserFileSeeds();
+  SoundSeeds();
+  CodeSeeds();
+  FontSeeds();
   std::printf("%d seeds written to %s\n", g_nWritten, g_Out.string().c_str());
   return 0;
 }

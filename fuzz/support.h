@@ -58,6 +58,16 @@ FuzzBytes FuzzWrittenBytes(R& record) {
   return FuzzReadFile("fuzz_written.bin");
 }
 
+// A record written, read back into a fresh one and written again gives the same bytes.
+template <class R>
+void FuzzCheckRoundTrip(R& record) {
+  const FuzzBytes written = FuzzWrittenBytes(record);
+  FUZZ_CHECK(!written.empty());
+  R again;
+  FUZZ_CHECK(again.Load("fuzz_written.bin") == 1);
+  FUZZ_CHECK(FuzzWrittenBytes(again) == written);
+}
+
 // The bodies of several records written one after the other into one scratch file (one file costs
 // less than several when the records are compared after every input).
 template <class... R>

@@ -3,6 +3,8 @@
 # it found under the sanitizers of the test build.
 #   scripts/fuzz.sh TARGET [SECONDS]     (default 300 seconds)
 #   scripts/fuzz.sh list                 (the targets)
+#   scripts/fuzz.sh ci [SECONDS]         (builds every target, runs each over its corpus and its
+#                                         regressions, then fuzzes each for SECONDS, default 4)
 # FUZZ_CPU=N runs the fuzzer on CPU N only: the stage is read on a thread of its own, and on a busy
 # machine each hand-over between the two threads otherwise waits for a free CPU.
 # The fuzzer runs with UndefinedBehaviorSanitizer only (FUZZ_ASAN=1 adds AddressSanitizer, at less
@@ -15,6 +17,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 target=${1:-}
 seconds=${2:-300}
+seconds_ci=${2:-4}
 
 # Clang and its fuzzer runtime (not needed by the ordinary build and tests).
 if ! command -v clang++-14 >/dev/null ||
@@ -26,18 +29,61 @@ if ! command -v clang++-14 >/dev/null ||
 fi
 bash scripts/setup.sh
 
+# The targets: one per source of fuzz/targets/, the database source giving ten.
+list_targets() {
+  local src name
+  for src in fuzz/targets/*.cpp; do
+    name=$(basename "$src" .cpp)
+    if [ "$name" = database ]; then printf 'database%d\n' 0 1 2 3 4 5 6 7 8 9; else echo "$name"; fi
+  done | sort
+}
+if [ "$target" = list ]; then list_targets; exit 0; fi
+if [ -z "$target" ]; then
+  echo "usage: $0 TARGET [SECONDS] | list | ci [SECONDS]" >&2
+  exit 2
+fi
+
 build=build/fuzz
 asan=OFF
 if [ "${FUZZ_ASAN:-0}" = 1 ]; then build=build/fuzz-asan; asan=ON; fi
 if [ ! -f "$build/build.ninja" ]; then
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   CC=clang-14 CXX=clang++-14 cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DPLAYER_FUZZ_ASAN=$asan >/dev/null
+    -DPLAYER_FUZZ_ASAN=$asan "${launcher[@]}" >/dev/null
 fi
-if [ -z "$target" ] || [ "$target" = "list" ]; then
-  ninja -C "$build" -t targets all | sed -n 's/^fuzz_\([a-z0-9]*\): phony$/\1/p' | grep -vE '^(support|game)$' | sort -u
-  [ -n "$target" ] && exit 0
-  echo "usage: $0 TARGET [SECONDS]" >&2
-  exit 2
+
+# The check that keeps the fuzzer alive: every target builds with Clang, reads every input of its
+# corpus and of its regressions without a fault, and fuzzes a few seconds without a find.
+if [ "$target" = ci ]; then
+  cmake --build "$build" -j "${BUILD_JOBS:-$(nproc)}"
+  export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  failed=()
+  for t in $(list_targets); do
+    dirs=()
+    for d in "fuzz/corpus/$t" "fuzz/regressions/$t"; do [ -d "$d" ] && dirs+=("$PWD/$d"); done
+    mkdir -p "$work/$t/corpus" "$work/$t/crashes"
+    ok=1
+    "$build/fuzz_$t" -runs=0 -timeout=10 -rss_limit_mb=2048 "${dirs[@]}" >"$work/$t/replay.log" 2>&1 || ok=0
+    if [ $ok = 1 ]; then
+      "$build/fuzz_$t" -max_total_time="${seconds_ci}" -timeout=2 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+        -max_len=65536 -print_final_stats=1 -artifact_prefix="$work/$t/crashes/" "$work/$t/corpus" "${dirs[@]}" \
+        >"$work/$t/fuzz.log" 2>&1 || ok=0
+    fi
+    if [ $ok = 1 ]; then
+      echo "fuzz ci $t: ok, $(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$t/fuzz.log") executions"
+    else
+      echo "fuzz ci $t: FAILED" >&2
+      tail -n 30 "$work/$t"/*.log >&2
+      mkdir -p build/fuzz/crashes/"$t"
+      cp "$work/$t/crashes/"* build/fuzz/crashes/"$t"/ 2>/dev/null || true
+      failed+=("$t")
+    fi
+  done
+  [ ${#failed[@]} -eq 0 ] || { echo "fuzz ci: failed: ${failed[*]} (inputs in build/fuzz/crashes/)" >&2; exit 1; }
+  exit 0
 fi
 # The fuzzing program, and the replaying one: the same target in the sanitizer build of the tests.
 # FUZZ_NO_BUILD=1 takes both as built (for several runs at once, which must not build together).

@@ -18,10 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(o.m_bBgm == 0 || o.m_bBgm == 1);
   FUZZ_CHECK(o.m_nVolume >= 0 && o.m_nVolume < kOptionVolumeSteps);
   FUZZ_CHECK(o.m_nRankMode >= 0 && o.m_nRankMode <= 3);
-  const FuzzBytes written = FuzzWrittenBytes(o);
-  FUZZ_CHECK(!written.empty());
-  cOptionData again;
-  FUZZ_CHECK(again.Load("fuzz_written.bin") == 1);
-  FUZZ_CHECK(FuzzWrittenBytes(again) == written);
+  FuzzCheckRoundTrip(o);
   return 0;
 }

@@ -24,6 +24,7 @@ cDataFile::~cDataFile() {
 
 namespace {
 constexpr size_t kReadBufferSize = 64 * 1024;
+constexpr const char* kTempSuffix = ".tmp~";
 }  // namespace
 
 bool cDataFile::FillBuffer() {
@@ -112,10 +113,19 @@ bool cDataFile::Seek(uint64_t offset) {
   return true;
 }
 
+void (*g_pDataFileWriteHook)() = nullptr;
+
+namespace {
+void WriteStep() {
+  if (g_pDataFileWriteHook) g_pDataFileWriteHook();
+}
+}  // namespace
+
 void cDataFile::WriteBytes(const void* data, size_t bytes) {
   if (m_bReading || m_bFailed || bytes == 0) return;
   if (std::fwrite(data, 1, bytes, m_fp) != bytes) m_bFailed = true;
   m_nPos += bytes;
+  WriteStep();
 }
 
 void cDataFile::WriteString(std::string& text) {
@@ -179,7 +189,7 @@ int DataFileReadVersion(const char* path, uint32_t& version, PathOrigin origin) 
 cDataFile* DataFileOpenWrite(const char* path, PathOrigin origin) {
   std::string p = PathOrErr(path);
   if (ResolveHostPath(p, origin).empty()) return nullptr;
-  std::string temp = p + ".tmp~";
+  std::string temp = DataFileTempPath(p);
   FILE* fp = OpenGameFile(temp, "wb", origin);
   if (!fp) return nullptr;
   auto* f = new cDataFile;
@@ -196,12 +206,25 @@ int DataFileClose(cDataFile* file) {
   if (!file) return 0;
   bool ok = !file->m_bFailed;
   if (!file->m_bReading) {
-    if (std::fflush(file->m_fp) != 0 || std::ferror(file->m_fp)) ok = false;
+    if (!SyncGameFile(file->m_fp)) ok = false;
+    WriteStep();
     if (std::fclose(file->m_fp) != 0) ok = false;
     file->m_fp = nullptr;
+    WriteStep();
     if (ok) ok = RenameGameFile(file->m_strTempPath, file->m_strPath);
+    WriteStep();
     if (!ok) RemoveGameFile(file->m_strTempPath);
   }
   delete file;
   return ok ? 1 : 0;
+}
+
+std::string DataFileTempPath(const std::string& path) { return path + kTempSuffix; }
+
+void DataFileRemoveStaleTemps(const std::string& folder) {
+  const std::string suffix = kTempSuffix;
+  for (const std::string& name : ListGameDirectory(folder.empty() ? "." : folder)) {
+    if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+      RemoveGameFile(folder.empty() ? name : folder + "\\" + name);
+  }
 }

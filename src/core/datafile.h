@@ -94,8 +94,16 @@ int DataFileReadVersion(const char* path, uint32_t& version, PathOrigin origin =
 // Creates a data file and writes the data version; null when it cannot be created.
 cDataFile* DataFileOpenWrite(const char* path, PathOrigin origin = PathOrigin::Program);
 // Closes the file. For a written file, 1 when every byte was written and the file took its place;
-// for a read file, 1 when it was not damaged. A null file gives 0.
+// for a read file, 1 when it was not damaged. A null file gives 0. A written file reaches the disk
+// under its temporary name before it replaces the old one: a crash or a power cut at any moment
+// leaves the old file or the new one, whole.
 int DataFileClose(cDataFile* file);
+// The name a file is written under before it takes its place.
+std::string DataFileTempPath(const std::string& path);
+// Removes the temporaries that saves ended by a crash left in a game folder ("" is the game folder).
+void DataFileRemoveStaleTemps(const std::string& folder);
+// For tests: called after each write call of a save and after each step of its close.
+extern void (*g_pDataFileWriteHook)();
 
 // Sub-record lists: u32 count, then each element's body, read over a blank element. The elements
 // join the list as they are read: lists nest, and each nested count is bounded only by the bytes

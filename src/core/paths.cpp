@@ -113,13 +113,13 @@ int PathNumberedName(std::string& buf, const std::string& src, int n) {
   return 1;
 }
 
-int FindLastNumberedFile(std::string& out, const std::string& base, const char* ext) {
+int FindLastNumberedFile(std::string& out, const std::string& base, const char* ext, PathOrigin origin) {
   std::string name;
   PathChangeExt(name, base, ext);
   if (HasDrive(name)) return 0;  // no such path exists here
   // The folder is read once; every candidate is looked up in that one listing.
   const size_t start = NameStart(name, name.size());
-  const cGameFolderListing folder(name.substr(0, start));
+  const cGameFolderListing folder(name.substr(0, start), origin);
   const std::string stem = name.substr(start);
   for (int n = 999; n >= 0; --n) {
     const std::string number = StrPrintf("_%d%d%d", n / 100, n / 10 % 10, n % 10);

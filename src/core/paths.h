@@ -5,6 +5,8 @@
 #pragma once
 #include <string>
 
+#include "platform/fs/path.h"
+
 // An absolute path becomes relative to the current folder (with backslashes); a relative one is kept.
 // 0, with the path unchanged, when the current folder cannot be read or the path is on a drive.
 int PathToRelative(std::string& path);
@@ -27,5 +29,7 @@ int PathGetExt(std::string& dst, const std::string& path);
 // has no extension (buf is then a copy of src).
 int PathNumberedName(std::string& buf, const std::string& src, int n);
 // The existing regular file with the highest number among base (with its extension changed to ext)
-// followed by "_000" to "_999"; 0, with out unchanged, when none exists.
-int FindLastNumberedFile(std::string& out, const std::string& base, const char* ext);
+// followed by "_000" to "_999"; 0, with out unchanged, when none exists. The folder is resolved for
+// the origin: a name from data looks in no folder outside the game folder.
+int FindLastNumberedFile(std::string& out, const std::string& base, const char* ext,
+                         PathOrigin origin = PathOrigin::Program);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/log.h"
 #include "platform/fs/path.h"
 #include "platform/win/keys.h"
 
@@ -84,6 +85,29 @@ bool LoadKeyConfig(const char* path, KEYCONFIG* out) {
   std::fclose(f);
   std::memcpy(out, bytes, n);  // the file is the record's own little-endian layout
   return true;
+}
+
+bool KeyConfigIsSound(const KEYCONFIG& c) {
+  if ((c.bUse != 0 && c.bUse != 1) || c.nEntryCount < 4 || c.nEntryCount > 12 || c.nJoystickCount < 0 ||
+      c.nJoystickCount > kMaxJoysticks)
+    return false;
+  for (int i = 0; i < c.nEntryCount; ++i) {
+    const KEYCONFIGENTRY& e = c.Entry[i];
+    const bool key = e.nDevice == kKeyboardDevice && e.wCode < 256;
+    const bool joystick = e.nDevice >= 0 && e.nDevice < kMaxJoysticks && e.nDevice != kKeyboardDevice;
+    if (!key && !joystick) return false;
+  }
+  return true;
+}
+
+void LoadKeyConfigOrDefault(const char* path, KEYCONFIG* out) {
+  KEYCONFIG loaded;
+  DefaultKeyConfig(&loaded);
+  if (LoadKeyConfig(path, &loaded) && !KeyConfigIsSound(loaded)) {
+    ReportLog("%s が壊れています。標準のキー設定を使います。", path);
+    DefaultKeyConfig(&loaded);
+  }
+  *out = loaded;
 }
 
 cInput::cInput() {

@@ -32,6 +32,13 @@ void DefaultKeyConfig(KEYCONFIG* config);
 // Reads the file's 108 bytes over `out` (a shorter file leaves the rest as it was); false when the
 // file cannot be opened.
 bool LoadKeyConfig(const char* path, KEYCONFIG* out);
+// Whether every value of a configuration is one the game can poll with: the use flag 0 or 1, 4 to
+// 12 entries, at most kMaxJoysticks joysticks, and each entry on the keyboard (a virtual key below
+// 256) or on one of those joysticks.
+bool KeyConfigIsSound(const KEYCONFIG& config);
+// The configuration of the file over the default keys; the default keys, reported in the log, when
+// the file is damaged. A missing file gives the default keys.
+void LoadKeyConfigOrDefault(const char* path, KEYCONFIG* out);
 
 constexpr int kKeyboardDevice = 8;
 constexpr int kMaxJoysticks = 16;

@@ -51,6 +51,9 @@ namespace {
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 
+// The folders of the player's own files.
+const char* const kUserFolders[] = {"user_data", "user_data\\story", "user_data\\challenge", "user_data\\free",
+                                    "user_data\\rpl4"};
 // The folders the game writes into, made when missing, parents first.
 const char* const kFolders[] = {
     "user_data", "user_data\\story", "user_data\\challenge", "user_data\\free", "user_data\\rpl4",
@@ -189,10 +192,15 @@ const FastFont* FastTextCache(const Font& font) { return font.m_bFastFont ? font
 // Starts the stage named in FreeStage; false when the start must end.
 bool StartNamedStage() {
   cSystemIni& ini = g_SystemIni;
-  std::string found;
-  if (FindLastNumberedFile(found, ini.FreeStage, g_FileExt[1]) && found.size() < sizeof(ini.FreeStage))
+  // The name comes from a game file (or the editor's command line): it is looked up, like every path
+  // from data, inside the game folder only. An absolute path into the folder is taken as relative.
+  std::string named = ini.FreeStage, found;
+  PathToRelative(named);
+  if (FindLastNumberedFile(found, named, g_FileExt[1], PathOrigin::Data) && found.size() < sizeof(ini.FreeStage)) {
     std::memcpy(ini.FreeStage, found.c_str(), found.size() + 1);
-  if (!GamePathIsFile(ini.FreeStage)) {
+    named = found;
+  }
+  if (!GamePathIsFile(named, PathOrigin::Data)) {
     ReportLogEcho("「%s」の読み込みに失敗しました！", ini.FreeStage);
     ini.FreeStage[0] = 0;
     return true;
@@ -239,6 +247,8 @@ bool AppInit(const char* cmdLine, int showCmd) {
   }
 
   for (const char* folder : kFolders) MakeGameDirectory(folder);
+  // Saves that a crash ended left their temporaries in the player's folders.
+  for (const char* folder : kUserFolders) DataFileRemoveStaleTemps(folder);
 
   if (!g_Database.Load()) {
     ReportLogBox("データベースの読み込みに失敗…");
@@ -340,7 +350,7 @@ bool AppInit(const char* cmdLine, int showCmd) {
   if (!CreateFonts(ini)) return false;
 
   for (cInput& input : g_vInput) input.SetJoyButtonMasks();
-  if (!LoadKeyConfig(g_DataPath[DATAPATH_KEY_CONFIG], &g_KeyConfig)) DefaultKeyConfig(&g_KeyConfig);
+  LoadKeyConfigOrDefault(g_DataPath[DATAPATH_KEY_CONFIG], &g_KeyConfig);
   g_OptionData.Load(g_DataPath[DATAPATH_OPTION]);
 
   if (depth == 8 && !LoadHbtPalette(g_OptionData.m_nPalette)) return false;

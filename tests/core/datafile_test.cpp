@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -393,6 +396,59 @@ TEST_F(DataFileTest, FailedSaveReportsZeroAndKeepsTheOldFile) {
   EXPECT_EQ(r.Save("taken"), 0);
   EXPECT_TRUE(GamePathIsDirectory("taken"));
   EXPECT_FALSE(GamePathExists("taken.tmp~"));
+}
+
+// The child process of a save ends itself with SIGKILL after this many write steps.
+int g_nKillAfter = 0;
+int g_nStepsDone = 0;
+void KillAtStep() {
+  if (++g_nStepsDone == g_nKillAfter) ::raise(SIGKILL);
+}
+
+TEST_F(DataFileTest, ASaveKilledAfterAnyWriteLeavesTheOldFileOrTheNewOneWhole) {
+  cGoldenRec r;
+  r.m_nA = 1;
+  r.m_strX = "old";
+  ASSERT_EQ(r.Save("old.dat"), 1);
+  const Bytes before = ReadFileBytes("old.dat");
+  // The new file is larger than the stream's buffer: it reaches the file in several system writes.
+  r.m_nA = 2;
+  r.m_strX = std::string(20000, 'n');
+  r.m_strY = std::string(9000, 'y');
+  ASSERT_EQ(r.Save("new.dat"), 1);
+  const Bytes after = ReadFileBytes("new.dat");
+
+  int killed = 0;
+  for (int step = 1;; ++step) {
+    ASSERT_TRUE(WriteFileBytes("slot.dat", before));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      g_nKillAfter = step;
+      g_pDataFileWriteHook = KillAtStep;
+      ::_exit(r.Save("slot.dat") == 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const Bytes now = ReadFileBytes("slot.dat");
+    EXPECT_TRUE(now == before || now == after) << "killed after write step " << step;
+    if (WIFEXITED(status)) {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_EQ(now, after);
+      break;
+    }
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    ++killed;
+    ASSERT_LT(step, 100);
+  }
+  // Every value, the close's flush, close and rename.
+  EXPECT_GT(killed, 8);
+  // A kill before the rename left the temporary; the clean-up at start removes it and nothing else.
+  ASSERT_TRUE(WriteFileBytes(DataFileTempPath("slot.dat"), before));
+  DataFileRemoveStaleTemps("");
+  EXPECT_FALSE(GamePathExists(DataFileTempPath("slot.dat")));
+  EXPECT_EQ(ReadFileBytes("slot.dat"), after);
+  EXPECT_TRUE(GamePathExists("old.dat"));
 }
 
 }  // namespace

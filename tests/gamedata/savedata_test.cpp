@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <vector>
@@ -426,6 +430,32 @@ TEST_F(SaveDataTest, AFailedSaveIsReportedAndLeavesTheSlotEntryAndANewerFileAsTh
   ASSERT_TRUE(MakeGameDirectory("user_data\\challenge\\Challenge.dat"));  // a folder in the file's place
   EXPECT_EQ(g_SaveData.SaveChallenge(), 0);
   EXPECT_EQ(msgbox::TakeRecords().size(), 1u);
+}
+
+// A limit on the size of written files acts as a full disk: the save fails with its message and the
+// old file stays, in place of the limit's signal ending the program in the middle of the save.
+TEST_F(SaveDataTest, ASaveOverAFileSizeLimitFailsAndKeepsTheOldFile) {
+  g_SaveData.m_nScore = 1;
+  ASSERT_EQ(g_SaveData.SaveStory(0), 1);
+  const std::vector<uint8_t> before = ReadFileBytes(kSlot1);
+  ASSERT_GT(before.size(), 64u);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{64, 64};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
+    g_SaveData.m_nScore = 2;
+    if (g_SaveData.SaveStory(0) != 0) ::_exit(11);
+    const std::vector<MessageBoxRecord> boxes = msgbox::TakeRecords();
+    if (boxes.size() != 1 || boxes[0].text.find("Story01.dat の保存に失敗しました！") == std::string::npos) ::_exit(12);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadFileBytes(kSlot1), before);
+  EXPECT_FALSE(GamePathExists(DataFileTempPath("user_data\\story\\Story01.dat")));
 }
 
 TEST_F(SaveDataTest, SavingLeavesTheVersionOfTheFileBeingReadAlone) {

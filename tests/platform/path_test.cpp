@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -58,6 +59,57 @@ TEST_F(PathTest, DataPathsStayInsideTheGameFolder) {
     EXPECT_EQ(!ResolveHostPath(c.path, PathOrigin::Data).empty(), c.data) << c.path;
   }
   EXPECT_EQ(OpenGameFile("..\\x", "wb", PathOrigin::Data), nullptr);
+}
+
+// Symbolic links inside the game folder: a read follows one only to a place inside the folder; a
+// write, a rename, a removal and a new folder never pass through one.
+TEST_F(PathTest, LinksAreReadOnlyInsideTheFolderAndNeverWrittenThrough) {
+  ASSERT_EQ(::mkdir("game", 0755), 0);
+  ASSERT_EQ(::mkdir("outside", 0755), 0);
+  ASSERT_TRUE(WriteFileBytes("outside/shot.wav", {7}));
+  ASSERT_EQ(::chdir("game"), 0);
+  ASSERT_EQ(::mkdir("wave", 0755), 0);
+  ASSERT_TRUE(WriteFileBytes("wave/real.wav", {1}));
+  ASSERT_EQ(::symlink("../../outside/shot.wav", "wave/shot.wav"), 0);
+  ASSERT_EQ(::symlink("real.wav", "wave/alias.wav"), 0);
+  ASSERT_EQ(::symlink("../outside", "user_data"), 0);
+  ASSERT_EQ(::symlink("wave", "sounds"), 0);
+
+  struct Case {
+    const char* path;
+    bool read;
+  };
+  for (Case c : {Case{"wave\\alias.wav", true}, Case{"sounds\\real.wav", true}, Case{"wave\\shot.wav", false},
+                 Case{"user_data\\shot.wav", false}, Case{"SOUNDS\\Shot.WAV", false}}) {
+    for (PathOrigin origin : {PathOrigin::Program, PathOrigin::Data}) {
+      FILE* f = OpenGameFile(c.path, "rb", origin);
+      EXPECT_EQ(f != nullptr, c.read) << c.path;
+      if (f) std::fclose(f);
+      EXPECT_EQ(GamePathIsFile(c.path, origin), c.read) << c.path;
+    }
+  }
+  EXPECT_TRUE(cGameFolderListing("wave").IsFile("alias.wav"));
+  EXPECT_FALSE(cGameFolderListing("wave").IsFile("shot.wav"));
+  EXPECT_FALSE(cGameFolderListing("user_data").IsFile("shot.wav"));
+
+  // Nothing is made or changed through a link, even one that stays inside.
+  EXPECT_EQ(OpenGameFile("user_data\\Option.dat", "wb"), nullptr);
+  EXPECT_EQ(OpenGameFile("wave\\alias.wav", "wb"), nullptr);
+  EXPECT_EQ(OpenGameFile("sounds\\new.wav", "ab"), nullptr);
+  EXPECT_FALSE(MakeGameDirectory("user_data\\story"));
+  EXPECT_FALSE(RenameGameFile("wave\\real.wav", "user_data\\real.wav"));
+  EXPECT_FALSE(RemoveGameFile("user_data\\shot.wav"));
+  struct stat st;
+  EXPECT_NE(::stat("../outside/Option.dat", &st), 0);
+  EXPECT_NE(::stat("../outside/story", &st), 0);
+  EXPECT_NE(::stat("../outside/real.wav", &st), 0);
+  EXPECT_EQ(ReadFileBytes("../outside/shot.wav"), std::vector<uint8_t>{7});
+  EXPECT_EQ(ReadFileBytes("wave/real.wav"), std::vector<uint8_t>{1});
+  // Plain files and folders are written as before.
+  FILE* f = OpenGameFile("wave\\new.wav", "wb");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  EXPECT_TRUE(MakeGameDirectory("bgm"));
 }
 
 TEST_F(PathTest, CurrentFolderIsAnAbsoluteGamePath) {

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/datafile.h"
+#include "gamedata/input.h"
 #include "gamedata/option.h"
 #include "gamedata/systemdata.h"
 #include "gamedata/systemini.h"
@@ -241,6 +244,58 @@ TEST_F(AppInitTest, WindowedStartLoadsTheGameAndBuildsTheSoundList) {
   EXPECT_EQ(cApp::m_nFps, 60);
   EXPECT_EQ(cApp::m_nFadeSpeed, 10);
   EXPECT_EQ(cApp::m_nScene, 0);
+}
+
+TEST_F(AppInitTest, TheStartRemovesTemporariesThatCrashedSavesLeft) {
+  ASSERT_TRUE(MakeGameDirectory("user_data\\story"));
+  for (const char* f : {"user_data\\Option.dat.tmp~", "user_data\\story\\Story01.dat.tmp~"})
+    ASSERT_TRUE(WriteText(f, "half"));
+  ASSERT_TRUE(WriteText("user_data\\story\\Story01.dat", "kept"));
+  ASSERT_TRUE(Init());
+  EXPECT_FALSE(GamePathExists("user_data\\Option.dat.tmp~"));
+  EXPECT_FALSE(GamePathExists("user_data\\story\\Story01.dat.tmp~"));
+  EXPECT_TRUE(GamePathIsFile("user_data\\story\\Story01.dat"));
+  EXPECT_TRUE(GamePathIsFile("user_data\\Option.dat"));
+}
+
+// A key configuration the game can poll with is used as it stands; a damaged one gives the default keys
+// and a line in the report.
+TEST_F(AppInitTest, ADamagedKeyConfigurationFallsBackToTheDefaultKeys) {
+  KEYCONFIG defaults;
+  DefaultKeyConfig(&defaults);
+  KEYCONFIG own = defaults;
+  own.bUse = 1;
+  own.Entry[4].wCode = 'Q';
+  own.Entry[5] = KEYCONFIGENTRY{0, 1024, 0};
+  struct Case {
+    const char* what;
+    std::function<void(KEYCONFIG&)> change;
+    bool damaged;
+  };
+  const Case cases[] = {
+      {"own keys", [](KEYCONFIG&) {}, false},
+      {"entry count", [](KEYCONFIG& c) { c.nEntryCount = 300; }, true},
+      {"joystick count", [](KEYCONFIG& c) { c.nJoystickCount = -2; }, true},
+      {"use flag", [](KEYCONFIG& c) { c.bUse = 77; }, true},
+      {"device", [](KEYCONFIG& c) { c.Entry[2].nDevice = 99; }, true},
+      {"key code", [](KEYCONFIG& c) { c.Entry[0].wCode = 0x1234; }, true},
+  };
+  for (const Case& c : cases) {
+    KEYCONFIG file = own;
+    c.change(file);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&file);
+    ASSERT_TRUE(WriteFileBytes("user_data/KeyConfig.dat", std::vector<uint8_t>(bytes, bytes + sizeof file)));
+    const auto reported = [] {
+      const std::vector<std::string> lines = Lines("Report_Game.txt");
+      return std::count(lines.begin(), lines.end(), "user_data\\KeyConfig.dat が壊れています。標準のキー設定を使います。");
+    };
+    const auto before = reported();
+    ASSERT_TRUE(Init());
+    const KEYCONFIG& expect = c.damaged ? defaults : file;
+    EXPECT_EQ(std::memcmp(&g_KeyConfig, &expect, sizeof expect), 0) << c.what;
+    EXPECT_EQ(reported() - before, c.damaged ? 1 : 0) << c.what;
+    AppExit();
+  }
 }
 
 // Shut-down reports the glyph caches of fonts 0 and 1 where the back end's cache setting gave them one.
@@ -541,6 +596,38 @@ TEST_F(NamedStageTest, HighestNumberedCopyIsPlayed) {
   EXPECT_EQ(g_bFreeStagePlay, 1);
   EXPECT_EQ(g_bFreeStageTitle, 0);
   EXPECT_EQ(cApp::m_bRanking, 1);
+}
+
+// A stage named outside the game folder is refused before any folder outside is read.
+TEST_F(NamedStageTest, AStageOutsideTheGameFolderIsNeitherListedNorPlayed) {
+  // A folder beside the game folder, named after it.
+  const std::string game = GetCurrentGameDirectory();
+  const std::string beside = game.substr(game.rfind('/') + 1) + ".outside";
+  ASSERT_TRUE(MakeGameDirectory("..\\" + beside));
+  ASSERT_TRUE(WriteText("..\\" + beside + "\\x.stg4_914", "stage"));
+  // System.ini ends a value at a slash: the absolute path in backslashes.
+  std::string outside = game + "\\..\\" + beside + "\\x.stg4";
+  std::replace(outside.begin(), outside.end(), '/', '\\');
+  const std::string relative = "..\\" + beside + "\\x.stg4";
+  // The refusal names the stage as System.ini gives it, an absolute path in its relative form.
+  const auto refusals = [&] {
+    const std::string failed = "」の読み込みに失敗しました！";
+    return std::ranges::count_if(Lines("Report_Game.txt"), [&](const std::string& l) {
+      return l.find(beside) != std::string::npos && l.size() > failed.size() &&
+             l.compare(l.size() - failed.size(), failed.size(), failed) == 0;
+    });
+  };
+  for (const std::string& named : {relative + "_123", relative + "_914", outside + "_914", outside + "_123"}) {
+    Ini("Direct3D=0\nWindowMode=1\nFreeStage=" + named + "\n");
+    const auto before = refusals();
+    ASSERT_TRUE(Init());
+    EXPECT_STREQ(g_SystemIni.FreeStage, "") << named;
+    EXPECT_EQ(g_bFreeStagePlay, 0) << named;
+    EXPECT_EQ(cApp::m_nScene, 0);
+    EXPECT_EQ(refusals() - before, 1) << named;
+    AppExit();
+  }
+  std::filesystem::remove_all("../" + beside);
 }
 
 TEST_F(NamedStageTest, StageWithoutCopiesIsPlayedAsNamed) {

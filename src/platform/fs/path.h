@@ -24,23 +24,31 @@ bool IsAbsoluteGamePath(const std::string& gamePath);
 // letter, or, for data paths, an absolute path or a ".." component.
 std::string ResolveHostPath(const std::string& gamePath, PathOrigin origin = PathOrigin::Program);
 
-// fopen through the resolver; null when the path is refused or the open fails.
+// fopen through the resolver; null when the path is refused or the open fails. A file opened for
+// writing that passes a file-size limit fails its write (the limit's signal is ignored), as on a
+// full disk.
 FILE* OpenGameFile(const std::string& gamePath, const char* mode, PathOrigin origin = PathOrigin::Program);
+// Writes what the stream buffers and flushes the file's bytes to the disk; false on a failure.
+bool SyncGameFile(FILE* fp);
 
 bool GamePathExists(const std::string& gamePath);
-bool GamePathIsFile(const std::string& gamePath);
+bool GamePathIsFile(const std::string& gamePath, PathOrigin origin = PathOrigin::Program);
 bool GamePathIsDirectory(const std::string& gamePath);
 bool MakeGameDirectory(const std::string& gamePath);
 bool RemoveGameFile(const std::string& gamePath);
-// Replaces `to` atomically when both lie in one folder.
+// Writes, renames and removals never pass through a symbolic link inside the game folder; reads
+// follow such a link only where it leads to a place inside the folder.
+// Replaces `to` atomically when both lie in one folder, and flushes the folder to the disk so that
+// the new name outlasts a power cut.
 bool RenameGameFile(const std::string& from, const std::string& to);
 // One listing of a folder, to ask of many names inside it what GamePathIsFile answers for each, at
 // the cost of one directory read: each name is matched in memory as the resolver matches it, by its
 // exact name first and then without regard to case in listing order.
 class cGameFolderListing {
  public:
-  // A game path of a folder; "" is the current folder. A folder that cannot be read holds nothing.
-  explicit cGameFolderListing(const std::string& folder);
+  // A game path of a folder; "" is the current folder. A folder that cannot be read, or that the
+  // resolver refuses for the origin, holds nothing.
+  explicit cGameFolderListing(const std::string& folder, PathOrigin origin = PathOrigin::Program);
   // Whether the single component `name` (code page 932) inside the folder is a regular file.
   bool IsFile(const std::string& name) const;
 

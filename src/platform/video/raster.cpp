@@ -441,14 +441,14 @@ struct LanePattern {
 // alpha that an X8 target takes opaque only where the source shows.
 template <bool kTargetX8>
 [[gnu::always_inline]] inline void BlendSpan32(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
-  const PixelLanes alphaOf = {1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15};
   const PixelLanes opaque = {0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00, 0, 0xFF00};
   int k = 0;
   for (; k + 8 <= n; k += 8) {
     PixelLanes src, dst;
     std::memcpy(&src, s + k, sizeof src);
     std::memcpy(&dst, d + k, sizeof dst);
-    PixelLanes a = __builtin_shuffle(PixelLanes(src >> 8), alphaOf), ia = 255 - a;
+    PixelLanes high8 = src >> 8;
+    PixelLanes a = __builtin_shufflevector(high8, high8, 1, 1, 3, 3, 5, 5, 7, 7, 9, 9, 11, 11, 13, 13, 15, 15), ia = 255 - a;
     PixelLanes low = (src & 0xFF) * a + (dst & 0xFF) * ia, high = (src >> 8) * a + (dst >> 8) * ia;
     Div255InPlace(low);
     Div255InPlace(high);
