@@ -115,13 +115,16 @@ eKeyEnd ReadKey(cIniReader& in, std::string& key) {
   }
 }
 
-// Reads a value up to a blank, tab, slash, line feed, zero byte or the end of the file. A CR stays
-// in the value.
+// Reads a value up to a blank, tab, slash, line feed, zero byte or the end of the file. CRs that end
+// it are left out: they are the line ends of a file written on Windows.
 std::string ReadValue(cIniReader& in) {
   std::string value;
   for (;;) {
     int c = in.Next();
-    if (c == ' ' || c == '\t' || c == '/' || c == '\n' || c == 0) return value;
+    if (c == ' ' || c == '\t' || c == '/' || c == '\n' || c == 0) {
+      while (!value.empty() && value.back() == '\r') value.pop_back();
+      return value;
+    }
     if (value.size() < kBufferChars) value.push_back(static_cast<char>(c));
   }
 }

@@ -31,19 +31,24 @@ constexpr int kRowY = 96;
 constexpr uint16_t kAccept = 1;
 constexpr uint16_t kCancel = 2;
 
-// The value each editable kind changes and its range.
+// The value an editable kind changes and its range.
 struct cOptionRange {
   int32_t cOptionData::*member;
   int min, max;
 };
-constexpr cOptionRange kRanges[4] = {
-    {&cOptionData::m_nPalette, 0, 23},
-    {&cOptionData::m_bBgm, 0, 1},
-    {&cOptionData::m_nVolume, 0, 10},
-    {&cOptionData::m_nRankMode, 0, 3},
-};
-static_assert(std::size(kRanges) == OPTION_RANKNAME);
 
+// Null for the kinds that edit no number (the name, leaving) and for unknown kinds.
+const cOptionRange* EditRange(int kind) {
+  static constexpr cOptionRange kBgm{&cOptionData::m_bBgm, 0, 1}, kVolume{&cOptionData::m_nVolume, 0, 10},
+      kRankMode{&cOptionData::m_nRankMode, 0, 3}, kPalette{&cOptionData::m_nPalette, 0, 23};
+  switch (kind) {
+    case OPTION_BGM: return &kBgm;
+    case OPTION_VOLUME: return &kVolume;
+    case OPTION_RANKMODE: return &kRankMode;
+    case OPTION_PALETTE: return &kPalette;
+    default: return nullptr;
+  }
+}
 
 }  // namespace
 
@@ -157,11 +162,10 @@ void cSceneOption::Choose() {
       cApp::m_nNextScene = SCENE_TITLE;
       m_nSubState = 0;
       m_nState = 2;
-    } else if (m_nEditKind >= 0 && m_nEditKind < OPTION_RANKNAME) {
-      const cOptionRange& range = kRanges[m_nEditKind];
-      m_pValue = &(g_OptionData.*range.member);
-      m_nMin = range.min;
-      m_nMax = range.max;
+    } else if (const cOptionRange* range = EditRange(m_nEditKind)) {
+      m_pValue = &(g_OptionData.*range->member);
+      m_nMin = range->min;
+      m_nMax = range->max;
       m_nSavedValue = *m_pValue;
       g_MenuCursor.Push(0);
       m_nSubState = 2;

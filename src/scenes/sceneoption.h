@@ -9,14 +9,16 @@
 #include "gfx/records.h"
 #include "scenes/scene.h"
 
-// Option command kinds.
+// Option command kinds: a command's index in the system data's option list. The order is the one
+// the stored lists' labels name ("BGM", "SE", ranking mode, ranking name, back); the 8-bit palette,
+// which only 8-bit colour modes use, is the sixth.
 enum eOptionCmd {
-  OPTION_PALETTE = 0,
-  OPTION_BGM = 1,
-  OPTION_VOLUME = 2,
-  OPTION_RANKMODE = 3,
-  OPTION_RANKNAME = 4,
-  OPTION_LEAVE = 5,
+  OPTION_BGM = 0,
+  OPTION_VOLUME = 1,
+  OPTION_RANKMODE = 2,
+  OPTION_RANKNAME = 3,
+  OPTION_LEAVE = 4,
+  OPTION_PALETTE = 5,
 };
 
 class cSceneOption : public cScene {

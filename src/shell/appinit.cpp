@@ -135,17 +135,18 @@ void PlaceWindow(HWND hwnd, const cWndPlacement& place, bool resize) {
 bool SetPaletteAndTransmit(int depth) {
   if (!lpDTCon && !(lpDDCon && lpDDPal)) return true;
   const char* paletteFile = g_BitmapSet[0].szFileName;
-  if (!DDLoadPaletteFromFile(DDPalette, paletteFile)) {
-    DebugLog("DDLoadPaletteFromFile失敗");
+  // The start cannot go on without the palette: the player is told which file failed, as for the
+  // other files the start reads.
+  const auto failed = [paletteFile](const char* what) {
+    DebugLog(what);
+    ReportLogBox("%s の読み込みに失敗！", paletteFile);
     return false;
-  }
+  };
+  if (!DDLoadPaletteFromFile(DDPalette, paletteFile)) return failed("DDLoadPaletteFromFile失敗");
   std::memcpy(DDWorkPalette, DDPalette, sizeof(DDPalette));
   const BYTE red = g_SystemData.m_byKeyRed, green = g_SystemData.m_byKeyGreen, blue = g_SystemData.m_byKeyBlue;
   if (!g_SystemData.m_nColourMode || depth == 16) {
-    if (!DDSetTransmitFromFile(paletteFile)) {
-      DebugLog("DDSetTransmit失敗");
-      return false;
-    }
+    if (!DDSetTransmitFromFile(paletteFile)) return failed("DDSetTransmit失敗");
     if (g_SystemData.m_nColourMode) {
       RGBTRIPLE& stored = lpDTCon ? lpDTCon->rgbTransmit : lpDDCon->rgbTransmit;
       stored.rgbtRed = red;

@@ -44,18 +44,8 @@ LRESULT cHook::HookProc(int code, WPARAM vk, LPARAM flags) {
   if (code < 0 || code == HC_NOREMOVE) return CallNextHookEx(g_hHook, code, vk, flags);
   HWND active = GetActiveWindow();
   cHook* hook = static_cast<cHook*>(GetPropA(active, "cHook"));
-  if (!hook) {
-    // Another window of the thread (the file chooser): Esc is dropped unless the input method composes.
-    HIMC imc = ImmGetContext(active);
-    if (!imc) {
-      DebugErrorBoxF("Err ImmGetContext");
-      return CallNextHookEx(g_hHook, code, vk, flags);
-    }
-    bool composing = CompositionPending(imc);
-    ImmReleaseContext(active, imc);
-    if (!composing && vk == VK_ESCAPE && !(static_cast<uint32_t>(flags) & 0x80000000u)) return 1;
-    return CallNextHookEx(g_hHook, code, vk, flags);
-  }
+  // Another window of the thread (a file chooser, a box) takes its keys itself: Esc cancels it.
+  if (!hook) return CallNextHookEx(g_hHook, code, vk, flags);
   if (hook->m_hWnd != active) return CallNextHookEx(g_hHook, code, vk, flags);
   if (static_cast<uint32_t>(flags) & 0x80000000u) {
     if (vk == VK_CONTROL) g_bCtrlHeld = 0;

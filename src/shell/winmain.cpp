@@ -176,6 +176,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
 
   int code = 0;
   if (!AppInit(cmdLine, showCmd)) {
+    // A start that failed has told why in its box; the exit status says so too.
+    code = 1;
     AppExit();
     if (g_bEditorLaunched) NotifyEditor(0);
   } else {

@@ -1,6 +1,7 @@
 #include "sound/effects.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "core/log.h"
 #include "platform/audio/mmio.h"
@@ -199,13 +200,19 @@ int DS_LoadSounds(std::vector<DSSOUNDDATA>& runtime, std::vector<DSSOUNDSRC>& so
 
 void DS_Play(DSSOUNDDATA* sound, DWORD flags) {
   if (!g_lpDS || !sound || sound->vBuffer.empty()) return;
-  if (sound->nNext < 0 || sound->nNext >= sound->nCount) sound->nNext = 0;
-  IDirectSoundBuffer* b = sound->vBuffer[sound->nNext];
+  // The game thread and the window thread may play one sound at once: the buffer is taken and the
+  // turn passed on in one step, so two plays never take the same buffer or lose a turn.
+  const int32_t count = std::min<int32_t>(sound->nCount, static_cast<int32_t>(sound->vBuffer.size()));
+  std::atomic_ref<int32_t> next(sound->nNext);
+  int32_t seen = next.load(), taken = 0;
+  do {
+    taken = seen < 0 || seen >= count ? 0 : seen;
+  } while (!next.compare_exchange_weak(seen, taken + 1 >= count ? 0 : taken + 1));
+  IDirectSoundBuffer* b = sound->vBuffer[taken];
   if (!b) return;
   b->Stop();
   b->SetCurrentPosition(0);
   b->Play(0, 0, flags);
-  if (++sound->nNext >= sound->nCount) sound->nNext = 0;
 }
 
 void DS_PlayCursorSound(const uint16_t* dir, int axes, int soundIndex) {
@@ -240,7 +247,7 @@ void DS_ReleaseSound(DSSOUNDDATA* sound) {
   if (sound->vBuffer[0]) sound->vBuffer[0]->Release();
   sound->vBuffer.clear();
   sound->nCount = 0;
-  sound->nNext = 0;
+  std::atomic_ref<int32_t>(sound->nNext).store(0);
 }
 
 void DS_Release() {

@@ -23,7 +23,7 @@ struct DSSOUNDDATA {
   std::string strFile;
   std::vector<IDirectSoundBuffer*> vBuffer;
   int32_t nCount = 0;
-  int32_t nNext = 0;  // the buffer the next play takes
+  int32_t nNext = 0;  // the buffer the next play takes; DS_Play changes it atomically
 };
 
 // A wave file in memory while loading.

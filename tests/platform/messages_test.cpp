@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/text/cp932.h"
 #include "platform/win/messages.h"
 #include "platform/win/msgbox.h"
 #include "platform/time/clock.h"
@@ -77,6 +78,61 @@ TEST(MessageBoxes, AQuestionThatCannotBeShownIsAnsweredNo) {
   EXPECT_NE(testing::internal::GetCapturedStderr().find("restart?"), std::string::npos);
   msgbox::SetHeadless(true);
   if (display) setenv("DISPLAY", saved.c_str(), 1);
+}
+
+// A box's long lines are wrapped to the window's width: at a path separator or blank where one
+// leaves the line at least half full, else at the width, never inside a two-byte character.
+TEST(MessageBoxes, LongLinesAreWrappedToTheWindow) {
+  // The width of a line in columns (a two-byte character takes two), each line of the text.
+  const auto widths = [](const std::string& text) {
+    std::vector<int> out{0};
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n') {
+        out.push_back(0);
+      } else if (IsCp932LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+        out.back() += 2;
+        ++i;
+      } else {
+        ++out.back();
+      }
+    }
+    return out;
+  };
+  const auto unwrapped = [](std::string text, const std::string& original) {
+    // Breaks were only added: removing those the original lacks gives it back.
+    std::string out;
+    size_t j = 0;
+    for (char c : text) {
+      if (c == '\n' && (j >= original.size() || original[j] != '\n')) continue;
+      out += c;
+      ++j;
+    }
+    return out;
+  };
+  const std::string path = "/home/player/games/" + std::string(40, 'd') + "/user_data/rpl4/Caves__2026__12_08__19_51.rpl4_914";
+  const struct {
+    const char* what;
+    std::string text;
+    int columns;
+    std::string expect;  // empty: only the widths and the bytes are checked
+  } cases[] = {
+      {"short text unchanged", "終了しますか？\n", 72, "終了しますか？\n"},
+      {"at a backslash", "aaaa\\bbbb\\cc", 10, "aaaa\\bbbb\\\ncc"},
+      {"at the width when no separator is half way", "a\\bcdefghijkl", 6, "a\\bcde\nfghijk\nl"},
+      {"two-byte characters stay whole", "ああああ", 5, "ああ\nああ"},
+      {"a backslash trail byte is no separator", "表表表表表表", 5, "表表\n表表\n表表"},
+      {"existing breaks kept", "abc\nabcdef", 4, "abc\nabcd\nef"},
+      {"the failed save's path", path + " の保存に失敗しました！", 72, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string out = msgbox::WrapText(c.text, c.columns);
+    if (!c.expect.empty()) {
+      EXPECT_EQ(out, c.expect);
+    }
+    for (int w : widths(out)) EXPECT_LE(w, c.columns) << out;
+    EXPECT_EQ(unwrapped(out, c.text), c.text);
+  }
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "gamedata/datapath.h"
 #include "gfx/globals.h"
+#include "scenes/menuscene.h"
 #include "platform/audio/mixer.h"
 #include "sound/bgmplayer.h"
 #include "sound/bgmslots.h"
@@ -126,6 +129,45 @@ TEST_F(OptionTest, NameEntryTakesTheDialogsName) {
   RunUntilSwitched(SCENE_OPTION);
   EXPECT_EQ(cApp::m_nScene, SCENE_TITLE);
   EXPECT_EQ(Written().m_strRankName, "Zed");
+}
+
+TEST_F(OptionTest, WithTheDefaultListEachRowEditsWhatItsLabelNames) {
+  g_SystemData.SetDefault();
+  Script().rankName = "Zed";
+  g_OptionData.m_bBgm = 1;
+  g_OptionData.m_nVolume = 5;
+  g_OptionData.m_nRankMode = 0;
+  g_OptionData.m_nPalette = 0;
+  // Each row as the page shows it, and what choosing it and pressing up once changes.
+  struct Row {
+    const char* label;
+    std::function<bool()> changed;
+  };
+  const Row rows[] = {
+      {"BGM", [] { return g_OptionData.m_bBgm == 0; }},
+      {"SE", [] { return g_OptionData.m_nVolume == 6; }},
+      {"ランキング登録", [] { return g_OptionData.m_nRankMode == 1; }},
+      {"ランキング登録名", [] { return g_OptionData.m_strRankName == "Zed"; }},
+      {"もどる", [] { return cApp::m_nScene == SCENE_TITLE; }},
+      {"", [] { return g_OptionData.m_nPalette == 1; }},
+  };
+  auto* options = EnterOptions();
+  ASSERT_EQ(options->m_vEntry.size(), std::size(rows));
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].label);
+    const int kind = options->m_vEntry[i];
+    EXPECT_EQ(CmdLabel(g_SystemData.m_vOptionCmd, kind), rows[i].label);
+    EXPECT_FALSE(rows[i].changed());
+    Choose(static_cast<int>(i));
+    if (options->m_nSubState == 2) {
+      Press(0, kUp);
+      Press(kKeyAccept);
+    } else if (options->m_nState == 2) {
+      RunUntilSwitched(SCENE_OPTION);
+    }
+    EXPECT_TRUE(rows[i].changed());
+    if (cApp::m_nScene == SCENE_TITLE) options = EnterOptions();
+  }
 }
 
 TEST_F(OptionTest, ADamagedRecordAndUnknownCommandsAreHarmless) {

@@ -244,18 +244,43 @@ TEST_F(AppDialogTest, SaveKeepsTheProposedNameAddsTheExtensionAndAsksBeforeOverw
   EXPECT_EQ(msgbox::TakeRecords().size(), 2u);
 }
 
-TEST_F(AppDialogTest, EscapeInTheChooserIsSwallowedUnlessTheInputMethodComposes) {
+TEST_F(AppDialogTest, EscapeCancelsTheChooserOnceTheInputMethodHasNothingComposed) {
   ASSERT_TRUE(MakeGameDirectory("data"));
   ASSERT_TRUE(MakeGameDirectory("data\\stg4"));
-  bool openAfterEsc = false;
+  bool openAfterFirstEsc = false, openAfterSecondEsc = false;
   std::string composing = "unset";
-  std::string path;
-  int result = FileRequest(WMU_OPENSTAGE, path, {Key(VK_ESCAPE), Look([&](HWND h) { openAfterEsc = h != nullptr; }),
-                                                 Preedit(U8(u8"か")), Key(VK_ESCAPE),
-                                                 Look([&](HWND) { composing = dlg::Composition(); }), Key(VK_ESCAPE)});
-  EXPECT_TRUE(openAfterEsc);
-  EXPECT_EQ(composing, "");  // the second Esc reached the input method
-  EXPECT_EQ(result, 0);      // the chooser ran out of steps and was closed
+  std::string path = "old";
+  int result = FileRequest(WMU_OPENSTAGE, path, {Preedit(U8(u8"か")), Key(VK_ESCAPE), Look([&](HWND h) {
+                                                   openAfterFirstEsc = h != nullptr;
+                                                   composing = dlg::Composition();
+                                                 }),
+                                                 Key(VK_ESCAPE), Look([&](HWND) { openAfterSecondEsc = true; })});
+  EXPECT_TRUE(openAfterFirstEsc);
+  EXPECT_EQ(composing, "");  // the first Esc dropped the composition
+  EXPECT_FALSE(openAfterSecondEsc);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(path, "");
+}
+
+// A game key still held when the save chooser opens (Z held through the result screen) repeats into
+// it: it types nothing into the name. Esc then cancels the save.
+TEST_F(AppDialogTest, AGameKeyHeldIntoTheChooserTypesNothingAndEscCancels) {
+  ASSERT_TRUE(MakeGameDirectory("user_data"));
+  ASSERT_TRUE(MakeGameDirectory("user_data\\rpl4"));
+  std::string name, typed;
+  bool stillOpen = false;
+  std::string path = "user_data\\rpl4\\proposed.rpl4_914";
+  int result = FileRequest(WMU_SAVEREPLAY, path,
+                           {KeyRepeat('Z'), Type("z"), KeyRepeat('Z'), Type("z"),
+                            Look([&](HWND h) { name = View(h, kChooserName).text; }), KeyUp('Z'), KeyDown('X'), Type("x"),
+                            KeyRepeat('X'), Type("x"), KeyUp('X'), Look([&](HWND h) { typed = View(h, kChooserName).text; }),
+                            Key(VK_ESCAPE), Look([&](HWND) { stillOpen = true; })});
+  EXPECT_EQ(name, "proposed.rpl4_914");
+  EXPECT_EQ(typed, "xx");  // a key pressed in the chooser types, and repeats, as ever
+  EXPECT_FALSE(stillOpen);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(path, "");
+  EXPECT_FALSE(GamePathExists("user_data\\rpl4\\proposed.rpl4_914"));
 }
 
 // ---- start-up ----

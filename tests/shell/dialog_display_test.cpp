@@ -68,6 +68,16 @@ TEST(DialogDisplay, NameEntryDrawsOverTheFrozenFrameAndTakesTypedText) {
   EXPECT_FALSE(QuitConfirm(main, 1));
   dlg::test::PushDisplayKey(VK_RETURN, true);
   EXPECT_TRUE(QuitConfirm(main, 0));
+  // Esc answers No, also with the keyboard hook of the game's dialogs in place; an Esc still held
+  // from the key that asked repeats into the box without answering it.
+  cHook gameDialogHook;
+  ASSERT_TRUE(gameDialogHook.Install(main, 0));
+  dlg::test::PushDisplayKey(VK_ESCAPE, true);
+  dlg::test::PushDisplayKey(VK_ESCAPE, false);
+  EXPECT_FALSE(QuitConfirm(main, 0));
+  dlg::test::PushDisplayKey(VK_ESCAPE, true, true);
+  dlg::test::PushDisplayKey(VK_RETURN, true);
+  EXPECT_TRUE(QuitConfirm(main, 0));
   EXPECT_TRUE(msgbox::TakeRecords().empty());  // no system box
 
   dlg::DetachDisplay();

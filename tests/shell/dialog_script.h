@@ -10,6 +10,8 @@ namespace script {
 inline std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 inline dlg::ScriptStep Key(int vk) { return {dlg::ScriptStep::Key, vk, true, true, "", 0, nullptr}; }
 inline dlg::ScriptStep KeyDown(int vk) { return {dlg::ScriptStep::Key, vk, true, false, "", 0, nullptr}; }
+// The keyboard's repeat of a key held down.
+inline dlg::ScriptStep KeyRepeat(int vk) { return {dlg::ScriptStep::Key, vk, true, false, "", 0, nullptr, true}; }
 inline dlg::ScriptStep KeyUp(int vk) { return {dlg::ScriptStep::Key, vk, false, true, "", 0, nullptr}; }
 inline dlg::ScriptStep Type(const std::string& utf8) { return {dlg::ScriptStep::Text, 0, true, true, utf8, 0, nullptr}; }
 inline dlg::ScriptStep Preedit(const std::string& utf8) {

@@ -236,6 +236,25 @@ TEST_F(EffectsTest, VoicesAreSafeFromSeveralThreads) {
   EXPECT_EQ(DS_GetVolume(&g_vSound[1], 0), -10000);  // 1000 relative steps of -37, clamped
 }
 
+// Both threads play the same sound: every play takes a buffer of its own turn, so after a number of
+// plays that the buffers divide the turn is back at the first buffer.
+TEST_F(EffectsTest, TwoThreadsPlayingOneSoundKeepItsTurns) {
+  ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
+  WriteFileBytes("c.wav", RampWave(50));
+  DSSOUNDDATA s;
+  ASSERT_TRUE(DS_LoadSound(&s, "c.wav", 3, 0));
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE(round);
+    std::thread game([&] {
+      for (int i = 0; i < 1500; ++i) DS_Play(&s, 0);
+    });
+    for (int i = 0; i < 1500; ++i) DS_Play(&s, 0);
+    game.join();
+    EXPECT_EQ(s.nNext, 0);
+  }
+  DS_ReleaseSound(&s);
+}
+
 TEST_F(EffectsTest, WithoutADeviceEverythingDoesNothing) {
   audio::SetAbsent(true);
   EXPECT_FALSE(DS_Init(nullptr, 22050, 8, 1));

@@ -66,8 +66,7 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
       {"data\\database\\Effect.dat", 8, kNoStart, kBox, "データベースの読み込みに失敗…", nullptr},
       {"data\\WorldMap.dat", 12, kNoStart, kBox, "data\\WorldMap.dat のロードに失敗！", nullptr},
       {"data\\CommonPalette.cplt4", 12, kNoStart, kBox, "data\\CommonPalette.cplt4 のロードに失敗！", nullptr},
-      // Its message goes to the debug log, which is off in a run: the start ends without a word.
-      {"bmp\\plt\\Palette.bmp", 12, kNoStart, kNone, nullptr, nullptr},
+      {"bmp\\plt\\Palette.bmp", 12, kNoStart, kBox, "bmp\\plt\\Palette.bmp の読み込みに失敗！", nullptr},
       // Read when the title scene begins: the program closes there.
       {"bmp\\Title.bmp", 12, kCloses, kBox, "bmp\\Title.bmp の読み込みに失敗！", nullptr},
       {"wave\\sys00.wav", 4, kGoesOn, kNone, nullptr, nullptr},
@@ -149,7 +148,8 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
     if (!run.keysAtPoll.empty()) run.frameLimit = std::max(run.frameLimit, run.keysAtPoll.rbegin()->first + 10);
 
     const int abandoned = AbandonedThreadCount();
-    EXPECT_EQ(run.Run(), 0);
+    // A start that ends with its message ends the program with a failure status.
+    EXPECT_EQ(run.Run(), c.outcome == kNoStart ? 1 : 0);
     EXPECT_EQ(AbandonedThreadCount(), abandoned) << "a thread was left running";
     if (c.after) c.after();
     std::vector<std::string> texts;
@@ -177,5 +177,38 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
     // The player's files stay between runs: the damaged one goes, the next case starts without it.
     std::remove(host.c_str());
     std::remove(ResolveHostPath("Report_Game.txt").c_str());
+  }
+}
+
+// The palette picture missing, empty or cut short: the start ends with the file's box and a failure
+// status, before any game frame.
+TEST_F(WholeGameTest, AMissingOrShortPalettePictureEndsTheStartWithItsBox) {
+  const char* const file = "bmp\\plt\\Palette.bmp";
+  struct Case {
+    const char* name;
+    long keep;  // bytes kept; -1: the file is removed
+  };
+  const Case cases[] = {{"missing", -1}, {"empty", 0}, {"header only", 14}, {"cut in its pixels", 600}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameFolder demo = DemoGame();
+    ASSERT_TRUE(WriteGameFolder(demo));
+    const std::string host = ResolveHostPath(file);
+    std::vector<uint8_t> bytes = ReadFileBytes(host);
+    ASSERT_GT(bytes.size(), 600u);
+    if (c.keep < 0) {
+      ASSERT_TRUE(RemoveGameFile(file));
+    } else {
+      bytes.resize(static_cast<size_t>(c.keep));
+      ASSERT_TRUE(WriteFileBytes(host, bytes));
+    }
+    HeadlessRun run;
+    run.frameLimit = 3;
+    EXPECT_EQ(run.Run(), 1);
+    std::vector<std::string> texts;
+    for (const MessageBoxRecord& box : run.Boxes()) texts.push_back(box.text);
+    EXPECT_EQ(texts, std::vector<std::string>{"bmp\\plt\\Palette.bmp の読み込みに失敗！"});
+    EXPECT_LE(run.Frames().size(), 1u);
+    ResetGameGlobals();
   }
 }

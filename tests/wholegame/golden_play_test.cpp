@@ -19,8 +19,10 @@
 #include <string>
 
 #include "authoring/stageauthor.h"
+#include "gamedata/option.h"
 #include "gamefolder/filebytes.h"
 #include "platform/video/bmp.h"
+#include "scenes/sceneoption.h"
 #include "stagedata/cmdtable.h"
 #include "stagedata/edshot.h"
 #include "support/png.h"
@@ -32,6 +34,8 @@ namespace {
 const std::map<std::string, uint64_t> kGolden = {
     {"blink_d3d32", 0x31868f742ff2c8e4ull},
     {"blink_dd32", 0xb2f46a1d32e0743full},
+    {"options_d3d32", 0x019ade059ac1d285ull},
+    {"options_dd32", 0x204a1a6348b05b3bull},
     {"pause_d3d32", 0x8672f18b85b5c443ull},
     {"pause_dd32", 0x71ac4d52d081ad2bull},
     {"play_d3d32", 0x7e8632cec58aba69ull},
@@ -319,6 +323,32 @@ TEST_P(GoldenPlayModes, HiddenPhaseOfABlink) {
   // Only the layers are shown: no floor, but the backdrop and the pillar.
   EXPECT_NE(At(f, 5 * 32 + 16, 14 * 32 + 16), Argb(CellColourIndex(kFloorBlock)));
   EXPECT_EQ(At(f, 80, 200), Argb(kPillarColour));
+}
+
+TEST_P(GoldenPlayModes, OptionsPageWithItsValues) {
+  GameFolder folder = Folder(GetParam().ini);
+  ASSERT_TRUE(StartGame(folder)) << ::testing::PrintToString(TakeBoxTexts());
+  ASSERT_TRUE(UseTestFont());
+  g_OptionData.m_bBgm = 0;
+  g_OptionData.m_nVolume = 7;
+  g_OptionData.m_nRankMode = 2;
+  g_OptionData.m_strRankName = "aaa";
+  g_OptionData.m_nPalette = 3;
+  // The title's options entry (the sixth of seven), chosen once the menu is up.
+  const int first = frameNo_ + 60;
+  for (int i = 0; i < 5; ++i) HoldKeys(first + 4 * i, first + 4 * i, {VK_DOWN});
+  HoldKeys(first + 24, first + 24, {'Z'});
+  ASSERT_TRUE(RunFrames(first + 24 - frameNo_));
+  for (int i = 0; i < 120 && !cApp::SceneOf(SCENE_OPTION); ++i) ASSERT_TRUE(RunFrames(1));
+  const auto* options = static_cast<const cSceneOption*>(cApp::SceneOf(SCENE_OPTION));
+  ASSERT_NE(options, nullptr) << cApp::m_nScene;
+  for (int i = 0; i < 120 && options->m_nState != 1; ++i) ASSERT_TRUE(RunFrames(1));
+  ASSERT_TRUE(RunFrames(2));
+  ASSERT_EQ(options->m_nState, 1);
+  // Six rows of the default list: music, effect volume, ranking mode, ranking name, back, palette.
+  EXPECT_EQ(options->m_vEntry, (std::vector<int>{OPTION_BGM, OPTION_VOLUME, OPTION_RANKMODE, OPTION_RANKNAME,
+                                                 OPTION_LEAVE, OPTION_PALETTE}));
+  Check(Name("options"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BackEnds, GoldenPlayModes, ::testing::ValuesIn(kBackEnds),

@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "gamedata/replay.h"
 #include "gamedata/savedata.h"
 #include "gamefolder/gamefolder.h"
 #include "objects/objlists.h"
 #include "platform/fs/path.h"
+#include "stagedata/stagedata.h"
 #include "wholegame_fixture.h"
 
 namespace {
@@ -61,25 +63,81 @@ size_t FirstDifference(const std::vector<HeadlessFrame>& a, const std::vector<He
   return a.size() == b.size() ? 0 : std::min(a.size(), b.size()) + 1;
 }
 
+// The demo whose "System.ini" starts its second stage at once.
+GameFolder SingleStageDemo() {
+  GameFolder demo = DemoGame();
+  demo.systemIni += std::string("FreeStage=") + kDemoStagePaths[1] + "\r\n";
+  return demo;
+}
+
+// A live attempt at that stage: right all the way, jumping and shooting now and then, F1 on the
+// result screen.
+void ScriptLiveAttempt(HeadlessRun& live) {
+  for (int poll = 100; poll <= 300; ++poll) live.keysAtPoll[poll].insert(VK_RIGHT);
+  for (int poll = 110; poll < 280; poll += 40) {
+    live.keysAtPoll[poll].insert('X');
+    live.keysAtPoll[poll + 20].insert('Z');
+  }
+  live.keysAtPoll[320].insert(VK_F1);
+  live.frameLimit = 335;
+}
+
 }  // namespace
 
+TEST_F(WholeGameTest, OkOnTheProposedReplayNameSavesItInTheReplayFolder) {
+  GameFolder demo = SingleStageDemo();
+  ASSERT_TRUE(WriteGameFolder(demo));
+  HeadlessRun live;
+  ScriptLiveAttempt(live);
+  std::string folder, name;
+  dlg::ScriptStep look;
+  look.kind = dlg::ScriptStep::Call;
+  look.call = [&](HWND chooser) {
+    char buf[1024];
+    GetDlgItemTextA(chooser, kChooserFolder, buf, sizeof buf);
+    folder = buf;
+    GetDlgItemTextA(chooser, kChooserName, buf, sizeof buf);
+    name = buf;
+  };
+  dlg::ScriptStep ok;
+  ok.kind = dlg::ScriptStep::Click;
+  ok.id = IDOK;
+  live.dialogSteps = {look, ok};
+  EXPECT_EQ(live.Run(), 0);
+  EXPECT_TRUE(live.Boxes().empty()) << live.Boxes()[0].text;
+
+  // The chooser opens on the replay folder with the bare proposed name.
+  EXPECT_EQ(folder, "user_data\\rpl4\\");
+  const std::string stem = "Caves__";
+  EXPECT_EQ(name.substr(0, stem.size()), stem) << name;
+  EXPECT_EQ(name.find_first_of("\\/"), std::string::npos) << name;
+  ASSERT_GT(name.size(), stem.size() + 9);
+  EXPECT_EQ(name.substr(name.size() - 9), ".rpl4_914") << name;
+
+  // OK saved it there, and it loads back as the attempt recorded.
+  const std::string path = "user_data\\rpl4\\" + name;
+  ASSERT_TRUE(GamePathIsFile(path)) << path;
+  cReplayData loaded;
+  cStageData stage, playStage;
+  cSaveData save;
+  ASSERT_EQ(loaded.LoadFile(path.c_str(), stage, playStage, save), 1);
+  EXPECT_GT(loaded.m_vDir.Size(), 1);
+  EXPECT_EQ(loaded.m_vDir, g_ReplayData.m_vDir);
+  EXPECT_EQ(loaded.m_vButton, g_ReplayData.m_vButton);
+}
+
 TEST_F(WholeGameTest, AReplayOfALiveAttemptPlaysItBackFrameForFrame) {
-  GameFolder demo = DemoGame();
-  const std::string plainIni = demo.systemIni;
-  demo.systemIni += std::string("FreeStage=") + kDemoStagePaths[1] + "\r\n";
+  GameFolder demo = SingleStageDemo();
+  const std::string plainIni = DemoGame().systemIni;
   // A stage named in "System.ini" shows a help line under the play that a replay, by design, does
   // not: the line is left empty, so that every pixel of the live frames compares with the replay's.
   demo.system.m_vText.At(27).clear();
   ASSERT_TRUE(WriteGameFolder(demo));
 
-  // The live attempt: the stage named in "System.ini" plays at once; right all the way, jumping
-  // and shooting now and then; F1 on the result screen saves it under a typed name.
+  // The live attempt, saved from the result screen under a typed name.
   HeadlessRun live;
-  Hold(live, 100, 300, VK_RIGHT);
-  for (int poll = 110; poll < 280; poll += 40) Press(live, {{poll, 'X'}, {poll + 20, 'Z'}});
-  Press(live, {{320, VK_F1}});
+  ScriptLiveAttempt(live);
   live.ChooseFile("live");
-  live.frameLimit = 335;
   EXPECT_EQ(live.Run(), 0);
   const EndState liveEnd = EndOf(live);
   const std::vector<HeadlessFrame> livePlay = PlayFrames(live);

@@ -206,6 +206,9 @@ GameFolder DemoGame() {
   sys.m_vLifeUnlimited.At(GAMETYPE_STORY) = 0;
   // Title commands: new game, continue, replay, options and end (challenge and free stage off).
   for (int i : {2, 3}) sys.m_vTitleCmd.At(i).m_bEnable = 0;
+  // The options page leaves out its sixth row, the unlabelled 8-bit palette number, which a game
+  // played in full colour does not use.
+  sys.m_vOptionCmd.At(5).m_bEnable = 0;
   // The title menu shows its labels in the game font rather than strips of a menu picture.
   sys.m_bTitleSwitch = 0;
   f.tune = "bgm\\Demo.mid";

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 
 #include "platform/text/cp932.h"
 #include "platform/video/window.h"
@@ -37,6 +38,8 @@ struct Dialog {
   DLGPROC proc = nullptr;
   std::vector<std::unique_ptr<Control>> controls;
   HWND focus = nullptr;
+  std::set<int> pressed;   // keys pressed while the dialog is open and not yet released
+  bool staleText = false;  // the last key down repeats a key held from before: its text is dropped
   bool ended = false;
   INT_PTR result = 0;
   bool closePosted = false;
@@ -317,7 +320,7 @@ bool RunScriptStep() {
   }
   switch (step.kind) {
     case dlg::ScriptStep::Key:
-      if (step.down) dlg::KeyEvent(step.vk, true);
+      if (step.down) dlg::KeyEvent(step.vk, true, step.repeat);
       if (step.up) dlg::KeyEvent(step.vk, false);
       break;
     case dlg::ScriptStep::Text:
@@ -685,10 +688,12 @@ INT_PTR BoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     int id = LOWORD(wParam);
+    // Esc answers as the box's way out: No for a question, OK for a notice.
+    if (id == IDCANCEL) id = ItemOf(dlg, IDNO) ? IDNO : IDOK;
     if (id == IDOK || id == IDYES || id == IDNO) EndDialog(dlg, id);
     return 1;
   }
-  return 0;  // a box without a cancel button ignores Esc and the close button
+  return 0;  // the close button is ignored
 }
 
 }  // namespace
@@ -743,10 +748,21 @@ void ClearScript() {
   S().whole.clear();
 }
 
-void KeyEvent(int vk, bool down) {
+void KeyEvent(int vk, bool down, bool repeat) {
   Dialog* d = Innermost();
   SetKeyStateStandIn(vk, down);
   if (!d) return;
+  if (!down) {
+    d->pressed.erase(vk);
+  } else if (repeat && !d->pressed.count(vk)) {
+    // A key held since before the dialog opened (a game key still down) repeats: neither the key nor
+    // the text it repeats is the dialog's.
+    d->staleText = true;
+    return;
+  } else {
+    d->pressed.insert(vk);
+    d->staleText = false;
+  }
   LPARAM flags = down ? 1 : static_cast<LPARAM>(0xC0000001u);
   if (S().hook && S().hook(HC_ACTION, static_cast<WPARAM>(vk), flags) != 0) return;  // swallowed
   if (!down) return;
@@ -765,6 +781,7 @@ void KeyEvent(int vk, bool down) {
 }
 
 void TextEvent(const std::string& utf8) {
+  if (Innermost() && Innermost()->staleText) return;
   Control* f = Focused();
   if (!f || f->kind != DlgCtl::Edit || !f->enabled) return;
   // Character by character: one without a code-page-932 form is refused.

@@ -223,6 +223,7 @@ struct ScriptStep {
   std::string text;     // Text: UTF-8 typed text; Preedit: UTF-8 composition ("" ends it); Pick: list entry
   int id = 0;           // Click: control id
   std::function<void(HWND)> call;  // Call: a look at the running dialog (tests)
+  bool repeat = false;  // Key: the key down is the keyboard's repeat of a key held down
 };
 
 // A whole dialog answered at once by resource id: the dialog does not run; the caller takes the
@@ -242,7 +243,8 @@ void PushSteps(const std::vector<ScriptStep>& steps);
 void ClearScript();
 
 // The input path, for the display's events and the script alike (on the dialog's thread).
-void KeyEvent(int vk, bool down);
+// `repeat`: a key down that repeats a key held down.
+void KeyEvent(int vk, bool down, bool repeat = false);
 void TextEvent(const std::string& utf8);
 void PreeditEvent(const std::string& utf8);
 void ClickEvent(int id);
@@ -289,9 +291,9 @@ void AttachDisplay(bool builtinFont = false);
 void DetachDisplay();
 namespace test {
 // Events as the display would deliver them, for tests of the display path: typed text (UTF-8), a
-// key press or release, a click.
+// key press, repeat or release, a click.
 void PushDisplayText(const std::string& utf8);
-void PushDisplayKey(int vk, bool down);
+void PushDisplayKey(int vk, bool down, bool repeat = false);
 // A press and release of the left mouse button at a point of the window.
 void PushDisplayClick(int x, int y);
 }  // namespace test

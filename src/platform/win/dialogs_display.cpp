@@ -275,7 +275,8 @@ void Drive(const std::vector<HWND>& open) {
     switch (e.type) {
       case SDL_KEYDOWN:
       case SDL_KEYUP:
-        if (int vk = VirtualKeyOfScancode(e.key.keysym.scancode)) dlg::KeyEvent(vk, e.type == SDL_KEYDOWN);
+        if (int vk = VirtualKeyOfScancode(e.key.keysym.scancode))
+          dlg::KeyEvent(vk, e.type == SDL_KEYDOWN, e.key.repeat != 0);
         break;
       case SDL_TEXTINPUT:
         dlg::PreeditEvent("");
@@ -358,11 +359,12 @@ void PushDisplayText(const std::string& utf8) {
   SDL_PushEvent(&e);
 }
 
-void PushDisplayKey(int vk, bool down) {
+void PushDisplayKey(int vk, bool down, bool repeat) {
   for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
     if (VirtualKeyOfScancode(sc) != vk) continue;
     SDL_Event e{};
     e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.repeat = repeat ? 1 : 0;
     e.key.keysym.scancode = static_cast<SDL_Scancode>(sc);
     e.key.keysym.sym = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(sc));
     SDL_PushEvent(&e);

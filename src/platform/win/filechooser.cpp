@@ -62,7 +62,8 @@ bool Matches(const Chooser& c, const std::string& name) {
   return false;
 }
 
-// The last backslash that separates components (never the trail byte of a two-byte character).
+// The last separator between components: a backslash that is not the trail byte of a two-byte
+// character, or a slash (an absolute path of the host, as the program makes them, uses slashes).
 size_t LastSeparator(const std::string& path) {
   size_t last = std::string::npos;
   for (size_t i = 0; i < path.size(); ++i) {
@@ -70,9 +71,26 @@ size_t LastSeparator(const std::string& path) {
       ++i;
       continue;
     }
-    if (path[i] == '\\') last = i;
+    if (path[i] == '\\' || path[i] == '/') last = i;
   }
   return last;
+}
+
+// The folder of an absolute start path, as a game path when it lies inside the game folder (so the
+// chooser shows and moves through it as through any other), else as it is.
+std::string StartFolder(const std::string& folder) {
+  if (!IsAbsoluteGamePath(folder)) return folder;
+  const auto named = [](const std::string& path) {
+    std::vector<std::string> parts;
+    for (std::string& part : SplitGamePath(path))
+      if (!part.empty() && part != ".") parts.push_back(std::move(part));
+    return parts;
+  };
+  const std::vector<std::string> base = named(GetCurrentGameDirectory()), parts = named(folder);
+  if (base.empty() || parts.size() < base.size() || !std::equal(base.begin(), base.end(), parts.begin())) return folder;
+  std::string out;
+  for (size_t i = base.size(); i < parts.size(); ++i) out += parts[i] + "\\";
+  return out;
 }
 
 std::string WithSeparator(std::string folder) {
@@ -158,7 +176,7 @@ INT_PTR ChooserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
       std::string start = c->ofn->lpstrFile ? c->ofn->lpstrFile : "";
       size_t sep = LastSeparator(start);
       std::string shown = sep == std::string::npos ? start : start.substr(sep + 1);
-      if (sep != std::string::npos) c->folder = start.substr(0, sep + 1);
+      if (sep != std::string::npos) c->folder = StartFolder(start.substr(0, sep + 1));
       Refill(dlg, *c);
       SetDlgItemTextA(dlg, kChooserName, shown.c_str());
       SetFocus(GetDlgItem(dlg, kChooserName));

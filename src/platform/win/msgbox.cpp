@@ -70,6 +70,45 @@ void SetRouter(std::function<int(HWND, const char*, const char*, UINT)> router) 
   St().router = std::move(router);
 }
 
+std::string WrapText(const std::string& text, int columns) {
+  std::string out;
+  int width = 0;       // columns of the current line so far
+  size_t line = 0;     // where the current line starts in out
+  size_t breakAt = 0;  // in out: after the last separator of the line, 0 for none
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char b = static_cast<unsigned char>(text[i]);
+    const bool pair = IsCp932LeadByte(b) && i + 1 < text.size();
+    const size_t len = pair ? 2 : 1;
+    if (b == '\n') {
+      out += '\n';
+      ++i;
+      line = out.size();
+      width = 0;
+      breakAt = 0;
+      continue;
+    }
+    const int w = pair ? 2 : 1;
+    if (width + w > columns && width > 0) {
+      // Break after the last separator when it leaves the line at least half full, else here.
+      const size_t at = breakAt > line && 2 * static_cast<int>(breakAt - line) >= columns ? breakAt : out.size();
+      out.insert(at, 1, '\n');
+      line = at + 1;
+      breakAt = 0;
+      width = 0;
+      for (size_t k = line; k < out.size();) {
+        const bool p2 = IsCp932LeadByte(static_cast<unsigned char>(out[k])) && k + 1 < out.size();
+        width += p2 ? 2 : 1;
+        k += p2 ? 2 : 1;
+      }
+    }
+    out.append(text, i, len);
+    width += w;
+    if (!pair && (b == '\\' || b == '/' || b == ' ')) breakAt = out.size();
+    i += len;
+  }
+  return out;
+}
+
 int ShowDirect(HWND owner, const char* text, const char* caption, UINT type) {
   {
     std::lock_guard<std::mutex> lock(St().mutex);
@@ -81,7 +120,8 @@ int ShowDirect(HWND owner, const char* text, const char* caption, UINT type) {
       return a;
     }
   }
-  std::string utext = Cp932ToUtf8(text ? text : "");
+  // Long lines (paths) are wrapped, so the box is no wider than the game's window.
+  std::string utext = Cp932ToUtf8(WrapText(text ? text : ""));
   std::string ucap = Cp932ToUtf8(caption ? caption : "");
   struct Btn {
     int id;

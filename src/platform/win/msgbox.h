@@ -31,4 +31,12 @@ void Reset();
 void SetRouter(std::function<int(HWND, const char*, const char*, UINT)> router);
 // Shows the box on the calling thread without routing (for the router itself).
 int ShowDirect(HWND owner, const char* text, const char* caption, UINT type);
+
+// Text columns of a box line that keep the box inside the 640-pixel window (a two-byte character
+// takes two).
+constexpr int kBoxColumns = 72;
+// The text with a line break added wherever a line would be wider than `columns`: after the last
+// path separator or blank that leaves the line at least half full, else at the width; never inside
+// a two-byte character.
+std::string WrapText(const std::string& cp932, int columns = kBoxColumns);
 }  // namespace msgbox
