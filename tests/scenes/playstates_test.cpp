@@ -385,6 +385,35 @@ TEST_F(PlayStatesTest, DeathEndingInAFrozenModalFrameWaitsForTheNextTopLevelFram
   EXPECT_EQ(g_SaveData.m_nLife, 2);
 }
 
+// A miss in story mode played through the running scene: the play step ends the death, the retry
+// window stays open for many frames over the dead hero, and a continue plays the stage again.
+TEST_F(PlayStatesTest, EachMissTakesOneLifeThroughTheRetryWindow) {
+  cApp::m_nGameType = GAMETYPE_STORY;
+  cApp::m_nPlayMode = 0;
+  g_SystemData.m_bDeathToMap = 1;
+  g_SaveData.m_nLife = 4;
+  g_SaveData.SnapshotVars();
+  AddHero();
+  scene_.m_nState = PLAY_MAIN;
+  for (int lives : {3, 2}) {
+    SCOPED_TRACE(lives);
+    ASSERT_EQ(scene_.m_nState, PLAY_MAIN);
+    g_vHero[0].m_nHP = 0;  // the next play step finds it out of HP: it dies
+    FramesInState();
+    ASSERT_EQ(scene_.m_nState, PLAY_RETRY);
+    EXPECT_EQ(g_SaveData.m_nLife, lives);
+    for (int i = 0; i < 120; ++i) Frame();
+    EXPECT_EQ(scene_.m_nState, PLAY_RETRY);
+    EXPECT_EQ(g_SaveData.m_nLife, lives) << "the window's frames take no life";
+    ConfirmRow(0);
+    ASSERT_EQ(scene_.m_nState, PLAY_BANNER);
+    ASSERT_EQ(g_vHero.size(), 1u);
+    EXPECT_EQ(g_vHero[0].m_bDead, 0) << "the stage starts again with a new hero";
+    FramesInState();
+  }
+  EXPECT_EQ(g_SaveData.m_nLife, 2);
+}
+
 TEST_F(PlayStatesTest, RetryWindowHasNoCancel) {
   for (int row : {0, 1}) {
     SCOPED_TRACE(row);
