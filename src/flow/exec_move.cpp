@@ -289,6 +289,5 @@ int ExecJump(cCharaBase* subject, cCmdInstance* cmd) {
   Unpin(*subject);
   subject->Jump(*cmd);
   ++cmd->m_bActed;  // the sub-steps this run of the command has taken: a jump that cannot start gives up
-
   return 0;
 }

@@ -61,9 +61,9 @@ class cSaveData : public cDataRecord {
   // Keeps the common variables, the lives and the five result counters of the attempt's start.
   void SnapshotVars();
   // Puts the snapshot back: with force everything; without, the result counters always (a stage left
-  // or played again after its result must not count twice) and the common variables when the system data's restore switch of the game type (or of the stage named at
-  // start-up, while that stage is played) is on; other game types always restore them. Returns
-  // m_nTotalScore.
+  // or played again after its result must not count twice) and the common variables when the system
+  // data's restore switch of the game type (or of the stage named at start-up, while that stage is
+  // played) is on; other game types always restore them. Returns m_nTotalScore.
   int RestoreVars(int force, int gameType, int startStagePlay);
   // The five result counters (the ranking values: score, time left, play time, HP and SP totals) 0.
   void ClearResultCounters();
