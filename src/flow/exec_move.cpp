@@ -288,6 +288,6 @@ int ExecJump(cCharaBase* subject, cCmdInstance* cmd) {
   if (!subject) return 0;
   Unpin(*subject);
   subject->Jump(*cmd);
-  ++cmd->m_bActed;
+  ++cmd->m_bActed;  // the sub-steps this run of the command has taken: a jump that cannot start gives up
   return 0;
 }

@@ -23,7 +23,7 @@ void cCmdInstance::Reset() {
   m_bMoveInit = 0;
   m_dWork1 = 0;
   m_dWork2 = 0;
-  m_nRunSteps = 0;
+  m_bTookOff = 0;
   if (!m_pCmd || m_pCmd->m_nKind == CMD_ARRANGE || !g_pScenePlay) return;
   // The queue of the current flow is spent by this command, whatever its kind; the arrangements
   // write into the owner's own copy of the command.

@@ -75,13 +75,13 @@ class cCmdInstance {
   double m_dMoveX = 0;  // this pass's step, written by the move geometry
   double m_dMoveY = 0;
   int32_t m_nFaceKind = 0;  // facing request: 0 keep, 1 left, 2 right
-  int32_t m_bActed = 0;
+  int32_t m_bActed = 0;  // the executor's own mark or counter; the jump counts its sub-steps in it
   int32_t m_bMoveInit = 0;
   double m_dWork1 = 0;
   double m_dWork2 = 0;
   double m_dMaxSpeed = 0;
   int32_t m_nPrevFacing = 0;
-  int32_t m_nRunSteps = 0;  // sub-steps the command has run (the jump command counts them)
+  int32_t m_bTookOff = 0;  // the jump command took off (or gave up) in this run
 };
 
 class cFlowInstance {

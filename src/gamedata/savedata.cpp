@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 #include "core/log.h"
 #include "core/membercopy.h"
@@ -246,14 +247,24 @@ void cSaveData::UpdateTotal() {
     if (g_WorldMapData.IsStageOnMap(e.m_strStage, e.m_bVarSet, e.m_nVarIndex, e.m_nVarValue)) m_nBestTotal += e.m_nBest;
 }
 
+namespace {
+
+// The result counters in ranking order.
+constexpr int32_t cSaveData::*kResultCounters[] = {&cSaveData::m_nTotalScore, &cSaveData::m_nTotalTimeLeft,
+                                                   &cSaveData::m_nTotalPlayTime, &cSaveData::m_nTotalHP,
+                                                   &cSaveData::m_nTotalSP};
+static_assert(std::size(kResultCounters) == std::extent_v<decltype(cSaveData::m_nResultBackup)>);
+
+}  // namespace
+
 void cSaveData::SnapshotVars() {
   m_vCommonVarBackup = m_vCommonVar;
   m_nLifeBackup = m_nLife;
-  m_nTotalScoreBackup = m_nTotalScore;
+  for (size_t i = 0; i < std::size(kResultCounters); ++i) m_nResultBackup[i] = this->*kResultCounters[i];
 }
 
 void cSaveData::ClearResultCounters() {
-  m_nTotalScore = m_nTotalTimeLeft = m_nTotalPlayTime = m_nTotalHP = m_nTotalSP = 0;
+  for (int32_t cSaveData::*counter : kResultCounters) this->*counter = 0;
 }
 
 int cSaveData::RestoreVars(int force, int gameType, int startStagePlay) {
@@ -268,7 +279,7 @@ int cSaveData::RestoreVars(int force, int gameType, int startStagePlay) {
     else if (gameType == GAMETYPE_FREE) restore = g_SystemData.m_bRestoreVarsFree;
     if (restore) m_vCommonVar = m_vCommonVarBackup;
   }
-  m_nTotalScore = m_nTotalScoreBackup;
+  for (size_t i = 0; i < std::size(kResultCounters); ++i) this->*kResultCounters[i] = m_nResultBackup[i];
   return m_nTotalScore;
 }
 

@@ -58,12 +58,12 @@ class cSaveData : public cDataRecord {
   // m_nBestTotal = the sum of the bests of the stages that are still on the world map.
   void UpdateTotal();
 
-  // Keeps the common variables, the lives and the score total of the attempt's start.
+  // Keeps the common variables, the lives and the five result counters of the attempt's start.
   void SnapshotVars();
-  // Puts the snapshot back: with force everything; without, the score total always and the common
-  // variables when the system data's restore switch of the game type (or of the stage named at
-  // start-up, while that stage is played) is on; other game types always restore them. Returns
-  // m_nTotalScore.
+  // Puts the snapshot back: with force everything; without, the result counters always (a stage left
+  // or played again after its result must not count twice) and the common variables when the system
+  // data's restore switch of the game type (or of the stage named at start-up, while that stage is
+  // played) is on; other game types always restore them. Returns m_nTotalScore.
   int RestoreVars(int force, int gameType, int startStagePlay);
   // The five result counters (the ranking values: score, time left, play time, HP and SP totals) 0.
   void ClearResultCounters();
@@ -124,7 +124,7 @@ class cSaveData : public cDataRecord {
   cCheckedVector<cIntPairRec> m_vChallenge;  // per challenge stage: cleared flag, best total score
   cCheckedVector<int32_t> m_vCommonVarBackup;  // not stored
   int32_t m_nLifeBackup = 0;                   // not stored
-  int32_t m_nTotalScoreBackup = 0;             // not stored
+  int32_t m_nResultBackup[5] = {};             // not stored: the five result counters
   int32_t m_nSlot = 0;  // story slot in use, -1 none
   int32_t m_bAutoSave = 0;
   SYSTEMTIME m_SaveTime{};

@@ -225,7 +225,7 @@ int cChara::RunFlows(int dying) {
 void cChara::Jump(cCmdInstance& cmd) {
   const cFlowCmd* rec = cmd.m_pCmd;
   auto takeOff = [&] {
-    cmd.m_bActed = 1;
+    cmd.m_bTookOff = 1;
     if (rec && (!rec->m_bSoundOnScreen || m_bOnScreen)) PlayDataSound(rec->m_sSound);
     m_dSpeedY = cmd.m_dSpeed;
     m_bJumping = 1;
@@ -238,13 +238,13 @@ void cChara::Jump(cCmdInstance& cmd) {
       return;
     }
   }
-  if (!cmd.m_bActed) {
+  if (!cmd.m_bTookOff) {
     const int lock = g_SystemData.m_bJumpInAir ? m_nJumpCount : m_bJumping;
     if (!m_bInAir && !m_bCeilingHit && !m_bImpacted && !lock) {
       takeOff();
-    } else if (cmd.m_nRunSteps >= 4 * g_StageData.m_nStepsPerFrame) {
+    } else if (cmd.m_bActed >= 4 * g_StageData.m_nStepsPerFrame) {
       // It could not take off within four displayed frames: the command ends without a jump.
-      cmd.m_bActed = 1;
+      cmd.m_bTookOff = 1;
       m_bCeilingHit = 0;
       m_bImpacted = 0;
       cmd.m_nRemain = 0;

@@ -394,7 +394,7 @@ void cHero::Jump(cCmdInstance& cmd) {
       m_bJumpEnded = 1;
       m_bJumpHoldOpen = 0;
     } else if (!m_bInAir && m_nJumpHoldFrames <= g_StageData.m_nStepsPerFrame && (!m_bJumpEnded || riding) &&
-               m_bJumpHoldOpen && !m_bCeilingHit && !m_bImpacted && !cmd.m_bActed && !m_bNoJump) {
+               m_bJumpHoldOpen && !m_bCeilingHit && !m_bImpacted && !cmd.m_bTookOff && !m_bNoJump) {
       const bool lastSubStep = g_pScenePlay && g_pScenePlay->m_nSubStep == g_StageData.m_nStepsPerFrame;
       double speed = cmd.m_dSpeed;
       bool takeOff = false;
@@ -408,7 +408,7 @@ void cHero::Jump(cCmdInstance& cmd) {
         m_bJumping = 1;
         if (riding) LeaveRide(0);
         m_dSpeedY = speed;
-        cmd.m_bActed = 1;
+        cmd.m_bTookOff = 1;
         PlayDataSound(rec.m_sSound);
       }
     }
@@ -435,7 +435,7 @@ void cHero::Jump(cCmdInstance& cmd) {
       cmd.m_nRemain = 0;
     } else if (!hasKeys) {
       reset();
-      cmd.m_bActed = 0;
+      cmd.m_bTookOff = 0;
     }
   }
   m_bJumpRan = 1;

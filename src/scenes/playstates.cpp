@@ -380,6 +380,9 @@ int cScenePlay::OnHeroDown(int noAdvance) {
   if (!hero.DrawDead(&BackBuffer, noAdvance)) return 0;
   // A frozen frame of a modal loop leaves the lists alone: the next top-level frame ends the death.
   if (m_nModalDepth > 0) return 0;
+  // The death ends once, while the stage is played: the retry window, the game-over screen and the
+  // other states that follow it keep drawing the dead hero, which must not cost a life every frame.
+  if (m_nState != PLAY_MAIN) return 0;
   if (IsReplay()) {
     g_SaveData.RestoreVars(1, cApp::m_nGameType, g_bFreeStagePlay);
     SetupStage(1, 1);

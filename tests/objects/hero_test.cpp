@@ -246,7 +246,7 @@ TEST_F(HeroJumpTest, RidingTakesOffInTheLastSubStep) {
   hero_->m_pRide = &ride;
   hero_->m_nJumpHoldFrames = 0;
   hero_->m_dSpeedY = 0;
-  cmd_.m_bActed = 0;
+  cmd_.m_bTookOff = 0;
   Pass();
   EXPECT_EQ(hero_->m_dSpeedY, -5 * static_cast<double>(1.02f));
 }
@@ -319,7 +319,7 @@ TEST_F(HeroJumpTest, ModeTwoHeightFollowsRunSpeed) {
   EXPECT_DOUBLE_EQ(cmd_.m_dSpeed, hero_->JumpSpeedFromDots(2 * 16.0)) << "at rest: parameter 4";
   hero_->m_bJumping = 0;
   hero_->m_dInertiaX = 4;
-  cmd_.m_bActed = 0;
+  cmd_.m_bTookOff = 0;
   Pass();
   EXPECT_DOUBLE_EQ(cmd_.m_dSpeed, hero_->JumpSpeedFromDots(6 * 16.0)) << "at t1: parameter 2";
 }
@@ -398,20 +398,81 @@ TEST_F(CharaTest, BlockCharaRectanglesAndHeldItem) {
   EXPECT_EQ(c.m_bIgnoreViewY, 0);
 }
 
-TEST_F(CharaTest, JumpThatCannotTakeOffEndsAfterFourFrames) {
-  SetSteps(2);
+// The jump command as a game runs it: in a flow of its object, stepped by the object's flow pass
+// once a sub-step, two sub-steps a displayed frame, through the command table's own executor.
+class FlowJumpTest : public HeroTest {
+ protected:
+  void SetUp() override {
+    HeroTest::SetUp();
+    SetSteps(2);
+    g_CmdExecTable[CMD_JUMP] = g_CmdExecDefaults[CMD_JUMP];
+  }
+  // Gives the object one running flow of a fixed-height jump command with this usage time.
+  static void JumpFlow(cCharaBase& obj, int useTime) {
+    obj.m_nHP = 10;
+    Install(obj, {Flow(FLOW_TRIG_ALWAYS, {Cmd(CMD_JUMP)})});
+    cCmdInstance& cmd = obj.m_vFlowInst[0].m_vCmd[0];
+    cmd.m_nUseTime = useTime;
+    cmd.m_dSpeed = -4;
+    obj.m_vFlowInst[0].Start(&obj);
+  }
+  // The object's flow pass of sub-step n (counted from 1); true while the jump command still runs.
+  bool SubStep(cCharaBase& obj, int n) {
+    scene_.m_nSubStep = (n - 1) % g_StageData.m_nStepsPerFrame + 1;
+    obj.RunFlows(0);
+    return obj.m_vFlowInst[0].m_bRunning != 0;
+  }
+  cMapCell floor_ = [] {
+    cMapCell c;
+    c.m_cHit = 1;
+    return c;
+  }();
+};
+
+TEST_F(FlowJumpTest, CharaThatCannotTakeOffGivesUpAfterFourFrames) {
   cChara& c = AddChara(5);
   c.m_bInAir = 1;
-  cFlowCmd rec = Cmd(CMD_JUMP);
-  cCmdInstance cmd;
-  cmd.m_pCmd = &rec;
-  cmd.m_nRemain = 100;
-  cmd.m_dSpeed = -4;
-  for (cmd.m_nRunSteps = 0; cmd.m_nRunSteps < 8; ++cmd.m_nRunSteps) c.Jump(cmd);
-  EXPECT_EQ(cmd.m_nRemain, 100) << "still waiting";
-  c.Jump(cmd);
-  EXPECT_EQ(cmd.m_nRemain, 0);
+  JumpFlow(c, 48);
+  int steps = 1;
+  while (SubStep(c, steps) && steps < 48) ++steps;
+  EXPECT_EQ(steps, 9) << "eight sub-steps of waiting, then the command ends";
+  EXPECT_EQ(c.m_bJumping, 0);
   EXPECT_EQ(c.m_dSpeedY, 0);
+}
+
+TEST_F(FlowJumpTest, CharaLandingWhileItWaitsTakesOffThen) {
+  cChara& c = AddChara(5);
+  c.m_bInAir = 1;
+  JumpFlow(c, 48);
+  ASSERT_TRUE(SubStep(c, 1));
+  ASSERT_TRUE(SubStep(c, 2));
+  EXPECT_EQ(c.m_bJumping, 0);
+  // It lands in the moves after sub-step 2.
+  c.m_bInAir = 0;
+  c.m_pCellBelow = &floor_;
+  EXPECT_TRUE(SubStep(c, 3));
+  EXPECT_EQ(c.m_bJumping, 1);
+  EXPECT_EQ(c.m_dSpeedY, -4);
+  // In the air the jump goes on; standing again, it ends.
+  c.m_pCellBelow = nullptr;
+  EXPECT_TRUE(SubStep(c, 4));
+  EXPECT_TRUE(SubStep(c, 5));
+  c.m_pCellBelow = &floor_;
+  EXPECT_FALSE(SubStep(c, 6));
+  c.m_pCellBelow = nullptr;
+}
+
+TEST_F(FlowJumpTest, RidingHeroHoldingJumpTakesOffInTheFramesLastSubStep) {
+  cChara& ride = AddChara(3);
+  hero_->m_pRide = &ride;
+  hero_->m_bInAir = 0;
+  JumpFlow(*hero_, 20);  // a fixed-height jump counts as held
+  EXPECT_TRUE(SubStep(*hero_, 1));
+  EXPECT_EQ(hero_->m_dSpeedY, 0) << "riding, it waits for the last sub-step of the frame";
+  EXPECT_TRUE(SubStep(*hero_, 2));
+  EXPECT_EQ(hero_->m_dSpeedY, -4);
+  EXPECT_EQ(hero_->m_bJumping, 1);
+  EXPECT_EQ(hero_->m_pRide, nullptr);
 }
 
 TEST_F(CharaTest, BlinkMarkShowsFrames64To95) {

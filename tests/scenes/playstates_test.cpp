@@ -280,6 +280,44 @@ TEST_F(PlayStatesTest, PauseMenuChoices) {
   }
 }
 
+// A stage cleared, restarted from the pause menu over its result and cleared again counts once.
+TEST_F(PlayStatesTest, RestartFromTheResultsPauseMenuCountsTheStageOnce) {
+  g_SystemData.m_bSpacePause = 1;
+  g_SaveData.m_nTotalScore = 1000;
+  g_SaveData.m_nTotalPlayTime = 2000;
+  g_SaveData.m_nTotalHP = 30;
+  g_SaveData.m_nTotalSP = 40;
+  scene_.SetupStage(0, 1);
+  auto totals = [] {
+    const cSaveData& s = g_SaveData;
+    return std::vector<int>{s.m_nTotalScore, s.m_nTotalTimeLeft, s.m_nTotalPlayTime, s.m_nTotalHP, s.m_nTotalSP};
+  };
+  // One displayed frame of play that ends with the stage cleared by 70 points, the hero at 8 HP and 2 SP.
+  auto clear = [this] {
+    scene_.m_nState = PLAY_MAIN;
+    g_vHero[0].m_nHP = 8;
+    g_vHero[0].m_nSP = 2;
+    g_SaveData.m_nScore = 70;
+    scene_.m_nStageEnd = 1;
+    Frame();
+    ASSERT_EQ(scene_.m_nState, PLAY_RESULT);
+  };
+  clear();
+  const std::vector<int> once = totals();
+  EXPECT_EQ(once, (std::vector<int>{1070, 0, 2001, 38, 42}));
+  SetKeyStateStandIn(VK_SPACE, true);
+  Frame();
+  SetKeyStateStandIn(VK_SPACE, false);
+  ASSERT_EQ(scene_.m_nState, PLAY_PAUSE);
+  Frame();
+  ConfirmRow(2);
+  ASSERT_EQ(scene_.m_nState, PLAY_BANNER);
+  EXPECT_EQ(totals(), (std::vector<int>{1000, 0, 2000, 30, 40})) << "the restart takes the stage's totals back";
+  FramesInState();
+  clear();
+  EXPECT_EQ(totals(), once);
+}
+
 TEST_F(PlayStatesTest, EndOfTheHerosDeath) {
   struct Case {
     const char* name;
@@ -344,6 +382,35 @@ TEST_F(PlayStatesTest, DeathEndingInAFrozenModalFrameWaitsForTheNextTopLevelFram
   scene_.m_nModalDepth = 0;
   EXPECT_EQ(scene_.OnHeroDown(1), 1);
   EXPECT_EQ(scene_.m_nState, PLAY_BANNER);
+  EXPECT_EQ(g_SaveData.m_nLife, 2);
+}
+
+// A miss in story mode played through the running scene: the play step ends the death, the retry
+// window stays open for many frames over the dead hero, and a continue plays the stage again.
+TEST_F(PlayStatesTest, EachMissTakesOneLifeThroughTheRetryWindow) {
+  cApp::m_nGameType = GAMETYPE_STORY;
+  cApp::m_nPlayMode = 0;
+  g_SystemData.m_bDeathToMap = 1;
+  g_SaveData.m_nLife = 4;
+  g_SaveData.SnapshotVars();
+  AddHero();
+  scene_.m_nState = PLAY_MAIN;
+  for (int lives : {3, 2}) {
+    SCOPED_TRACE(lives);
+    ASSERT_EQ(scene_.m_nState, PLAY_MAIN);
+    g_vHero[0].m_nHP = 0;  // the next play step finds it out of HP: it dies
+    FramesInState();
+    ASSERT_EQ(scene_.m_nState, PLAY_RETRY);
+    EXPECT_EQ(g_SaveData.m_nLife, lives);
+    for (int i = 0; i < 120; ++i) Frame();
+    EXPECT_EQ(scene_.m_nState, PLAY_RETRY);
+    EXPECT_EQ(g_SaveData.m_nLife, lives) << "the window's frames take no life";
+    ConfirmRow(0);
+    ASSERT_EQ(scene_.m_nState, PLAY_BANNER);
+    ASSERT_EQ(g_vHero.size(), 1u);
+    EXPECT_EQ(g_vHero[0].m_bDead, 0) << "the stage starts again with a new hero";
+    FramesInState();
+  }
   EXPECT_EQ(g_SaveData.m_nLife, 2);
 }
 
