@@ -181,7 +181,7 @@ TEST_F(MainWndTest, ASecondStartAsksAndAWindowThatCannotBeShownEndsTheStart) {
   // here fails at the window.
   UnregisterClassesStandIn();
   msgbox::PushAnswer(IDYES);
-  EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+  EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), kStartFailed);
   boxes = msgbox::TakeRecords();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].text, "ウインドウが生成出来ません！");
