@@ -8,6 +8,7 @@
 #include "gamedata/systemini.h"
 #include "gfx/bitmap.h"
 #include "gfx/blit.h"
+#include "gfx/font.h"
 #include "gfx/globals.h"
 #include "gfx/present.h"
 #include "platform/time/clock.h"
@@ -221,7 +222,13 @@ void PresentBackdrop() {
   cApp::Present();
 }
 
-void DrawFpsText(int, uint32_t, uint32_t) {
-  // "FPS%2d(%2d)" in font 0 at (549, 469) for setting 2, otherwise in font 1 boxed at (495, 463):
-  // nothing is drawn until the fonts exist.
+void DrawFpsText(int showFps, uint32_t fps, uint32_t average) {
+  // Setting 2: the small font, plain, in the bottom-right corner; any other: the menu font, boxed.
+  Font& font = g_Font[showFps == 2 ? 0 : 1];
+  if (!font.m_hFont && !font.m_lpD3DXFont) return;  // the fonts do not exist yet
+  const int shownFps = static_cast<int>(fps), shownAverage = static_cast<int>(average);
+  if (showFps == 2)
+    font.Printf(&BackBuffer, 549, 469, "FPS%2d(%2d)", shownFps, shownAverage);
+  else
+    font.PrintfBox(&BackBuffer, 495, 463, 0, 0, "FPS%2d(%2d)", shownFps, shownAverage);
 }

@@ -161,12 +161,15 @@ void cScenePlay::DrawObjectPlane(int plane, int layered, int noAdvance) {
   DDEndLayer();
 }
 
+int cScenePlay::HelpLineText() {
+  if (g_bFreeStagePlay) return 27;
+  if (g_bEditorLaunched) return 26;
+  return -1;
+}
+
 void cScenePlay::DrawHelpLine() {
-  int text;
-  if (g_bFreeStagePlay) text = 27;
-  else if (g_bEditorLaunched) text = 26;
-  else return;
-  if (text >= g_SystemData.m_vText.Size()) return;
+  const int text = HelpLineText();
+  if (text < 0 || text >= g_SystemData.m_vText.Size()) return;
   const std::string& line = g_SystemData.m_vText[text];
   g_Font[1].Printf(&BackBuffer, 320 - SjisCharCount(line) * 16 / 2, 456, "%s", line.c_str());
 }

@@ -64,7 +64,10 @@ int cScenePlay::UseLife(cSaveData& save) {
 }
 
 int cScenePlay::CheckPauseKey() {
-  if (!PauseKeyOn() || !(GetAsyncKeyState(VK_SPACE) & 0x8000)) return 0;
+  // Where the help line says that Space leads out (through the pause menu, whose first entry ends a
+  // single-stage play), Space pauses whether or not the game turned its pause switch on.
+  const bool pauses = PauseKeyOn() || HelpLineText() >= 0;
+  if (!pauses || !(GetAsyncKeyState(VK_SPACE) & 0x8000)) return 0;
   PlaySystemSound(4);
   m_nPausedState = m_nState;
   m_nPausedSubState = m_nSubState;

@@ -313,6 +313,9 @@ class cScenePlay : public cScene {
   // The objects of one plane (every object when the stage is not layered).
   void DrawObjectPlane(int plane, int layered, int noAdvance);
   void DrawHelpLine();
+  // The system text of the help line under the play: 27 in single-stage mode, 26 in a play the editor
+  // started, -1 for none. Both tell the player that Space leads out.
+  static int HelpLineText();
   // The stage screen effects: one routine per kind, each drawing the frame anew from the composed one.
   using ScrEffectStep = int (cScenePlay::*)(int noAdvance);
   int ScrEffectNone(int noAdvance);

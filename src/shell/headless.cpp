@@ -9,6 +9,7 @@
 
 #include "core/mainwnd.h"
 #include "platform/audio/mixer.h"
+#include "platform/text/cp932.h"
 #include "platform/video/presenter.h"
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
@@ -115,6 +116,8 @@ bool ParseHeadlessSwitches(int argc, char** argv, HeadlessSwitches& out, std::ve
       out.headless = true;
     } else if (std::strncmp(arg, "--frames=", 9) == 0) {
       ok = ParseCount(arg + 9, out.frameLimit);
+    } else if (std::strcmp(arg, "--help") == 0) {
+      out.help = true;
     } else if (std::strcmp(arg, "--test-play") == 0) {
       out.testPlay = true;
     } else if (std::strcmp(arg, "--print-frames") == 0) {
@@ -150,6 +153,7 @@ void StartHeadlessRun(const HeadlessSwitches& s) {
 
 void EndHeadlessRun() {
   if (!g_started) return;
+  // The boxes' texts are the game's (code page 932); the terminal reads UTF-8.
   for (const MessageBoxRecord& box : msgbox::TakeRecords())
-    std::fprintf(stderr, "box: %s: %s\n", box.caption.c_str(), box.text.c_str());
+    std::fprintf(stderr, "box: %s: %s\n", Cp932ToUtf8(box.caption).c_str(), Cp932ToUtf8(box.text).c_str());
 }

@@ -7,6 +7,7 @@
 //   --print-frames     one line per presented frame on standard output: "frame <n> scene <id>", the
 //                      scene -1 for a frame shown before the first scene exists (start-up's picture)
 //   --keys=FILE        keys held at input polls, one line each: "<poll> <vk> <vk> ..." (numbers)
+// and --help, which asks for the usage.
 #pragma once
 #include <map>
 #include <set>
@@ -20,6 +21,8 @@ struct HeadlessSwitches {
   std::map<int, std::set<int>> keysAtPoll;
   // --test-play: start as the editor's test play (show command 5), playing the named stage.
   bool testPlay = false;
+  // --help: print the usage and end.
+  bool help = false;
 };
 
 // Takes the leading switches of the arguments (argv[1] onwards) into `out` and leaves the rest in
@@ -31,6 +34,6 @@ bool ParseHeadlessSwitches(int argc, char** argv, HeadlessSwitches& out, std::ve
 bool ParseKeyScript(const std::string& text, std::map<int, std::set<int>>& keysAtPoll);
 
 // Sets the process up for the run the switches ask for, before WinMain; a run with no switch is left
-// as it is. EndHeadlessRun after WinMain writes the boxes shown to standard error.
+// as it is. EndHeadlessRun after WinMain writes the boxes shown to standard error, in UTF-8.
 void StartHeadlessRun(const HeadlessSwitches& switches);
 void EndHeadlessRun();

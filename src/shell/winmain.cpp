@@ -1,5 +1,8 @@
 #include "shell/winmain.h"
 
+#include <cstdio>
+#include <string>
+
 #include "core/log.h"
 #include "core/mainwnd.h"
 #include "core/thread.h"
@@ -7,6 +10,7 @@
 #include <string>
 
 #include "platform/fs/path.h"
+#include "platform/text/cp932.h"
 #include "platform/time/clock.h"
 #include "platform/video/display.h"
 #include "platform/video/window.h"
@@ -72,6 +76,13 @@ bool SecondStart(HANDLE mutex) {
   return true;
 }
 
+// A start that cannot go on: the reason on standard error (UTF-8) and in a box.
+void TellStartFailure(const std::string& text) {
+  std::fprintf(stderr, "player: %s\n", Cp932ToUtf8(text).c_str());
+  std::fflush(stderr);
+  ErrorBox(text.c_str());
+}
+
 void CenterOnScreen(HWND hwnd) {
   RECT client{};
   GetClientRect(hwnd, &client);
@@ -128,7 +139,11 @@ int MessageLoop() {
 
 int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   BuildGlobalTables();
-  if (!StartRunLogs()) return 0;
+  std::string failure;
+  if (!StartRunLogs(&failure)) {
+    TellStartFailure(failure);
+    return kStartFailed;
+  }
   SystemReport();
   g_bEditorLaunched = showCmd == 5 ? 1 : 0;
 
@@ -150,7 +165,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
   if (!RegisterClassExA(&wc)) {
     CloseMutex(mutex);
     StopCloseRequests();
-    return 0;
+    return kStartFailed;
   }
   HWND hwnd = CreateWindowExA(0, kClassName, "", static_cast<DWORD>(WS_POPUP), 100, 100, kMainClientWidth,
                               kMainClientHeight, nullptr, nullptr, instance, nullptr);
@@ -159,10 +174,12 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
     hwnd = nullptr;
   }
   if (!hwnd) {
-    ErrorBox("ウインドウが生成出来ません！");
+    // Without a display the box cannot show either: it then goes to standard error.
+    const std::string reason = g_opener == &OpenSdlMainWindow ? SdlMainWindowError() : std::string();
+    ErrorBox(reason.empty() ? "ウインドウが生成出来ません！" : ("ウインドウが生成出来ません！\n" + Utf8ToCp932(reason)).c_str());
     CloseMutex(mutex);
     StopCloseRequests();
-    return 0;
+    return kStartFailed;
   }
   g_MainWnd.m_hWnd = hwnd;
   g_hMainWnd = hwnd;
@@ -176,10 +193,10 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int showCmd) {
 
   int code = 0;
   if (!AppInit(cmdLine, showCmd)) {
-    // A start that failed has told why in its box; the exit status says so too.
-    code = 1;
+    // A start that failed has told why in its box or its logs; the exit status says so too.
     AppExit();
     if (g_bEditorLaunched) NotifyEditor(0);
+    code = kStartFailed;
   } else {
     g_bAppRunning = 1;
     thGame.Start(&GameLoop, nullptr);

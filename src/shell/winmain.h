@@ -7,9 +7,11 @@
 extern HINSTANCE g_hInstance;
 
 // The whole run: logs and report, the single-instance rule, the main window, start-up, the game
-// thread and the message loop, shut-down. Returns WM_QUIT's code after a normal run, 0 after a failed
-// start.
+// thread and the message loop, shut-down. Returns WM_QUIT's code after a normal run and kStartFailed
+// after a start that failed (the user was told why: in a box, on standard error when no box can
+// show); 0 when a second start was declined.
 int WinMain(HINSTANCE instance, HINSTANCE previous, const char* cmdLine, int showCmd);
+constexpr int kStartFailed = 1;
 // The window thread's message loop: serves the main window's messages and the requests sent to it,
 // sleeping 1 ms a turn and waiting for messages while the program is inactive, until WM_QUIT, whose
 // code it returns.

@@ -195,7 +195,7 @@ TEST_F(MainWndTest, ASecondStartAsksOnlyWithADisplayAndAWindowThatCannotBeShownE
   // which here fails at the window.
   answer = IDYES;
   UnregisterClassesStandIn();
-  EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), 0);
+  EXPECT_EQ(WinMain(nullptr, nullptr, "", 1), kStartFailed);
   ASSERT_EQ(asked.size(), 3u);
   EXPECT_NE(asked[2].find("ウインドウが生成出来ません！"), std::string::npos);
   msgbox::SetRouter(nullptr);

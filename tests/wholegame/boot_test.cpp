@@ -148,8 +148,7 @@ TEST_F(WholeGameTest, DamagedFilesEndTheStartWithTheirMessageOrAreDoneWithout) {
     if (!run.keysAtPoll.empty()) run.frameLimit = std::max(run.frameLimit, run.keysAtPoll.rbegin()->first + 10);
 
     const int abandoned = AbandonedThreadCount();
-    // A start that ends with its message ends the program with a failure status.
-    EXPECT_EQ(run.Run(), c.outcome == kNoStart ? 1 : 0);
+    EXPECT_EQ(run.Run(), c.outcome == kNoStart ? kStartFailed : 0);
     EXPECT_EQ(AbandonedThreadCount(), abandoned) << "a thread was left running";
     if (c.after) c.after();
     std::vector<std::string> texts;

@@ -17,12 +17,14 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "authoring/stageauthor.h"
 #include "gamedata/option.h"
 #include "gamefolder/filebytes.h"
 #include "platform/video/bmp.h"
 #include "scenes/sceneoption.h"
+#include "scenes/scenetitle.h"
 #include "stagedata/cmdtable.h"
 #include "stagedata/edshot.h"
 #include "support/png.h"
@@ -33,18 +35,20 @@ namespace {
 // Reviewed frames: name -> FNV-1a of the presented pixels.
 const std::map<std::string, uint64_t> kGolden = {
     {"blink_d3d32", 0x31868f742ff2c8e4ull},
-    {"blink_dd32", 0xb2f46a1d32e0743full},
+    {"blink_dd32", 0x31868f742ff2c8e4ull},
     {"options_d3d32", 0x019ade059ac1d285ull},
     {"options_dd32", 0x204a1a6348b05b3bull},
-    {"pause_d3d32", 0x8672f18b85b5c443ull},
-    {"pause_dd32", 0x71ac4d52d081ad2bull},
+    {"pause_d3d32", 0x32f0961d009d25d3ull},
+    {"pause_dd32", 0x32f0961d009d25d3ull},
     {"play_d3d32", 0x7e8632cec58aba69ull},
-    {"play_dd32", 0x414b6107f3b9264eull},
+    {"play_dd32", 0x959441cc6b40cc29ull},
     {"play_dd8_rotated", 0x43f3cb8f38d9fd74ull},
     {"result_d3d32", 0x494c289ddda4e3e1ull},
-    {"result_dd32", 0x94ce04acd18a7ac7ull},
-    {"slide_d3d32", 0x0cfb593a4857f242ull},
-    {"slide_dd32", 0xe2a5423234ed6ec7ull},
+    {"result_dd32", 0xca4421e4aac15421ull},
+    {"slide_d3d32", 0x8270dd46a7d8ebc6ull},
+    {"slide_dd32", 0x6fc768ab78a8feb0ull},
+    {"worldmap_d3d32", 0x7b0e3d5dcdf243a8ull},
+    {"worldmap_dd32", 0x7b0e3d5dcdf243a8ull},
 };
 
 const char* const kStagePath = "data\\stg4\\Golden.stg4_914";
@@ -131,7 +135,7 @@ class GoldenPlay : public SceneHarnessTest {
     GameFolder f = BasicGameFolder(kStagePath);
     f.stages.clear();
     f.stages.emplace_back(kStagePath, GoldenStage());
-    f.systemIni = ini;
+    f.systemIni = ini + "ShowFps=0\r\n";  // the frame-rate text has a test of its own
     cSystemData& sys = f.system;
     sys.m_bSpacePause = 1;
     sys.m_bPlayDrawLayers = 1;  // the pause menu hides the stage
@@ -349,6 +353,51 @@ TEST_P(GoldenPlayModes, OptionsPageWithItsValues) {
   EXPECT_EQ(options->m_vEntry, (std::vector<int>{OPTION_BGM, OPTION_VOLUME, OPTION_RANKMODE, OPTION_RANKNAME,
                                                  OPTION_LEAVE, OPTION_PALETTE}));
   Check(Name("options"));
+}
+
+// The demo's world map at the start of a new game. The palette start-up loads is the one the demo's
+// pictures were drawn with, so the map's surroundings show colour 16 as drawn.
+TEST_P(GoldenPlayModes, TheDemoWorldMap) {
+  GameFolder demo = DemoGame();
+  demo.systemIni = std::string(GetParam().ini) + "ShowFps=0\r\n";
+  ASSERT_TRUE(StartGame(demo)) << ::testing::PrintToString(TakeBoxTexts());
+  ASSERT_TRUE(UseTestFont());
+  for (int i = 1; i < 256; ++i) {
+    const PaletteColour c = GamePaletteColour(i);
+    EXPECT_EQ((std::vector<int>{DDPalette[i].peRed, DDPalette[i].peGreen, DDPalette[i].peBlue}),
+              (std::vector<int>{c.r, c.g, c.b}))
+        << "entry " << i;
+  }
+  StartNewGame();
+  cApp::m_nScene = SCENE_WORLDMAP;
+  ASSERT_TRUE(RunFrames(60));
+  ASSERT_EQ(frames_.back().scene, SCENE_WORLDMAP);
+  const video::Frame f = LastPicture();
+  Check(Name("worldmap"));
+  EXPECT_EQ(At(f, 8, 8), Argb(16)) << "the map's surroundings";
+}
+
+// The frame-rate text: boxed in the menu font at the bottom right, or plain in the small font further
+// right with setting 2; the rest of the frame is as without it.
+TEST_P(GoldenPlayModes, TheFrameRateText) {
+  std::vector<video::Frame> shots;
+  for (int setting : {0, 1, 2}) {
+    SCOPED_TRACE(setting);
+    GameFolder demo = DemoGame();
+    demo.systemIni = std::string(GetParam().ini) + "ShowFps=" + std::to_string(setting) + "\r\n";
+    ASSERT_TRUE(StartGame(demo)) << ::testing::PrintToString(TakeBoxTexts());
+    ASSERT_TRUE(UseTestFont());
+    ASSERT_TRUE(RunFrames(70));
+    shots.push_back(LastPicture());
+    RestartGame();
+  }
+  const video::Frame &none = shots[0], &boxed = shots[1], &small = shots[2];
+  // The box's frame reaches one pixel above and left of its place.
+  EXPECT_EQ(Band(boxed, 0, 461), Band(none, 0, 461));
+  EXPECT_NE(Rect(boxed, 494, 462, 639, 479), Rect(none, 494, 462, 639, 479));
+  EXPECT_EQ(Band(small, 0, 461), Band(none, 0, 461));
+  EXPECT_NE(Rect(small, 549, 462, 639, 479), Rect(none, 549, 462, 639, 479));
+  EXPECT_EQ(Rect(small, 494, 462, 548, 479), Rect(none, 494, 462, 548, 479)) << "setting 2 draws no box";
 }
 
 INSTANTIATE_TEST_SUITE_P(BackEnds, GoldenPlayModes, ::testing::ValuesIn(kBackEnds),

@@ -32,7 +32,8 @@ GameFolder LoopGame(const std::string& ini) {
   s.m_nPower = 0;
   PlaceComChara(stage, 14, 10, 3).m_vFlow.push_back(MakeFlow(FLOW_TRIG_ALWAYS, {shot}));
   f.system.m_bReplaySave = 1;
-  f.systemIni = ini;
+  // No frame-rate text: it tells the time the frames took, which a replay does not repeat.
+  f.systemIni = ini + "ShowFps=0\r\n";
   return f;
 }
 

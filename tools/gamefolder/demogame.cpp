@@ -60,12 +60,16 @@ cCharaData& Gunner(cStageData& stage, int16_t x, int16_t y, int16_t graphic = kG
   return c;
 }
 
-// A standing sign whose message shows once the stage begins.
+// A standing sign whose message shows above it from the stage's start to its end. The sign's flow
+// runs every frame: the message (with an ID, so that a repeat replaces the window rather than adding
+// one) and then a wait as long as a flow's wait can be.
 void Sign(cStageData& stage, int16_t x, int16_t y, const char* text) {
   cCharaData& c = PlaceComChara(stage, x, y, kSignRow);
-  cFlowCmd message = MakeCommand(CMD_CATEGORY_OBJECT, CMD_MESSAGE, {}, 30);
+  constexpr int kAboveItself = 1, kUntilTheStageEnds = 1, kSignMessageId = 1;
+  cFlowCmd message = MakeCommand(CMD_CATEGORY_OBJECT, CMD_MESSAGE,
+                                 {kAboveItself, 0, 0, 0, -8, 0, kUntilTheStageEnds, 0, 0, 0, 0, 0, 1, kSignMessageId});
   message.m_strText = text;
-  c.m_vFlow.push_back(MakeFlow(FLOW_TRIG_BEFORE_START, {message}));
+  c.m_vFlow.push_back(MakeFlow(FLOW_TRIG_ALWAYS, {message, MakeCommand(CMD_CATEGORY_OBJECT, CMD_WAIT, {}, 32000)}));
 }
 
 // The hero's controls, each a flow started by its key: the arrows walk while held, Z jumps, X shoots
@@ -202,6 +206,8 @@ GameFolder DemoGame() {
   cSystemData& sys = f.system;
   sys.m_strTitle = "Demo";
   sys.m_bReplaySave = 1;
+  // Space opens the pause menu during play.
+  sys.m_bSpacePause = 1;
   // The story counts lives: five at the start.
   sys.m_vLifeUnlimited.At(GAMETYPE_STORY) = 0;
   // Title commands: new game, continue, replay, options and end (challenge and free stage off).
@@ -239,6 +245,9 @@ GameFolder DemoGame() {
   for (int s = 0; s < 3; ++s) {
     cStageData stage;
     builders[s](stage);
+    // Every stage plays the tune, looping.
+    stage.m_nBgm = f.database.m_vBgm.Size() - 1;
+    stage.m_bBgmLoop = 1;
     f.stages.emplace_back(kDemoStagePaths[s], stage);
   }
   f.backgrounds = {"bmp\\back\\Meadow.bmp", "bmp\\back\\Caves.bmp", "bmp\\back\\Keep.bmp"};

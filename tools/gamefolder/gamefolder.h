@@ -37,8 +37,9 @@ struct GameFolder {
   std::vector<SynthWave> waves;
   // The MIDI tune's game path; empty for none.
   std::string tune;
-  // The text of "System.ini"; empty: no file.
-  std::string systemIni = "WindowMode=1\r\nDirect3D=1\r\n";
+  // The text of "System.ini"; empty: no file. No frame-rate text (which shows when the file does not
+  // turn it off).
+  std::string systemIni = "WindowMode=1\r\nDirect3D=1\r\nShowFps=0\r\n";
   // The title drawn on "bmp\Title.bmp".
   std::string titleText = "GAME";
 };
@@ -66,7 +67,8 @@ PaletteColour GamePaletteColour(int index);
 int CellColourIndex(int cell);
 // Width and height of a fixed-set file this writer draws; {0, 0} for a file it does not write.
 std::pair<int, int> FixedBitmapSize(const std::string& gamePath);
-// Writes every non-optional file of the fixed bitmap set, the loading picture and the palette picture.
+// Writes the palette picture and every file of the fixed bitmap set this writer draws: all the
+// files the set needs and the optional loading picture, character sheets 2 to 8 and title menu strips.
 bool WriteFixedBitmaps(const std::string& titleText);
 
 // A 640 x 480 background picture: a gradient of the hue with hills along the bottom.

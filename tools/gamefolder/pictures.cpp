@@ -122,10 +122,20 @@ cSheet BlockSheet() {
   return s;
 }
 
-cSheet CharacterSheet() {
+// Character sheet n (from 1): its rows take the cell colours after those of the sheets before it.
+cSheet CharacterSheet(int n) {
   cSheet s(640, 480);
   for (int row = 0; row < 15; ++row)
-    for (int frame = 0; frame < 20; ++frame) DrawCreature(s, frame * 32, row * 32, CellColourIndex(row), frame);
+    for (int frame = 0; frame < 20; ++frame)
+      DrawCreature(s, frame * 32, row * 32, CellColourIndex((n - 1) * 15 + row), frame);
+  return s;
+}
+
+// The title menu's strips, one 32-pixel row per title command in command order.
+cSheet GameModeSheet() {
+  const char* const labels[] = {"NEW GAME", "CONTINUE", "CHALLENGE", "FREE PLAY", "REPLAY", "OPTIONS", "END"};
+  cSheet s(192, 32 * static_cast<int>(std::size(labels)));
+  for (size_t i = 0; i < std::size(labels); ++i) s.Word(0, static_cast<int>(i) * 32, 192, 32, labels[i], kWhite);
   return s;
 }
 
@@ -271,7 +281,15 @@ struct FixedPicture {
 const FixedPicture kFixedPictures[] = {
     {"bmp\\Debug.bmp", [](const std::string&) { return DebugSheet(); }},
     {"bmp\\Block.bmp", [](const std::string&) { return BlockSheet(); }},
-    {"bmp\\Character1.bmp", [](const std::string&) { return CharacterSheet(); }},
+    {"bmp\\Character1.bmp", [](const std::string&) { return CharacterSheet(1); }},
+    {"bmp\\Character2.bmp", [](const std::string&) { return CharacterSheet(2); }},
+    {"bmp\\Character3.bmp", [](const std::string&) { return CharacterSheet(3); }},
+    {"bmp\\Character4.bmp", [](const std::string&) { return CharacterSheet(4); }},
+    {"bmp\\Character5.bmp", [](const std::string&) { return CharacterSheet(5); }},
+    {"bmp\\Character6.bmp", [](const std::string&) { return CharacterSheet(6); }},
+    {"bmp\\Character7.bmp", [](const std::string&) { return CharacterSheet(7); }},
+    {"bmp\\Character8.bmp", [](const std::string&) { return CharacterSheet(8); }},
+    {"bmp\\GameMode.bmp", [](const std::string&) { return GameModeSheet(); }},
     {"bmp\\Shot.bmp", [](const std::string&) { return ShotSheet(); }},
     {"bmp\\Item.bmp", [](const std::string&) { return ItemSheet(); }},
     {"bmp\\Item_Mini.bmp", [](const std::string&) { return ItemMiniSheet(); }},
@@ -334,19 +352,22 @@ std::pair<int, int> FixedBitmapSize(const std::string& gamePath) {
 
 bool WriteFixedBitmaps(const std::string& titleText) {
   if (!MakeGameDirectory("bmp") || !MakeGameDirectory("bmp\\plt")) return false;
-  cSheet palette(16, 16);
-  for (int i = 0; i < 256; ++i) palette.Put(i % 16, i / 16, i);
+  // The player reads the palette from the 16 x 16 block at rows 8 to 23 and the transparent colour
+  // from the top-left pixel: the rows above the block hold colour 0.
+  cSheet palette(16, 24, kClear);
+  for (int i = 0; i < 256; ++i) palette.Put(i % 16, 8 + i / 16, i);
   if (!palette.Save("bmp\\plt\\Palette.bmp")) return false;
-  // Every file the set needs, once, and the loading picture.
+  // Every file the set needs, once, and the optional ones this writer draws (the loading picture,
+  // the further character sheets, the title menu's strips).
   std::vector<std::string> written{"bmp\\plt\\Palette.bmp"};
   for (int i = 0; i < kAppSurfaceCount; ++i) {
     bool optional = false;
     const char* file = FixedBitmapFile(i, &optional);
-    if (!file || (optional && i != kLoadingPicture)) continue;
+    if (!file) continue;
     if (std::find(written.begin(), written.end(), file) != written.end()) continue;
     const FixedPicture* p = PictureOf(file);
     if (!p) {
-      if (std::strcmp(file, "E") == 0) continue;  // blank work surfaces
+      if (optional || std::strcmp(file, "E") == 0) continue;  // pictures a game may leave out, work surfaces
       return false;  // a file of the set this writer does not know
     }
     if (!p->draw(titleText).Save(file)) return false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -60,9 +61,28 @@ SdlPresenter::SdlPresenter() : impl_(std::make_unique<Impl>()) {}
 
 SdlPresenter::~SdlPresenter() { Close(); }
 
+namespace {
+
+// Drivers that draw into memory only. SDL falls back to them when no display answers; unless one is
+// asked for by name (SDL_VIDEODRIVER), a window there would run unseen.
+bool ShowsNoWindow(const char* driver) {
+  return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+                    std::strcmp(driver, "evdev") == 0);
+}
+
+}  // namespace
+
 bool SdlPresenter::Open(const std::string& titleUtf8, int width, int height, int zoomPercent) {
   if (impl_->open || width <= 0 || height <= 0) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (ShowsNoWindow(SDL_GetCurrentVideoDriver()) && !(asked && *asked)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    const char* x = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    SDL_SetError("no display answers (DISPLAY=%s, WAYLAND_DISPLAY=%s)", x ? x : "", wayland ? wayland : "");
+    return false;
+  }
   Impl& m = *impl_;
   m.zoom = zoomPercent > 0 ? zoomPercent : 100;
   m.pictureWidth = width;

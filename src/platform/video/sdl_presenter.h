@@ -17,7 +17,9 @@ class SdlPresenter : public Presenter {
   ~SdlPresenter() override;
 
   // Opens a `width` x `height` picture at `zoomPercent` in a new window; the calling thread becomes
-  // the one that must call Pump and Close. The title is UTF-8.
+  // the one that must call Pump and Close. The title is UTF-8. False, with the reason in SDL_GetError,
+  // when no window can be shown: also when SDL found no display and fell back to a driver that draws
+  // into memory only, unless that driver was asked for by name.
   bool Open(const std::string& titleUtf8, int width, int height, int zoomPercent);
   void Close();
   bool IsOpen() const;

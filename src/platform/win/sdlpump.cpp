@@ -51,6 +51,7 @@ POINT PictureOfWindowPoint(int x, int y) {
   SDL_RenderWindowToLogical(static_cast<SDL_Renderer*>(g_presenter->NativeRenderer()), x, y, &lx, &ly);
   return POINT{static_cast<LONG>(lx), static_cast<LONG>(ly)};
 }
+std::string g_openError;  // why the last open failed (UTF-8)
 
 constexpr LPARAM MakeLong(int low, int high) {
   return static_cast<LPARAM>((static_cast<uint32_t>(high & 0xFFFF) << 16) | static_cast<uint32_t>(low & 0xFFFF));
@@ -89,7 +90,11 @@ void HandleWindowEvent(const SDL_WindowEvent& w) {
 
 bool OpenSdlMainWindow(HWND hwnd, int width, int height) {
   auto presenter = std::make_shared<video::SdlPresenter>();
-  if (!presenter->Open("", width, height, 100)) return false;
+  if (!presenter->Open("", width, height, 100)) {
+    g_openError = SDL_GetError();
+    return false;
+  }
+  g_openError.clear();
   g_presenter = presenter;
   g_hwnd = hwnd;
   g_title.clear();
@@ -148,4 +153,5 @@ void PumpSdlMainWindow() {
 }
 
 video::SdlPresenter* SdlMainPresenter() { return g_presenter.get(); }
+const std::string& SdlMainWindowError() { return g_openError; }
 HWND SdlMainWindowHandle() { return g_presenter ? g_hwnd : nullptr; }
