@@ -386,8 +386,8 @@ INSTANTIATE_TEST_SUITE_P(
                     nullptr},
         FailureCase{"NoCommonPalette", [] { RemoveGameFile("data\\CommonPalette.cplt4"); },
                     "data\\CommonPalette.cplt4 のロードに失敗！", nullptr},
-        FailureCase{"NoPalettePicture", [] { RemoveGameFile("bmp\\plt\\Palette.bmp"); }, nullptr,
-                    "DDLoadPaletteFromFile失敗"},
+        FailureCase{"NoPalettePicture", [] { RemoveGameFile("bmp\\plt\\Palette.bmp"); },
+                    "bmp\\plt\\Palette.bmp の読み込みに失敗！", "DDLoadPaletteFromFile失敗"},
         FailureCase{"NoSymbolSheet", [] { RemoveGameFile("bmp\\Symbol.bmp"); }, "bmp\\Symbol.bmp の読み込みに失敗！",
                     nullptr}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });

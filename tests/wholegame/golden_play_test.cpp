@@ -37,7 +37,7 @@ const std::map<std::string, uint64_t> kGolden = {
     {"blink_d3d32", 0x31868f742ff2c8e4ull},
     {"blink_dd32", 0x31868f742ff2c8e4ull},
     {"options_d3d32", 0x019ade059ac1d285ull},
-    {"options_dd32", 0x204a1a6348b05b3bull},
+    {"options_dd32", 0x019ade059ac1d285ull},
     {"pause_d3d32", 0x32f0961d009d25d3ull},
     {"pause_dd32", 0x32f0961d009d25d3ull},
     {"play_d3d32", 0x7e8632cec58aba69ull},
