@@ -119,7 +119,7 @@ HostPath Resolve(const std::string& fullPath, PathOrigin origin) {
   }
   out.host = base;
   for (auto& h : hostParts) out.host = Join(out.host, h);
-  if (out.host.empty()) out.host = ".";
+  if (out.host.empty()) out.host.push_back('.');  // (an assignment here trips a false overflow warning at -O3)
   // Links matter inside the game folder only: a path the program names outside it is its own.
   const bool inFolder = !absolute && (hostParts.empty() || hostParts.front() != "..");
   for (bool link : links) out.linked = out.linked || (inFolder && link);
